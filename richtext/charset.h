@@ -1,0 +1,50 @@
+// The calculator character set <-> Unicode: how calculator text is shown, and
+// how text typed, pasted or read from Unicode files becomes calculator codes.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tessaline::charset {
+
+// What the program shows for a code: one visible character (two code points
+// for 154 and 155); 9, 10 and 13 are tab, LF and CR themselves.
+std::u32string_view shown(unsigned char code);
+
+// Codes to Unicode, each code through shown(); CR and LF are kept as they are.
+std::u32string toUnicode(std::string_view codes);
+std::string toUtf8(std::string_view codes);
+
+// The code of the Unicode spelling at the start of `text` (shown form or an
+// alias), preferring the longest match; nothing when the first character has
+// no code of its own.
+struct Match {
+    unsigned char code;
+    std::size_t length;   // code points consumed
+};
+std::optional<Match> matchCode(std::u32string_view text);
+
+struct Conversion {
+    std::string codes;
+    std::size_t replaced = 0;   // characters transliterated or turned into "?"
+};
+
+// Unicode to codes. Known spellings map to their code; U+2028 and U+2029
+// become CR LF; any other character is transliterated to ISO-8859-1 (smart
+// quotes to ", dashes to -, ...) and mapped, and what is still unknown becomes
+// "?". Line ends are not otherwise touched (see normalizeLineEnds).
+Conversion fromUnicode(std::u32string_view text);
+// The same from UTF-8; an invalid byte sequence counts as one replaced "?".
+Conversion fromUtf8(std::string_view utf8);
+
+// CR LF, lone CR and lone LF all become CR LF.
+std::string normalizeLineEnds(std::string_view codes);
+
+// Decodes UTF-8 to code points; an invalid sequence becomes U+FFFD. Returns
+// nothing when `strict` and the input is not valid UTF-8.
+std::optional<std::u32string> decodeUtf8(std::string_view utf8, bool strict);
+std::string encodeUtf8(std::u32string_view text);
+
+}  // namespace tessaline::charset

@@ -1,0 +1,1 @@
+// Placeholder translation unit for a test folder that has no tests yet.

@@ -1,0 +1,15 @@
+// Entry point of the window tests: a QApplication on the offscreen platform
+// (unless a platform was chosen), then every GoogleTest case.
+#include <QApplication>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Tessaline");
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,22 @@
+// The values the windows share: the line-length settings the pass reads, the
+// cancel flag of a processing run, the title-and-credit line and the file
+// name the Open/Save dialog remembers. One object, owned by the application.
+#pragma once
+
+#include <QString>
+
+#include "engine/line_settings.h"
+
+namespace tessaline {
+
+struct AppState {
+    LineSettings settings;          // CharWidths, LineLimit, MeasureInPixels
+    bool CancelRequested = false;
+    QString AppCredit;
+    QString lastFileName;           // the file name of the one Open/Save dialog
+};
+
+// The application title, as the platform knows the running program.
+QString applicationTitle();
+
+}  // namespace tessaline
