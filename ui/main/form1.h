@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -36,6 +37,13 @@ public:
     AppState& state() { return state_; }
     void setFileDialogs(std::shared_ptr<FileDialogs> dialogs);
     FileDialogs& fileDialogs();
+
+    // Message boxes of the window (a failed open or save, replaced
+    // characters). Tests replace the sink so that nothing blocks; an empty
+    // sink restores the real message box.
+    using MessageSink = std::function<void(const QString& title, const QString& text)>;
+    void setMessageSink(MessageSink sink);
+    void showMessage(const QString& title, const QString& text);
 
     // The output window, created on first use (nullptr until then, and after
     // the user closed it).
@@ -118,6 +126,7 @@ private:
 
     AppState& state_;
     std::shared_ptr<FileDialogs> dialogs_;
+    MessageSink messageSink_;
     QWidget* client_ = nullptr;
     QPointer<Form2> form2_;
     QPointer<frmAbout> aboutBox_;

@@ -1,19 +1,117 @@
+// Loading and saving the whole content of the rich-text box.
 #include "ui/main/rich_text_box.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <string>
+
+#include "richtext/rtf.h"
+#include "richtext/text_file.h"
 
 namespace tessaline {
 
-bool RichTextBox::loadFile(const QString&, QString* error, std::size_t*)
+namespace {
+
+// Larger files are refused: a calculator text is a few kilobytes, and a file
+// this size would only stall the editor.
+constexpr qint64 kMaxFileBytes = qint64(256) * 1024 * 1024;
+
+void setError(QString* error, const QString& why)
 {
     if (error)
-        *error = QStringLiteral("not available yet");
-    return false;
+        *error = why;
 }
 
-bool RichTextBox::saveFile(const QString&, QString* error) const
+}  // namespace
+
+bool RichTextBox::loadFile(const QString& path, QString* error, std::size_t* replaced)
 {
-    if (error)
-        *error = QStringLiteral("not available yet");
-    return false;
+    if (replaced)
+        *replaced = 0;
+    if (path.isEmpty()) {
+        setError(error, QStringLiteral("No file name was given."));
+        return false;
+    }
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        setError(error, QStringLiteral("The file does not exist."));
+        return false;
+    }
+    if (info.isDir()) {
+        setError(error, QStringLiteral("This is a folder, not a file."));
+        return false;
+    }
+    if (info.size() > kMaxFileBytes) {
+        setError(error, QStringLiteral("The file is larger than 256 MB."));
+        return false;
+    }
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        setError(error, file.errorString());
+        return false;
+    }
+    // Read in pieces up to the limit, so that a file that grows while it is
+    // read (or a device without a size) cannot exhaust memory.
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(info.size()));
+    char buffer[65536];
+    for (;;) {
+        const qint64 got = file.read(buffer, sizeof buffer);
+        if (got < 0) {
+            setError(error, file.errorString());
+            return false;
+        }
+        if (got == 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+        if (static_cast<qint64>(bytes.size()) > kMaxFileBytes) {
+            setError(error, QStringLiteral("The file is larger than 256 MB."));
+            return false;
+        }
+    }
+    file.close();
+
+    DecodedText decoded = decodeTextFile(bytes);
+    if (!decoded.ok) {
+        setError(error, decoded.error.empty() ? QStringLiteral("The file is not a readable text.")
+                                              : QString::fromStdString(decoded.error));
+        return false;
+    }
+    setText(decoded.codes);
+    if (replaced)
+        *replaced = decoded.replaced;
+    return true;
+}
+
+bool RichTextBox::saveFile(const QString& path, QString* error) const
+{
+    if (path.isEmpty()) {
+        setError(error, QStringLiteral("No file name was given."));
+        return false;
+    }
+    const std::string document = rtf::write(text(), fontSize());
+
+    // The document goes to a temporary file beside the target, which only a
+    // successful commit renames over it: a failure leaves the old file whole.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        setError(error, file.errorString());
+        return false;
+    }
+    const qint64 size = static_cast<qint64>(document.size());
+    if (file.write(document.data(), size) != size) {
+        setError(error, file.errorString());
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        setError(error, file.errorString());
+        return false;
+    }
+    return true;
 }
 
 }  // namespace tessaline
