@@ -3,6 +3,9 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QString>
+#include <cstdint>
+#include <functional>
 
 class QAction;
 class QLabel;
@@ -19,6 +22,8 @@ class RichTextBox;
 class Form2 : public QMainWindow {
     Q_OBJECT
 public:
+    // Builds the window in its design state (hidden). It deletes itself when
+    // the user closes it; the owner's QPointer then reads null.
     Form2(Form1& owner, AppState& state);
 
     QLabel* Label1 = nullptr;
@@ -32,14 +37,47 @@ public:
     QAction* save = nullptr;
     QAction* copy = nullptr;
 
+    // The three display states the PROCESS run puts the window in.
+    void showProcessingState();   // steps 1 to 6 of a run (not the show itself)
+    void showDoneState(double fontSize);
+    void showCancelledState();    // caption back, window hidden
+
+    // Warnings of this window (a refused limit, a failed save). Defaults to
+    // QMessageBox::warning; tests replace it so that nothing blocks.
+    using MessageSink = std::function<void(QWidget* parent, const QString& title, const QString& text)>;
+    MessageSink messageSink;
+    void showWarning(const QString& text);
+
+    // Test point: called with the position of each character as the
+    // line-break pass finishes it (before its progress is shown). Empty in
+    // the program.
+    std::function<void(std::int64_t charPos)> onProcessCharacter;
+
+    // True once the user closed the window (it is then on its way out and a
+    // new run needs a new window).
+    bool isClosed() const { return closed_; }
+
+    // The file name last chosen in the Save dialog of this window.
+    QString lastSaveFileName() const { return lastSaveName_; }
+
 public slots:
     void Command1_Click();   // Cancel
     void save_Click();
     void copy_Click();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;   // Form_Unload
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void buildControls();
+    void centreOnOwner();
+
     Form1& owner_;
     AppState& state_;
+    QString lastSaveName_;
+    bool closed_ = false;
+    bool placed_ = false;
 };
 
 }  // namespace tessaline
