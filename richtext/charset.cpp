@@ -1,10 +1,10 @@
 #include "richtext/charset.h"
 
 #include <iconv.h>
+#include <locale.h>
 
-#include <cerrno>
-#include <mutex>
 #include <unordered_map>
+#include <vector>
 
 #include "richtext/charset_table.h"
 
@@ -51,31 +51,147 @@ const ReverseIndex& reverseIndex()
     return index;
 }
 
-// Transliterates one character to ISO-8859-1 through iconv; returns the
-// Latin-1 characters (possibly several, possibly "?").
-std::u32string transliterate(char32_t c)
+// Characters that glibc leaves alone, spells differently from what suits a
+// calculator text, or only transliterates under a UTF-8 locale: the common
+// punctuation, spaces and Latin-1 symbols without a code of their own.
+struct Substitute {
+    char32_t from;
+    const char32_t* to;
+};
+constexpr Substitute kSubstitutes[] = {
+    {0x00A0, U" "},   {0x00A8, U"\""}, {0x00AD, U""},    {0x00B8, U","},
+    {0x00BC, U"1/4"}, {0x00BD, U"1/2"}, {0x00BE, U"3/4"},
+    {0x2000, U" "},   {0x2001, U" "},   {0x2002, U" "},   {0x2003, U" "},
+    {0x2004, U" "},   {0x2005, U" "},   {0x2006, U" "},   {0x2007, U" "},
+    {0x2008, U" "},   {0x2009, U" "},   {0x200A, U" "},   {0x200B, U""},
+    {0x200C, U""},    {0x200D, U""},    {0x2010, U"-"},   {0x2011, U"-"},
+    {0x2012, U"-"},   {0x2013, U"-"},   {0x2014, U"-"},   {0x2015, U"-"},
+    {0x2018, U"'"},   {0x2019, U"'"},   {0x201A, U","},   {0x201B, U"'"},
+    {0x201C, U"\""}, {0x201D, U"\""}, {0x201E, U"\""}, {0x201F, U"\""},
+    {0x2022, U"\u00B7"}, {0x2032, U"'"}, {0x2033, U"\""}, {0x2039, U"<"},
+    {0x203A, U">"},   {0x202F, U" "},   {0x205F, U" "},   {0x2060, U""},
+    {0x3000, U" "},   {0xFEFF, U""},    {0xFFFD, U"?"},
+};
+
+const char32_t* substitute(char32_t c)
 {
-    static std::mutex mutex;
-    static iconv_t cd = iconv_open("ISO-8859-1//TRANSLIT", "UTF-32LE");
-    std::lock_guard<std::mutex> lock(mutex);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return U"?";
-    unsigned char in[4] = {static_cast<unsigned char>(c & 0xFF), static_cast<unsigned char>((c >> 8) & 0xFF),
-                           static_cast<unsigned char>((c >> 16) & 0xFF), static_cast<unsigned char>((c >> 24) & 0xFF)};
-    char out[64];
-    char* inPtr = reinterpret_cast<char*>(in);
-    size_t inLeft = sizeof in;
-    char* outPtr = out;
-    size_t outLeft = sizeof out;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-    if (r == static_cast<size_t>(-1) || inLeft != 0 || outPtr == out)
-        return U"?";
-    std::u32string result;
-    for (char* p = out; p < outPtr; ++p)
-        result.push_back(static_cast<unsigned char>(*p));
-    return result;
+    for (const auto& s : kSubstitutes)
+        if (s.from == c)
+            return s.to;
+    return nullptr;
 }
+
+// Latin-1 letters written as a base letter and a combining mark (decomposed
+// text, as some systems paste it).
+struct Composition {
+    char32_t base, mark, composed;
+};
+constexpr Composition kCompositions[] = {
+    {0x41, 0x300, 0xC0}, {0x41, 0x301, 0xC1}, {0x41, 0x302, 0xC2}, {0x41, 0x303, 0xC3}, {0x41, 0x308, 0xC4},
+    {0x41, 0x30A, 0xC5}, {0x43, 0x327, 0xC7}, {0x45, 0x300, 0xC8}, {0x45, 0x301, 0xC9}, {0x45, 0x302, 0xCA},
+    {0x45, 0x308, 0xCB}, {0x49, 0x300, 0xCC}, {0x49, 0x301, 0xCD}, {0x49, 0x302, 0xCE}, {0x49, 0x308, 0xCF},
+    {0x4E, 0x303, 0xD1}, {0x4F, 0x300, 0xD2}, {0x4F, 0x301, 0xD3}, {0x4F, 0x302, 0xD4}, {0x4F, 0x303, 0xD5},
+    {0x4F, 0x308, 0xD6}, {0x55, 0x300, 0xD9}, {0x55, 0x301, 0xDA}, {0x55, 0x302, 0xDB}, {0x55, 0x308, 0xDC},
+    {0x59, 0x301, 0xDD}, {0x61, 0x300, 0xE0}, {0x61, 0x301, 0xE1}, {0x61, 0x302, 0xE2}, {0x61, 0x303, 0xE3},
+    {0x61, 0x308, 0xE4}, {0x61, 0x30A, 0xE5}, {0x63, 0x327, 0xE7}, {0x65, 0x300, 0xE8}, {0x65, 0x301, 0xE9},
+    {0x65, 0x302, 0xEA}, {0x65, 0x308, 0xEB}, {0x69, 0x300, 0xEC}, {0x69, 0x301, 0xED}, {0x69, 0x302, 0xEE},
+    {0x69, 0x308, 0xEF}, {0x6E, 0x303, 0xF1}, {0x6F, 0x300, 0xF2}, {0x6F, 0x301, 0xF3}, {0x6F, 0x302, 0xF4},
+    {0x6F, 0x303, 0xF5}, {0x6F, 0x308, 0xF6}, {0x75, 0x300, 0xF9}, {0x75, 0x301, 0xFA}, {0x75, 0x302, 0xFB},
+    {0x75, 0x308, 0xFC}, {0x79, 0x301, 0xFD}, {0x79, 0x308, 0xFF},
+};
+
+bool isCombiningMark(char32_t c)
+{
+    return c >= 0x300 && c <= 0x36F;
+}
+
+char32_t compose(char32_t base, char32_t mark)
+{
+    for (const auto& c : kCompositions)
+        if (c.base == base && c.mark == mark)
+            return c.composed;
+    return 0;
+}
+
+// Transliteration of characters without a code, for one conversion. glibc
+// transliterates accented letters (a macron, a stroke, a caron) only under a
+// UTF-8 locale, while the program may run in the "C" locale; the conversion
+// therefore runs under "C.UTF-8" when the system has it. Everything is opened
+// on first need and released with the object; results are remembered, so a
+// long text of unknown characters costs one iconv call per distinct character.
+class Transliterator {
+public:
+    Transliterator() = default;
+    Transliterator(const Transliterator&) = delete;
+    Transliterator& operator=(const Transliterator&) = delete;
+    ~Transliterator()
+    {
+        if (cd_ != invalid())
+            iconv_close(cd_);
+        if (locale_)
+            freelocale(locale_);
+    }
+
+    // The Latin-1 spelling of `c`: possibly several characters, possibly
+    // none (a zero-width character), "?" when there is none.
+    const std::u32string& operator()(char32_t c)
+    {
+        auto it = cache_.find(c);
+        if (it != cache_.end())
+            return it->second;
+        std::u32string result;
+        if (const char32_t* s = substitute(c))
+            result = s;
+        else
+            result = viaIconv(c);
+        return cache_.emplace(c, std::move(result)).first->second;
+    }
+
+private:
+    static iconv_t invalid() { return reinterpret_cast<iconv_t>(-1); }
+
+    std::u32string viaIconv(char32_t c)
+    {
+        if (!opened_) {
+            opened_ = true;
+            locale_ = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+            if (!locale_)
+                locale_ = newlocale(LC_CTYPE_MASK, "C.utf8", static_cast<locale_t>(0));
+            cd_ = iconv_open("ISO-8859-1//TRANSLIT", "UTF-32LE");
+        }
+        if (cd_ == invalid())
+            return U"?";
+        locale_t previous = locale_ ? uselocale(locale_) : static_cast<locale_t>(0);
+        unsigned char in[4] = {static_cast<unsigned char>(c & 0xFF), static_cast<unsigned char>((c >> 8) & 0xFF),
+                               static_cast<unsigned char>((c >> 16) & 0xFF),
+                               static_cast<unsigned char>((c >> 24) & 0xFF)};
+        char out[64];
+        char* inPtr = reinterpret_cast<char*>(in);
+        size_t inLeft = sizeof in;
+        char* outPtr = out;
+        size_t outLeft = sizeof out;
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        const size_t r = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
+        if (locale_)
+            uselocale(previous);
+        if (r == static_cast<size_t>(-1) || inLeft != 0)
+            return U"?";
+        std::u32string result;
+        for (char* p = out; p < outPtr; ++p) {
+            const char32_t latin1 = static_cast<unsigned char>(*p);
+            if (const char32_t* s = substitute(latin1))
+                result += s;
+            else
+                result.push_back(latin1);
+        }
+        return result;
+    }
+
+    bool opened_ = false;
+    iconv_t cd_ = invalid();
+    locale_t locale_ = static_cast<locale_t>(0);
+    std::unordered_map<char32_t, std::u32string> cache_;
+};
 
 }  // namespace
 
@@ -118,15 +234,34 @@ Conversion fromUnicode(std::u32string_view text)
 {
     Conversion result;
     result.codes.reserve(text.size());
+    Transliterator transliterate;
+    const std::size_t n = text.size();
     std::size_t i = 0;
-    while (i < text.size()) {
-        char32_t c = text[i];
+    while (i < n) {
+        const char32_t c = text[i];
+        const bool markFollows = i + 1 < n && isCombiningMark(text[i + 1]);
+        // Printable ASCII, tab, CR and LF are their own codes.
+        if (!markFollows && ((c >= 0x20 && c < 0x7F) || c == 9 || c == 10 || c == 13)) {
+            result.codes.push_back(static_cast<char>(c));
+            ++i;
+            continue;
+        }
         if (c == kLineSeparator || c == kParagraphSeparator) {
             result.codes += "\r\n";
             ++i;
             continue;
         }
-        if (auto m = matchCode(text.substr(i))) {
+        const auto m = matchCode(text.substr(i));
+        if (markFollows && !(m && m->length > 1)) {
+            if (char32_t composed = compose(c, text[i + 1])) {
+                if (auto cm = matchCode(std::u32string_view(&composed, 1))) {
+                    result.codes.push_back(static_cast<char>(cm->code));
+                    i += 2;
+                    continue;
+                }
+            }
+        }
+        if (m) {
             result.codes.push_back(static_cast<char>(m->code));
             i += m->length;
             continue;
@@ -134,8 +269,8 @@ Conversion fromUnicode(std::u32string_view text)
         ++result.replaced;
         ++i;
         for (char32_t t : transliterate(c)) {
-            auto m = matchCode(std::u32string_view(&t, 1));
-            result.codes.push_back(m ? static_cast<char>(m->code) : '?');
+            auto tm = matchCode(std::u32string_view(&t, 1));
+            result.codes.push_back(tm ? static_cast<char>(tm->code) : '?');
         }
     }
     return result;
@@ -143,9 +278,7 @@ Conversion fromUnicode(std::u32string_view text)
 
 Conversion fromUtf8(std::string_view utf8)
 {
-    auto decoded = *decodeUtf8(utf8, false);
-    Conversion result = fromUnicode(decoded);
-    return result;
+    return fromUnicode(*decodeUtf8(utf8, false));
 }
 
 std::string normalizeLineEnds(std::string_view codes)
@@ -174,33 +307,32 @@ std::optional<std::u32string> decodeUtf8(std::string_view utf8, bool strict)
     std::size_t i = 0;
     const std::size_t n = utf8.size();
     while (i < n) {
-        unsigned char b = static_cast<unsigned char>(utf8[i]);
+        const unsigned char b = static_cast<unsigned char>(utf8[i]);
         if (b < 0x80) {
             out.push_back(b);
             ++i;
             continue;
         }
-        int len = 0;
+        std::size_t len = 0;
         char32_t cp = 0;
         char32_t min = 0;
         if ((b & 0xE0) == 0xC0) { len = 2; cp = b & 0x1F; min = 0x80; }
         else if ((b & 0xF0) == 0xE0) { len = 3; cp = b & 0x0F; min = 0x800; }
         else if ((b & 0xF8) == 0xF0) { len = 4; cp = b & 0x07; min = 0x10000; }
-        bool ok = len > 0 && i + len <= n;
-        for (int k = 1; ok && k < len; ++k) {
-            unsigned char cb = static_cast<unsigned char>(utf8[i + k]);
-            if ((cb & 0xC0) != 0x80)
-                ok = false;
-            else
-                cp = (cp << 6) | (cb & 0x3F);
+        // Continuation bytes that follow the lead byte, up to the length it
+        // announces: a broken sequence is replaced as one character.
+        std::size_t have = 1;
+        while (len > 0 && have < len && i + have < n
+               && (static_cast<unsigned char>(utf8[i + have]) & 0xC0) == 0x80) {
+            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + have]) & 0x3F);
+            ++have;
         }
-        if (ok && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)))
-            ok = false;
+        const bool ok = len > 0 && have == len && cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
         if (!ok) {
             if (strict)
                 return std::nullopt;
             out.push_back(0xFFFD);
-            ++i;
+            i += have;
             continue;
         }
         out.push_back(cp);
@@ -214,6 +346,8 @@ std::string encodeUtf8(std::u32string_view text)
     std::string out;
     out.reserve(text.size());
     for (char32_t c : text) {
+        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            c = 0xFFFD;   // not a character: written as the replacement character
         if (c < 0x80) {
             out.push_back(static_cast<char>(c));
         } else if (c < 0x800) {
