@@ -1,26 +1,435 @@
 #include "ui/main/rich_text_box.h"
 
 #include <QMimeData>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+
+#include "richtext/charset.h"
+#include "ui/twips.h"
 
 namespace tessaline {
 
-RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {}
-std::string RichTextBox::text() const { return {}; }
-void RichTextBox::setText(std::string_view) {}
-std::size_t RichTextBox::selStart() const { return 0; }
-void RichTextBox::setSelStart(std::size_t) {}
-std::size_t RichTextBox::selLength() const { return 0; }
-void RichTextBox::setSelLength(std::size_t) {}
-void RichTextBox::replaceSelection(std::string_view) {}
-double RichTextBox::fontSize() const { return font().pointSizeF(); }
-void RichTextBox::setFontSize(double) {}
-void RichTextBox::setTopTwips(int) {}
-void RichTextBox::setHeightTwips(int) {}
-int RichTextBox::topTwips() const { return 0; }
-int RichTextBox::heightTwips() const { return 0; }
-bool RichTextBox::canInsertFromMimeData(const QMimeData* source) const { return QTextEdit::canInsertFromMimeData(source); }
-void RichTextBox::insertFromMimeData(const QMimeData* source) { QTextEdit::insertFromMimeData(source); }
-QMimeData* RichTextBox::createMimeDataFromSelection() const { return QTextEdit::createMimeDataFromSelection(); }
-void RichTextBox::onContentsChange(int, int, int) {}
+namespace {
+
+constexpr char CR = 13;
+constexpr char LF = 10;
+constexpr char16_t kParagraphSeparator = 0x2029;
+constexpr char16_t kLineSeparator = 0x2028;
+constexpr char16_t kOverline = 0x0305;   // second half of the codes 154 and 155
+constexpr unsigned char kOverlinedX = 154;
+constexpr unsigned char kOverlinedY = 155;
+
+// The shown form of every code, and the code of every one-unit shown form.
+struct ShownTable {
+    std::array<QString, 256> shown;
+    std::array<std::int16_t, 65536> codeOfUnit;   // -1: not the shown form of a code
+
+    ShownTable()
+    {
+        codeOfUnit.fill(-1);
+        for (int code = 0; code < 256; ++code) {
+            const std::u32string_view text = charset::shown(static_cast<unsigned char>(code));
+            shown[code] = QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size()));
+            if (code == CR || code == LF)
+                continue;   // only ever part of a line end
+            if (text.size() == 1 && text[0] < 0x10000 && codeOfUnit[text[0]] < 0)
+                codeOfUnit[text[0]] = static_cast<std::int16_t>(code);
+        }
+    }
+};
+
+const ShownTable& table()
+{
+    static const ShownTable t;
+    return t;
+}
+
+bool isOverlineBase(char16_t c)
+{
+    return c == u'x' || c == u'y';
+}
+
+// Number of code units the shown form of the character starting at `i` takes.
+int unitsAt(const QChar* text, int i, int size)
+{
+    return (i + 1 < size && text[i + 1].unicode() == kOverline && isOverlineBase(text[i].unicode())) ? 2 : 1;
+}
+
+// True when [from, to) of `text` is made only of shown forms of codes and
+// paragraph breaks, i.e. nothing there needs converting.
+bool allShownForms(const QString& text)
+{
+    const auto& t = table();
+    const int n = static_cast<int>(text.size());
+    for (int i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == kParagraphSeparator)
+            continue;
+        if (i + 1 < n && text[i + 1].unicode() == kOverline && isOverlineBase(c)) {
+            ++i;
+            continue;
+        }
+        if (t.codeOfUnit[c] < 0)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+QString shownText(std::string_view codes)
+{
+    const auto& t = table();
+    QString out;
+    out.reserve(static_cast<qsizetype>(codes.size() + codes.size() / 64 + 1));
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(codes[i]);
+        if (c == CR) {
+            out += QChar(u'\n');
+            if (i + 1 < codes.size() && codes[i + 1] == LF)
+                ++i;
+        } else if (c == LF) {
+            out += QChar(u'\n');
+        } else {
+            out += t.shown[c];
+        }
+    }
+    return out;
+}
+
+std::string codesOfText(const QString& text, std::size_t* replaced)
+{
+    const auto& t = table();
+    std::size_t unknown = 0;
+    std::string out;
+    out.reserve(static_cast<std::size_t>(text.size()));
+    const int n = static_cast<int>(text.size());
+    for (int i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == kParagraphSeparator || c == kLineSeparator || c == u'\n') {
+            out += "\r\n";
+            continue;
+        }
+        if (c == u'\r') {
+            out += "\r\n";
+            if (i + 1 < n && text[i + 1].unicode() == u'\n')
+                ++i;
+            continue;
+        }
+        if (i + 1 < n && text[i + 1].unicode() == kOverline && isOverlineBase(c)) {
+            out.push_back(static_cast<char>(c == u'x' ? kOverlinedX : kOverlinedY));
+            ++i;
+            continue;
+        }
+        if (t.codeOfUnit[c] >= 0) {
+            out.push_back(static_cast<char>(t.codeOfUnit[c]));
+            continue;
+        }
+        // Another spelling (an alias, a surrogate pair, a character without a
+        // code): the character table decides, a few characters at a time.
+        int end = i + 1;
+        while (end < n && end < i + 4 && text[end].unicode() != kParagraphSeparator)
+            ++end;
+        const QList<uint> ucs4 = text.mid(i, end - i).toUcs4();
+        const std::u32string points(ucs4.begin(), ucs4.end());
+        if (auto m = charset::matchCode(points)) {
+            out.push_back(static_cast<char>(m->code));
+            // Advance by the UTF-16 units of the matched code points.
+            std::size_t units = 0;
+            for (std::size_t k = 0; k < m->length; ++k)
+                units += points[k] >= 0x10000 ? 2 : 1;
+            i += static_cast<int>(units) - 1;
+        } else {
+            const charset::Conversion conv = charset::fromUnicode(std::u32string_view(points).substr(0, 1));
+            out += conv.codes;
+            unknown += conv.replaced;
+            if (points[0] >= 0x10000)
+                ++i;
+        }
+    }
+    if (replaced)
+        *replaced = unknown;
+    return out;
+}
+
+RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent)
+{
+    setAcceptRichText(false);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTabChangesFocus(false);
+    connect(document(), &QTextDocument::contentsChange, this, &RichTextBox::onContentsChange);
+}
+
+std::size_t RichTextBox::blockCodeCount(const QTextBlock& block) const
+{
+    QTextBlock b = block;
+    if (b.userState() >= 0)
+        return static_cast<std::size_t>(b.length() - 1 - b.userState());
+    const QString text = b.text();
+    int marks = 0;
+    const int n = static_cast<int>(text.size());
+    for (int i = 1; i < n; ++i)
+        if (text[i].unicode() == kOverline && isOverlineBase(text[i - 1].unicode()))
+            ++marks;
+    b.setUserState(marks);
+    return static_cast<std::size_t>(b.length() - 1 - marks);
+}
+
+int RichTextBox::positionOf(std::size_t offset, bool afterBreak) const
+{
+    QTextBlock block = document()->firstBlock();
+    while (block.isValid()) {
+        const std::size_t codes = blockCodeCount(block);
+        const QTextBlock next = block.next();
+        if (offset <= codes) {
+            if (offset == codes)
+                return block.position() + block.length() - 1;
+            if (block.userState() == 0)
+                return block.position() + static_cast<int>(offset);
+            const QString text = block.text();
+            const QChar* data = text.constData();
+            const int size = static_cast<int>(text.size());
+            int unit = 0;
+            for (std::size_t k = 0; k < offset; ++k)
+                unit += unitsAt(data, unit, size);
+            return block.position() + unit;
+        }
+        if (!next.isValid())
+            break;   // beyond the end: the end
+        if (offset == codes + 1)   // between CR and LF
+            return afterBreak ? next.position() : block.position() + block.length() - 1;
+        offset -= codes + 2;
+        block = next;
+    }
+    return document()->characterCount() - 1;
+}
+
+std::size_t RichTextBox::offsetOf(int position) const
+{
+    const QTextBlock target = document()->findBlock(position);
+    std::size_t offset = 0;
+    for (QTextBlock b = document()->firstBlock(); b.isValid() && b != target; b = b.next())
+        offset += blockCodeCount(b) + 2;
+    if (!target.isValid())
+        return offset;
+    const int inBlock = position - target.position();
+    if (blockCodeCount(target) == static_cast<std::size_t>(target.length() - 1))
+        return offset + static_cast<std::size_t>(inBlock);
+    const QString text = target.text();
+    int marks = 0;
+    for (int i = 1; i < inBlock && i < text.size(); ++i)
+        if (text[i].unicode() == kOverline && isOverlineBase(text[i - 1].unicode()))
+            ++marks;
+    return offset + static_cast<std::size_t>(inBlock - marks);
+}
+
+std::string RichTextBox::text() const
+{
+    return codesOfText(document()->toRawText());
+}
+
+void RichTextBox::setText(std::string_view codes)
+{
+    const QString shown = shownText(codes);
+    converting_ = true;
+    document()->setPlainText(shown);
+    converting_ = false;
+    QTextCursor cursor(document());
+    cursor.setPosition(0);
+    setTextCursor(cursor);
+}
+
+std::size_t RichTextBox::selStart() const
+{
+    return offsetOf(textCursor().selectionStart());
+}
+
+void RichTextBox::setSelStart(std::size_t offset)
+{
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(positionOf(offset));
+    setTextCursor(cursor);
+}
+
+std::size_t RichTextBox::selLength() const
+{
+    const QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection())
+        return 0;
+    return offsetOf(cursor.selectionEnd()) - offsetOf(cursor.selectionStart());
+}
+
+void RichTextBox::setSelLength(std::size_t length)
+{
+    QTextCursor cursor = textCursor();
+    const int start = cursor.selectionStart();
+    const std::size_t startOffset = offsetOf(start);
+    cursor.setPosition(start);
+    cursor.setPosition(positionOf(startOffset + length, true), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
+void RichTextBox::replaceSelection(std::string_view codes)
+{
+    QTextCursor cursor = textCursor();
+    converting_ = true;
+    cursor.insertText(shownText(codes));
+    converting_ = false;
+    cursor.clearSelection();
+    setTextCursor(cursor);
+}
+
+double RichTextBox::fontSize() const
+{
+    return std::round(document()->defaultFont().pointSizeF() * 10000.0) / 10000.0;
+}
+
+void RichTextBox::setFontSize(double points)
+{
+    if (!(points > 0))
+        return;   // a font has no size of zero or less
+    QFont f = font();
+    f.setPointSizeF(points);
+    setFont(f);
+    document()->setDefaultFont(f);
+}
+
+void RichTextBox::setTopTwips(int top)
+{
+    topTwips_ = top;
+    move(x(), twipsToPixels(top));
+}
+
+void RichTextBox::setHeightTwips(int height)
+{
+    heightTwips_ = height;
+    resize(width(), twipsToPixels(height));
+}
+
+int RichTextBox::topTwips() const
+{
+    return topTwips_ >= 0 && twipsToPixels(topTwips_) == y() ? topTwips_ : y() * 15;
+}
+
+int RichTextBox::heightTwips() const
+{
+    return heightTwips_ >= 0 && twipsToPixels(heightTwips_) == height() ? heightTwips_ : height() * 15;
+}
+
+bool RichTextBox::canInsertFromMimeData(const QMimeData* source) const
+{
+    return source->hasText() || QTextEdit::canInsertFromMimeData(source);
+}
+
+void RichTextBox::insertFromMimeData(const QMimeData* source)
+{
+    if (!source->hasText())
+        return;
+    std::size_t replaced = 0;
+    const std::string codes = codesOfText(source->text(), &replaced);
+    QTextCursor cursor = textCursor();
+    converting_ = true;
+    cursor.insertText(shownText(codes));
+    converting_ = false;
+    setTextCursor(cursor);
+    ensureCursorVisible();
+    if (replaced > 0)
+        emit charactersReplaced(static_cast<int>(replaced));
+}
+
+QMimeData* RichTextBox::createMimeDataFromSelection() const
+{
+    QString text = textCursor().selectedText();
+    text.replace(QChar(kParagraphSeparator), QStringLiteral("\r\n"));
+    text.replace(QChar(kLineSeparator), QStringLiteral("\r\n"));
+    auto* data = new QMimeData;
+    data->setText(text);
+    return data;
+}
+
+void RichTextBox::replaceRange(int from, int to, const QString& shown)
+{
+    QTextCursor cursor(document());
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    cursor.insertText(shown);
+}
+
+void RichTextBox::onContentsChange(int position, int removed, int added)
+{
+    Q_UNUSED(removed);
+    QTextDocument* doc = document();
+    const int docEnd = doc->characterCount() - 1;   // the final paragraph mark is not text
+    const int changeEnd = std::min(position + added, docEnd);
+    // Every block the change touched counts its characters afresh.
+    for (QTextBlock b = doc->findBlock(position); b.isValid(); b = b.next()) {
+        b.setUserState(-1);
+        if (b.position() + b.length() > changeEnd)
+            break;
+    }
+    if (converting_)
+        return;
+
+    // The range to look at: the inserted text, widened to whole characters
+    // (an overline typed after x joins it; one before an inserted x is its own).
+    int from = std::max(0, std::min(position, docEnd));
+    int to = changeEnd;
+    if (from > 0)
+        --from;
+    if (from > 0 && doc->characterAt(from).unicode() == kOverline && isOverlineBase(doc->characterAt(from - 1).unicode()))
+        --from;
+    if (to < docEnd && doc->characterAt(to).unicode() == kOverline)
+        ++to;
+    if (to <= from)
+        return;
+
+    QTextCursor range(doc);
+    range.setPosition(from);
+    range.setPosition(to, QTextCursor::KeepAnchor);
+    const QString text = range.selectedText();
+    if (allShownForms(text))
+        return;
+
+    std::size_t replaced = 0;
+    const QString converted = shownText(codesOfText(text, &replaced));
+
+    // Where the caret and anchor go: after the converted text when they stood
+    // at or after its end, at its end when inside it.
+    QTextCursor caret = textCursor();
+    const auto moved = [&](int p) {
+        if (p >= to)
+            return p - (to - from) + static_cast<int>(converted.size());
+        if (p > from)
+            return from + static_cast<int>(converted.size());
+        return p;
+    };
+    const int anchor = moved(caret.anchor());
+    const int pos = moved(caret.position());
+
+    converting_ = true;
+    replaceRange(from, to, converted);
+    converting_ = false;
+    // This edit happens inside the change notification, which Qt does not
+    // send again for it: the touched blocks count afresh here.
+    const int convertedEnd = from + static_cast<int>(converted.size());
+    for (QTextBlock b = doc->findBlock(from); b.isValid(); b = b.next()) {
+        b.setUserState(-1);
+        if (b.position() + b.length() > convertedEnd)
+            break;
+    }
+
+    caret.setPosition(anchor);
+    caret.setPosition(pos, QTextCursor::KeepAnchor);
+    setTextCursor(caret);
+    if (replaced > 0)
+        emit charactersReplaced(static_cast<int>(replaced));
+}
 
 }  // namespace tessaline

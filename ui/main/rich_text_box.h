@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+class QTextBlock;
+
 namespace tessaline {
 
 class RichTextBox : public QTextEdit {
@@ -60,7 +62,30 @@ protected:
 
 private:
     void onContentsChange(int position, int removed, int added);
+    // Document position (Qt counts a paragraph break as one position and the
+    // two-code-point characters as two) <-> calculator offset. An offset
+    // inside a CR LF pair lands before the break, or after it when
+    // `afterBreak` is set.
+    int positionOf(std::size_t offset, bool afterBreak = false) const;
+    std::size_t offsetOf(int position) const;
+    // Calculator characters held by one block of the document, without its
+    // line end (cached per block).
+    std::size_t blockCodeCount(const QTextBlock& block) const;
+    // Replaces the document range [from, to) with the shown form of `codes`
+    // without running the input conversion again.
+    void replaceRange(int from, int to, const QString& shownText);
+
     bool converting_ = false;
+    int topTwips_ = -1;      // as last set; -1: take it from the geometry
+    int heightTwips_ = -1;
 };
+
+// The shown form of calculator codes as the box holds it: every code through
+// the character table, each CR LF (or lone CR or LF) as a paragraph break.
+QString shownText(std::string_view codes);
+// The calculator codes of text read from the box or from the clipboard:
+// paragraph and line separators (and CR LF, CR, LF) are CR LF, every other
+// character its code; `replaced` counts the characters that had none.
+std::string codesOfText(const QString& text, std::size_t* replaced = nullptr);
 
 }  // namespace tessaline
