@@ -108,7 +108,11 @@ bool RichTextBox::saveFile(const QString& path, QString* error) const
         return false;
     }
     if (!file.commit()) {
-        setError(error, file.errorString());
+        // A failed rename often comes without a reason of its own.
+        QString why = file.errorString();
+        if (why.isEmpty() || why == QLatin1String("Unknown error"))
+            why = QStringLiteral("The new content could not be put in place of the file.");
+        setError(error, why);
         return false;
     }
     return true;

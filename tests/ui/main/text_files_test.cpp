@@ -1,0 +1,329 @@
+// Open Text and Save Text through the main window, with the file dialogs and
+// the message boxes answered by the test.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/app_state.h"
+#include "ui/file_dialogs.h"
+#include "ui/main/form1.h"
+#include "ui/main/rich_text_box.h"
+
+namespace tessaline {
+namespace {
+
+// Answers the Open and Save dialogs from a queue and records how each was
+// shown.
+class FakeDialogs : public FileDialogs {
+public:
+    struct Call {
+        bool save;
+        QString filter;
+        QString fileName;   // the name the dialog started with
+    };
+    std::vector<Call> calls;
+    std::deque<std::optional<QString>> answers;
+
+    std::optional<QString> openFileName(QWidget*, const QString& filter, const QString& fileName) override
+    {
+        return answer(false, filter, fileName);
+    }
+    std::optional<QString> saveFileName(QWidget*, const QString& filter, const QString& fileName) override
+    {
+        return answer(true, filter, fileName);
+    }
+
+private:
+    std::optional<QString> answer(bool save, const QString& filter, const QString& fileName)
+    {
+        calls.push_back({save, filter, fileName});
+        if (answers.empty())
+            return std::nullopt;
+        std::optional<QString> a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+
+struct Message {
+    QString title;
+    QString text;
+};
+
+class TextFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        window = std::make_unique<Form1>(state);
+        dialogs = std::make_shared<FakeDialogs>();
+        window->setFileDialogs(dialogs);
+        window->setMessageSink([this](const QString& title, const QString& text) {
+            messages.push_back({title, text});
+        });
+    }
+
+    void openText(const std::optional<QString>& answer)
+    {
+        ASSERT_NE(window->load, nullptr);
+        dialogs->answers.push_back(answer);
+        window->load->trigger();
+    }
+    void saveText(const std::optional<QString>& answer)
+    {
+        ASSERT_NE(window->save, nullptr);
+        dialogs->answers.push_back(answer);
+        window->save->trigger();
+    }
+
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    static void writeBytes(const QString& file, const std::string& bytes)
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(bytes.data(), static_cast<qint64>(bytes.size())), static_cast<qint64>(bytes.size()));
+    }
+    static std::string readBytes(const QString& file)
+    {
+        QFile f(file);
+        if (!f.open(QIODevice::ReadOnly))
+            return "<unreadable>";
+        return f.readAll().toStdString();
+    }
+
+    QTemporaryDir dir;
+    AppState state;
+    std::unique_ptr<Form1> window;
+    std::shared_ptr<FakeDialogs> dialogs;
+    std::vector<Message> messages;
+};
+
+// Every calculator code, on CR LF lines after two markup lines: codes 13 and
+// 10 only occur as line ends, so the text survives line-end normalisation.
+std::string everyCode()
+{
+    std::string text = "_CHA\r\n_TIL Intro\r\n";
+    int onLine = 0;
+    for (int c = 0; c < 256; ++c) {
+        if (c == 10 || c == 13)
+            continue;
+        text += static_cast<char>(c);
+        if (++onLine == 32) {
+            text += "\r\n";
+            onLine = 0;
+        }
+    }
+    text += "\r\n";
+    return text;
+}
+
+TEST_F(TextFilesTest, OpenReplacesTheWholeTextAndLeavesTheRestAlone)
+{
+    ASSERT_NE(window->Text1, nullptr);
+    EXPECT_EQ(window->Text1->text(), "Enter Text Here");
+    ASSERT_NE(window->Text6, nullptr);
+    ASSERT_NE(window->Text7, nullptr);
+    ASSERT_NE(window->Combo1, nullptr);
+    window->Text6->setText("Chapter");
+    window->Text7->setText("pic");
+    const int preset = window->Combo1->currentIndex();
+    window->Text1->setSelStart(6);
+    window->Text1->setSelLength(4);
+
+    const QString file = path("story.txt");
+    writeBytes(file, "First line\r\nSecond line\r\n");
+    openText(file);
+
+    EXPECT_EQ(window->Text1->text(), "First line\r\nSecond line\r\n");
+    EXPECT_EQ(window->Text1->selLength(), 0u);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(window->Text6->text(), "Chapter");
+    EXPECT_EQ(window->Text7->text(), "pic");
+    EXPECT_EQ(window->Combo1->currentIndex(), preset);
+    EXPECT_EQ(window->outputWindow(), nullptr);
+    EXPECT_EQ(readBytes(file), "First line\r\nSecond line\r\n");   // opening never writes
+}
+
+TEST_F(TextFilesTest, BothDialogsShareTheLastFileName)
+{
+    const QString a = path("a.txt");
+    const QString b = path("b.txt");
+    writeBytes(a, "alpha");
+
+    openText(a);
+    saveText(b);
+    openText(b);
+    saveText(std::nullopt);
+
+    ASSERT_EQ(dialogs->calls.size(), 4u);
+    for (const FakeDialogs::Call& call : dialogs->calls)
+        EXPECT_EQ(call.filter, "Text (*.txt)");
+    EXPECT_FALSE(dialogs->calls[0].save);
+    EXPECT_EQ(dialogs->calls[0].fileName, "");   // nothing chosen yet
+    EXPECT_TRUE(dialogs->calls[1].save);
+    EXPECT_EQ(dialogs->calls[1].fileName, a);    // Save starts with the opened name
+    EXPECT_FALSE(dialogs->calls[2].save);
+    EXPECT_EQ(dialogs->calls[2].fileName, b);    // Open starts with the saved name
+    EXPECT_EQ(dialogs->calls[3].fileName, b);
+    EXPECT_EQ(state.lastFileName, b);
+    EXPECT_EQ(window->Text1->text(), "alpha");
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(TextFilesTest, SavedTextOpensBackToTheSameCodes)
+{
+    const std::string text = everyCode();
+    ASSERT_EQ(text.size(), 18u + 256u + 8u);   // markup, every code, closing CR LF per line
+    window->Text1->setText(text);
+    ASSERT_EQ(window->Text1->text(), text);
+
+    const QString file = path("all codes.txt");
+    saveText(file);
+    ASSERT_TRUE(messages.empty()) << messages.front().text.toStdString();
+    EXPECT_EQ(window->Text1->text(), text);   // saving leaves the editor as it was
+
+    const std::string saved = readBytes(file);
+    EXPECT_EQ(saved.rfind("{\\rtf", 0), 0u) << "a .txt name still gets rich text";
+
+    window->Text1->setText("something else");
+    openText(file);
+    EXPECT_EQ(window->Text1->text(), text);
+    EXPECT_TRUE(messages.empty());
+
+    // Saving over an existing file replaces it with the current text.
+    window->Text1->setText("_BRK\r\nshort\r\n");
+    saveText(file);
+    window->Text1->setText("x");
+    openText(file);
+    EXPECT_EQ(window->Text1->text(), "_BRK\r\nshort\r\n");
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(TextFilesTest, CancelledDialogsReadAndWriteNothing)
+{
+    const QString a = path("a.txt");
+    writeBytes(a, "from a");
+    openText(a);
+    window->Text1->setText("edited");
+
+    openText(std::nullopt);
+    EXPECT_EQ(window->Text1->text(), "edited");   // not reloaded from the last name
+    saveText(std::nullopt);
+    EXPECT_EQ(readBytes(a), "from a");            // not overwritten either
+    EXPECT_EQ(state.lastFileName, a);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    EXPECT_TRUE(messages.empty());
+
+    // A cancel with nothing chosen before stays at an empty name.
+    AppState fresh;
+    Form1 other(fresh);
+    auto otherDialogs = std::make_shared<FakeDialogs>();
+    other.setFileDialogs(otherDialogs);
+    int shown = 0;
+    other.setMessageSink([&](const QString&, const QString&) { ++shown; });
+    ASSERT_NE(other.save, nullptr);
+    ASSERT_NE(other.load, nullptr);
+    other.save->trigger();
+    other.load->trigger();
+    EXPECT_EQ(fresh.lastFileName, "");
+    EXPECT_EQ(other.Text1->text(), "Enter Text Here");
+    EXPECT_EQ(shown, 0);
+}
+
+TEST_F(TextFilesTest, FilesThatCannotBeOpenedLeaveTheEditorIntact)
+{
+    window->Text1->setText("keep me\r\n");
+    const QString missing = path("missing.txt");
+    const QString folder = path("folder.txt");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.txt"));
+
+    openText(missing);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, applicationTitle());
+    EXPECT_TRUE(messages[0].text.contains(QDir::toNativeSeparators(missing)));
+    EXPECT_TRUE(messages[0].text.contains("does not exist"));
+    EXPECT_EQ(window->Text1->text(), "keep me\r\n");
+    EXPECT_EQ(state.lastFileName, missing);   // the chosen name is remembered all the same
+
+    openText(folder);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_TRUE(messages[1].text.contains(QDir::toNativeSeparators(folder)));
+    EXPECT_TRUE(messages[1].text.contains("folder"));
+    EXPECT_EQ(window->Text1->text(), "keep me\r\n");
+}
+
+TEST_F(TextFilesTest, FailedSavesKeepTheEditorAndAnyOldFile)
+{
+    window->Text1->setText("precious\r\n");
+
+    // A folder that does not exist.
+    const QString nowhere = path("no such folder/out.txt");
+    saveText(nowhere);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, applicationTitle());
+    EXPECT_TRUE(messages[0].text.contains(QDir::toNativeSeparators(nowhere)));
+    EXPECT_FALSE(QFileInfo::exists(nowhere));
+
+    // A name that is a folder.
+    const QString folder = path("folder.txt");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.txt"));
+    saveText(folder);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_TRUE(messages[1].text.contains(QDir::toNativeSeparators(folder)));
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+
+    // An existing file whose name is as long as a name can be: there is no
+    // room for the temporary name beside it, so the replacement fails, and the
+    // old content must survive whole.
+    const QString longName = path(QString(251, 'n') + ".txt");
+    writeBytes(longName, "old content");
+    saveText(longName);
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_TRUE(messages[2].text.contains(QDir::toNativeSeparators(longName)));
+    EXPECT_EQ(readBytes(longName), "old content");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);   // no stray temporary file
+
+    EXPECT_EQ(window->Text1->text(), "precious\r\n");
+}
+
+TEST_F(TextFilesTest, PlainFilesOpenAsTheirText)
+{
+    // UTF-8 with smart quotes: transliterated, and the count reported.
+    const QString quoted = path("quoted.txt");
+    writeBytes(quoted, "\xE2\x80\x9CHello\xE2\x80\x9D\r\n");
+    openText(quoted);
+    EXPECT_EQ(window->Text1->text(), "\"Hello\"\r\n");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, applicationTitle());
+    EXPECT_EQ(messages[0].text, "2 characters had no calculator code and were replaced.");
+
+    // 8-bit calculator codes with lone LF line ends: the codes as they are,
+    // every line end CR LF, nothing to report.
+    const QString eightBit = path("eight.txt");
+    writeBytes(eightBit, "Line one\nLine \xB5 two\n\nend");
+    openText(eightBit);
+    EXPECT_EQ(window->Text1->text(), "Line one\r\nLine \xB5 two\r\n\r\nend");
+    EXPECT_EQ(messages.size(), 1u);
+
+    // An empty file empties the editor.
+    const QString empty = path("empty.txt");
+    writeBytes(empty, "");
+    openText(empty);
+    EXPECT_EQ(window->Text1->text(), "");
+    EXPECT_EQ(messages.size(), 1u);
+}
+
+}  // namespace
+}  // namespace tessaline
