@@ -1,0 +1,306 @@
+// The line-break pass: worked examples, edge cases, hooks, refusals.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/char_widths.h"
+#include "engine/line_break_pass.h"
+#include "engine/line_settings.h"
+
+using namespace tessaline;
+
+namespace {
+
+LineSettings characters(int limit)
+{
+    LineSettings s;
+    s.CharWidths = defaultCharWidths();
+    s.MeasureInPixels = false;
+    s.LineLimit = static_cast<std::int16_t>(limit);
+    return s;
+}
+
+LineSettings pixels(int limit)
+{
+    LineSettings s = characters(limit);
+    s.MeasureInPixels = true;
+    return s;
+}
+
+struct Outcome {
+    std::string text;
+    std::int64_t mods;
+};
+
+Outcome run(const std::string& text, const LineSettings& s, bool wrap)
+{
+    PassResult r = runLineBreakPass(text, s, wrap);
+    EXPECT_FALSE(r.cancelled);
+    EXPECT_FALSE(r.error);
+    // The hook version gives the same with empty hooks / a fixed wrap hook.
+    PassHooks hooks;
+    hooks.wordWrap = [wrap] { return wrap; };
+    PassResult h = runLineBreakPass(text, s, hooks);
+    EXPECT_EQ(h.text, r.text);
+    EXPECT_EQ(h.modificationCount, r.modificationCount);
+    return {r.text, r.modificationCount};
+}
+
+void expectOutcome(const std::string& text, const LineSettings& s, bool wrap, const std::string& want,
+                   std::int64_t mods)
+{
+    Outcome o = run(text, s, wrap);
+    EXPECT_EQ(o.text, want) << "text \"" << text << "\" wrap " << wrap;
+    EXPECT_EQ(o.mods, mods) << "text \"" << text << "\" wrap " << wrap;
+}
+
+}  // namespace
+
+TEST(LineBreakPass, WorkedExamplesInCharacterMode)
+{
+    const LineSettings s = characters(10);
+    expectOutcome("abcd efgh ijkl", s, true, "abcd efgh\r\nijkl\r\n", 3);
+    expectOutcome("abcd efgh ijkl", s, false, "abcd efgh \r\nijkl\r\n", 2);
+    expectOutcome("abcdefghijklmn", s, true, "abcdefghij\r\nklmn\r\n", 2);
+    expectOutcome("abcdefghij", s, true, "abcdefghij\r\n", 1);
+    expectOutcome("abcdefghij", s, false, "abcdefghij\r\n", 1);
+    expectOutcome("abc\r\nabcdefghij", s, true, "abc\r\nabcdefghi\r\nj\r\n", 2);
+    expectOutcome(" abcdefghijk", s, true, " abcdefghi\r\njk\r\n", 2);
+    expectOutcome("abcdefghi  kl", s, true, "abcdefghi \r\nkl\r\n", 3);
+}
+
+TEST(LineBreakPass, WorkedExampleInPixelMode)
+{
+    const LineSettings s = pixels(30);
+    expectOutcome("aaaa aaaa aaaa", s, true, "aaaa\r\naaaa\r\naaaa\r\n", 5);
+    expectOutcome("aaaa aaaa aaaa", s, false, "aaaa aaa\r\na aaaa\r\n", 2);
+}
+
+TEST(LineBreakPass, TextEnds)
+{
+    const LineSettings s = characters(10);
+    // Empty text: returned as it is, no hook is called at all.
+    int calls = 0;
+    PassHooks counting;
+    counting.wordWrap = [&] { ++calls; return true; };
+    counting.cancelRequested = [&] { ++calls; return false; };
+    counting.yield = [&] { ++calls; };
+    counting.progress = [&](std::int64_t, std::int64_t) { ++calls; };
+    PassResult empty = runLineBreakPass("", s, counting);
+    EXPECT_EQ(empty.text, "");
+    EXPECT_EQ(empty.modificationCount, 0);
+    EXPECT_EQ(calls, 0);
+
+    // One character: unchanged, no closing break.
+    expectOutcome("x", s, true, "x", 0);
+    expectOutcome("\r", s, true, "\r", 0);
+    // Already ends with CR LF: nothing added.
+    expectOutcome("ab\r\n", s, true, "ab\r\n", 0);
+    expectOutcome("\r\n", s, true, "\r\n", 0);
+    // Any other ending gets CR LF and one modification; only the character in
+    // front of the last one is looked at.
+    expectOutcome("ab", s, true, "ab\r\n", 1);
+    expectOutcome("ab\n", s, true, "ab\n\r\n", 1);
+    expectOutcome("ab\r", s, true, "ab\r\r\n", 1);
+    expectOutcome("ab\rc", s, true, "ab\rc", 0);
+    // The size counts every break as two characters, after the closing one.
+    EXPECT_EQ(run("abcdefghijklmn", s, false).text.size(), 18u);
+}
+
+TEST(LineBreakPass, LineLengthsInCharacterMode)
+{
+    const LineSettings s = characters(5);
+    // The first line holds exactly LineLimit characters; one more breaks it.
+    expectOutcome("abcde", s, false, "abcde\r\n", 1);
+    expectOutcome("abcdef", s, false, "abcde\r\nf\r\n", 2);
+    // A line after a CR LF of the text holds one character less (its LF counts).
+    expectOutcome("x\r\nabcde", s, false, "x\r\nabcd\r\ne\r\n", 2);
+    expectOutcome("x\r\nabcd", s, false, "x\r\nabcd\r\n", 1);
+    // A line begun by an inserted break holds LineLimit characters again.
+    expectOutcome("abcdefghijk", s, false, "abcde\r\nfghij\r\nk\r\n", 3);
+    // In pixel mode CR and LF weigh nothing: the limit is the same after them.
+    expectOutcome("aa\r\naaaa", pixels(16), false, "aa\r\naaaa\r\n", 1);
+}
+
+TEST(LineBreakPass, WhereWordWrapBreaks)
+{
+    const LineSettings s = characters(5);
+    // The only space of a line stands at its start (after a line end): hard break.
+    expectOutcome("x\r\n abcdef", s, true, "x\r\n abc\r\ndef\r\n", 2);
+    // Two spaces, the second overflows: it becomes the break, the first stays.
+    expectOutcome("abcd  xy", s, true, "abcd \r\nxy\r\n", 3);
+    // An overflowing space is itself replaced.
+    expectOutcome("abcde fg", s, true, "abcde\r\nfg\r\n", 3);
+    // The characters after the space are measured again on the new line.
+    expectOutcome("ab cdefghij", s, true, "ab\r\ncdefg\r\nhij\r\n", 4);
+    // A space in front of which everything weighs 0 pixels is no usable space.
+    LineSettings p = pixels(10);
+    expectOutcome(std::string("\x01\x01 aaaa", 7), p, true, std::string("\x01\x01 aa\r\naa\r\n", 11), 2);
+    // Equal pixel sums decide in character mode too.
+    LineSettings c = characters(4);
+    expectOutcome(std::string("\x01 abcd", 6), c, true, std::string("\x01 ab\r\ncd\r\n", 10), 2);
+}
+
+TEST(LineBreakPass, MarkupLinesAreBrokenLikeText)
+{
+    const LineSettings s = characters(10);
+    expectOutcome("_CHA\r\n_TIL The long title\r\ntext", s, true,
+                  "_CHA\r\n_TIL The\r\nlong title\r\ntext\r\n", 3);
+    expectOutcome("_TIL Chapterone\r\n", s, true, "_TIL\r\nChapterone\r\n", 2);
+}
+
+TEST(LineBreakPass, CountersBeyondSixteenBits)
+{
+    // More than 32767 modifications in one run.
+    const std::string letters(40000, 'a');
+    PassResult r = runLineBreakPass(letters, characters(1), false);
+    EXPECT_EQ(r.modificationCount, 40000);
+    EXPECT_EQ(r.text.size(), 40000u * 3u - 2u + 2u);
+    EXPECT_EQ(r.text.substr(0, 7), "a\r\na\r\na");
+    // A line of more than 32767 zero-width characters in pixel mode.
+    const std::string zeros(40000, '\x01');
+    PassResult z = runLineBreakPass(zeros, pixels(1), true);
+    EXPECT_EQ(z.modificationCount, 1);
+    EXPECT_EQ(z.text, zeros + "\r\n");
+}
+
+TEST(LineBreakPass, HookCalls)
+{
+    const LineSettings s = characters(10);
+    int wraps = 0, cancels = 0, yields = 0;
+    std::vector<std::pair<std::int64_t, std::int64_t>> progress;
+    std::vector<char> order;
+    PassHooks hooks;
+    hooks.wordWrap = [&] { ++wraps; order.push_back('W'); return false; };
+    hooks.cancelRequested = [&] { ++cancels; order.push_back('C'); return false; };
+    hooks.yield = [&] { ++yields; order.push_back('Y'); };
+    hooks.progress = [&](std::int64_t m, std::int64_t v) {
+        progress.emplace_back(m, v);
+        order.push_back('P');
+    };
+    // 14 letters, one hard break: the 11th letter is examined twice.
+    PassResult r = runLineBreakPass("abcdefghijklmn", s, hooks);
+    EXPECT_EQ(r.text, "abcdefghij\r\nklmn\r\n");
+    const int examined = 15;
+    EXPECT_EQ(static_cast<int>(progress.size()), examined);
+    EXPECT_EQ(yields, 2 * examined);
+    EXPECT_EQ(cancels, examined + 1);   // before each character and before the closing break
+    EXPECT_EQ(wraps, 1);
+    EXPECT_EQ(progress.front(), (std::pair<std::int64_t, std::int64_t>{14, 1}));
+    EXPECT_EQ(progress[10], (std::pair<std::int64_t, std::int64_t>{16, 12}));  // the break, on the LF
+    EXPECT_EQ(progress[11], (std::pair<std::int64_t, std::int64_t>{16, 13}));
+    EXPECT_EQ(progress.back(), (std::pair<std::int64_t, std::int64_t>{16, 16}));
+    // Per character: cancel test, yield, (word wrap at a break), yield, progress.
+    const std::string calls(order.begin(), order.end());
+    EXPECT_EQ(calls.substr(0, 8), "CYYPCYYP");
+    EXPECT_EQ(calls.substr(40, 5), "CYWYP");
+    EXPECT_EQ(calls.back(), 'C');
+}
+
+TEST(LineBreakPass, Cancel)
+{
+    const LineSettings s = characters(5);
+    int asked = 0;
+    PassHooks hooks;
+    hooks.cancelRequested = [&] { return ++asked > 8; };   // set during the 8th character
+    PassResult r = runLineBreakPass("abcdefghijkl", s, hooks);
+    EXPECT_TRUE(r.cancelled);
+    // Seven characters examined (one of them twice): the part scanned is
+    // broken, the rest untouched, no closing break.
+    EXPECT_EQ(r.text, "abcde\r\nfghijkl");
+    EXPECT_EQ(r.modificationCount, 1);
+
+    // A cancel before the first character leaves the text as it was.
+    hooks.cancelRequested = [] { return true; };
+    r = runLineBreakPass("abc", s, hooks);
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_EQ(r.text, "abc");
+    EXPECT_EQ(r.modificationCount, 0);
+
+    // A cancel that arrives while the last character is finished: no closing break.
+    int yields = 0;
+    bool cancel = false;
+    hooks.cancelRequested = [&] { return cancel; };
+    hooks.yield = [&] { cancel = ++yields == 6; };
+    r = runLineBreakPass("abc", s, hooks);
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_EQ(r.text, "abc");
+    EXPECT_EQ(r.modificationCount, 0);
+}
+
+TEST(LineBreakPass, SettingsChangedDuringARun)
+{
+    // Word wrap toggled off after the first break.
+    LineSettings s = characters(10);
+    int breaks = 0;
+    PassHooks hooks;
+    hooks.wordWrap = [&] { return ++breaks == 1; };
+    PassResult r = runLineBreakPass("aaa bbb ccc ddd eee fff", s, hooks);
+    EXPECT_EQ(r.text, "aaa bbb\r\nccc ddd ee\r\ne fff\r\n");
+    EXPECT_EQ(r.modificationCount, 4);
+
+    // Another preset chosen just before the 12th examination (the first
+    // letter of line 2): the rest of the run measures 160 pixels.
+    LineSettings live = characters(10);
+    int yields = 0;
+    PassHooks presetHooks;
+    presetHooks.yield = [&] {
+        if (++yields == 23) {
+            applyPreset(0, live);   // pixels, 160
+        }
+    };
+    r = runLineBreakPass(std::string(30, 'a') + " " + std::string(50, 'b'), live, presetHooks);
+    EXPECT_EQ(r.text, std::string(10, 'a') + "\r\n" + std::string(20, 'a') + "\r\n" + std::string(40, 'b') +
+                          "\r\n" + std::string(10, 'b') + "\r\n");
+    EXPECT_EQ(r.modificationCount, 5);
+}
+
+TEST(LineBreakPass, LimitsThatAdmitNoCharacter)
+{
+    // Refused before a run.
+    Refusal none = checkLimitAdmitsText(characters(0), "abc");
+    EXPECT_TRUE(none);
+    EXPECT_EQ(none.message, "Line length 0 characters admits no character");
+    EXPECT_TRUE(checkLimitAdmitsText(characters(-3), "a"));
+    EXPECT_FALSE(checkLimitAdmitsText(characters(1), "abc"));
+    EXPECT_FALSE(checkLimitAdmitsText(characters(0), ""));
+
+    Refusal narrow = checkLimitAdmitsText(pixels(3), std::string("ab\xAE", 3));
+    EXPECT_TRUE(narrow);
+    EXPECT_EQ(narrow.message, "Line length 3 pixels is too short for character 174 (8 pixels wide)");
+    EXPECT_EQ(checkLimitAdmitsText(pixels(5), "aMa").message,
+              "Line length 5 pixels is too short for character 77 (6 pixels wide)");
+    EXPECT_FALSE(checkLimitAdmitsText(pixels(6), "aMa"));
+    EXPECT_FALSE(checkLimitAdmitsText(pixels(0), "\r\n\x01"));
+    EXPECT_TRUE(checkLimitAdmitsText(pixels(-1), "\r\n"));
+
+    // Run anyway, the pass stops instead of breaking in front of the same
+    // character for ever.
+    PassResult r = runLineBreakPass("abc", characters(0), true);
+    ASSERT_TRUE(r.error);
+    EXPECT_EQ(*r.error, "Line length 0 characters admits no character");
+    EXPECT_EQ(r.text, "\r\nabc");
+    EXPECT_EQ(r.modificationCount, 1);
+    EXPECT_FALSE(r.cancelled);
+
+    r = runLineBreakPass("aa\xAE" "a", pixels(7), true);
+    ASSERT_TRUE(r.error);
+    EXPECT_EQ(*r.error, "Line length 7 pixels is too short for character 174 (8 pixels wide)");
+    EXPECT_EQ(r.text, "a\r\na\r\n\xAE" "a");
+    EXPECT_EQ(r.modificationCount, 2);
+
+    // A hook lowering the limit that far in the middle of a run.
+    LineSettings live = characters(10);
+    int yields = 0;
+    PassHooks hooks;
+    hooks.yield = [&] {
+        if (++yields == 8) {
+            live.LineLimit = 0;
+        }
+    };
+    r = runLineBreakPass("abcdefgh", live, hooks);
+    ASSERT_TRUE(r.error);
+    EXPECT_EQ(r.text, "abcd\r\nefgh");
+    EXPECT_EQ(r.modificationCount, 1);
+}

@@ -1,0 +1,238 @@
+// The linear-time pass against the literal in-place pass on random texts,
+// random settings and settings changed by the hooks in the middle of a run.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/char_widths.h"
+#include "engine/line_break_pass.h"
+#include "literal_pass.h"
+
+using namespace tessaline;
+
+namespace {
+
+std::string randomText(std::mt19937& rng, std::size_t maxLength)
+{
+    std::uniform_int_distribution<std::size_t> lengthOf(0, maxLength);
+    std::uniform_int_distribution<int> kind(0, 99);
+    std::uniform_int_distribution<int> anyCode(0, 255);
+    std::uniform_int_distribution<int> letter('a', 'z');
+    std::uniform_int_distribution<int> run(1, 5);
+    const std::size_t length = lengthOf(rng);
+    std::string text;
+    while (text.size() < length) {
+        int k = kind(rng);
+        if (k < 50) {
+            text.push_back(static_cast<char>(letter(rng)));
+        } else if (k < 65) {
+            text.append(static_cast<std::size_t>(run(rng)), ' ');
+        } else if (k < 69) {
+            text.push_back('\r');
+        } else if (k < 73) {
+            text.push_back('\n');
+        } else if (k < 78) {
+            text.append("\r\n");
+        } else {
+            text.push_back(static_cast<char>(anyCode(rng)));
+        }
+    }
+    return text;
+}
+
+// A schedule of changes the hooks make; the same for both passes.
+struct Change {
+    int atYield;
+    enum Kind { Limit, Preset, Wrap, Width } kind;
+    bool pixels;
+    int value;
+    int code;
+};
+
+struct Scenario {
+    LineSettings settings;
+    bool wrap = true;
+    std::vector<Change> changes;
+    int cancelAtQuery = -1;   // the cancel query from which on the answer is yes
+};
+
+int widest(const CharWidthTable& w)
+{
+    return *std::max_element(w.begin(), w.end());
+}
+
+int admittingLimit(std::mt19937& rng, bool pixels, const CharWidthTable& widths)
+{
+    if (pixels) {
+        int low = std::max(0, widest(widths));
+        return std::uniform_int_distribution<int>(low, low + 40)(rng);
+    }
+    return std::uniform_int_distribution<int>(1, 25)(rng);
+}
+
+Scenario randomScenario(std::mt19937& rng, std::size_t textLength)
+{
+    Scenario s;
+    std::uniform_int_distribution<int> coin(0, 1);
+    std::uniform_int_distribution<int> percent(0, 99);
+    s.settings.CharWidths = defaultCharWidths();
+    if (percent(rng) < 30) {
+        // A table with zero and negative widths as well.
+        std::uniform_int_distribution<int> width(-2, 9);
+        for (int code = 1; code <= 255; ++code) {
+            s.settings.CharWidths[code] = static_cast<std::int16_t>(width(rng));
+        }
+    }
+    s.settings.MeasureInPixels = coin(rng) == 1;
+    s.settings.LineLimit =
+        static_cast<std::int16_t>(admittingLimit(rng, s.settings.MeasureInPixels, s.settings.CharWidths));
+    s.wrap = percent(rng) < 75;
+
+    const int yieldsAbout = static_cast<int>(2 * textLength + 10);
+    std::uniform_int_distribution<int> when(1, yieldsAbout);
+    const int changeCount = percent(rng) < 50 ? 0 : std::uniform_int_distribution<int>(1, 6)(rng);
+    for (int i = 0; i < changeCount; ++i) {
+        Change c{when(rng), static_cast<Change::Kind>(std::uniform_int_distribution<int>(0, 3)(rng)),
+                 coin(rng) == 1, 0, 0};
+        c.code = std::uniform_int_distribution<int>(1, 255)(rng);
+        c.value = std::uniform_int_distribution<int>(0, 8)(rng);
+        s.changes.push_back(c);
+    }
+    if (percent(rng) < 15) {
+        s.cancelAtQuery = std::uniform_int_distribution<int>(1, static_cast<int>(textLength) + 5)(rng);
+    }
+    return s;
+}
+
+// Runs one pass with hooks that carry out the scenario and log every call.
+struct Recorder {
+    Scenario scenario;
+    LineSettings live;
+    bool wrap;
+    int yields = 0;
+    int cancelQueries = 0;
+    std::vector<std::int64_t> log;
+
+    explicit Recorder(const Scenario& s) : scenario(s), live(s.settings), wrap(s.wrap) {}
+
+    PassHooks hooks()
+    {
+        PassHooks h;
+        h.wordWrap = [this] {
+            log.push_back(-1);
+            return wrap;
+        };
+        h.cancelRequested = [this] {
+            log.push_back(-2);
+            ++cancelQueries;
+            return scenario.cancelAtQuery > 0 && cancelQueries >= scenario.cancelAtQuery;
+        };
+        h.yield = [this] {
+            log.push_back(-3);
+            ++yields;
+            for (const Change& c : scenario.changes) {
+                if (c.atYield == yields) {
+                    apply(c);
+                }
+            }
+        };
+        h.progress = [this](std::int64_t maximum, std::int64_t value) {
+            log.push_back(maximum);
+            log.push_back(value);
+        };
+        return h;
+    }
+
+    void apply(const Change& c)
+    {
+        std::mt19937 local(static_cast<unsigned>(c.atYield * 7919 + c.value));
+        switch (c.kind) {
+        case Change::Limit:
+            live.LineLimit = static_cast<std::int16_t>(admittingLimit(local, live.MeasureInPixels, live.CharWidths));
+            break;
+        case Change::Preset:
+            live.MeasureInPixels = c.pixels;
+            live.LineLimit = static_cast<std::int16_t>(admittingLimit(local, c.pixels, live.CharWidths));
+            break;
+        case Change::Wrap:
+            wrap = !wrap;
+            break;
+        case Change::Width:
+            // Narrower only, so that the limit keeps admitting every character.
+            live.CharWidths[c.code] = static_cast<std::int16_t>(std::min<int>(c.value, live.CharWidths[c.code]));
+            break;
+        }
+    }
+};
+
+}  // namespace
+
+TEST(PassProperty, FastPassEqualsLiteralPass)
+{
+    std::mt19937 rng(20240607);
+    int broken = 0, changed = 0, cancelled = 0;
+    for (int round = 0; round < 4000; ++round) {
+        const std::string text = randomText(rng, round % 10 == 0 ? 1500 : 120);
+        const Scenario scenario = randomScenario(rng, text.size());
+
+        Recorder fast(scenario);
+        PassResult got = runLineBreakPass(text, fast.live, fast.hooks());
+        Recorder slow(scenario);
+        oracle::LiteralResult want = oracle::literalPass(text, slow.live, slow.hooks());
+
+        SCOPED_TRACE("round " + std::to_string(round) + ", length " + std::to_string(text.size()));
+        ASSERT_FALSE(got.error) << *got.error;
+        ASSERT_EQ(got.text, want.text);
+        ASSERT_EQ(got.modificationCount, want.modificationCount);
+        ASSERT_EQ(got.cancelled, want.cancelled);
+        ASSERT_EQ(fast.log, slow.log);   // the same hook calls with the same values
+        broken += got.modificationCount > 1;
+        changed += !scenario.changes.empty();
+        cancelled += got.cancelled;
+
+        if (scenario.changes.empty() && scenario.cancelAtQuery < 0) {
+            PassResult batch = runLineBreakPass(text, scenario.settings, scenario.wrap);
+            ASSERT_EQ(batch.text, want.text);
+            ASSERT_EQ(batch.modificationCount, want.modificationCount);
+        }
+    }
+    // The random cases did exercise breaks, mid-run changes and cancels.
+    EXPECT_GT(broken, 2000);
+    EXPECT_GT(changed, 1500);
+    EXPECT_GT(cancelled, 100);
+}
+
+TEST(PassProperty, ProcessedLinesFitTheLimit)
+{
+    // Without mid-run changes every line of the result fits: in character
+    // mode a line (with the LF that begins it) holds at most LineLimit
+    // characters, in pixel mode its widths sum to at most LineLimit.
+    std::mt19937 rng(77);
+    for (int round = 0; round < 500; ++round) {
+        std::string text = randomText(rng, 400);
+        LineSettings s;
+        s.CharWidths = defaultCharWidths();
+        s.MeasureInPixels = round % 2 == 0;
+        s.LineLimit = static_cast<std::int16_t>(s.MeasureInPixels ? 8 + round % 200 : 1 + round % 40);
+        PassResult r = runLineBreakPass(text, s, round % 3 != 0);
+        ASSERT_FALSE(r.error);
+        std::int64_t chars = 0, px = 0;
+        for (char ch : r.text) {
+            const auto c = static_cast<unsigned char>(ch);
+            if (c == '\r' || c == '\n') {
+                chars = 0;
+                px = 0;
+            }
+            ++chars;
+            px += s.CharWidths[c];
+            if (s.MeasureInPixels) {
+                ASSERT_LE(px, s.LineLimit) << "round " << round;
+            } else {
+                ASSERT_LE(chars, s.LineLimit + 1) << "round " << round;   // an inserted LF begins the line
+            }
+        }
+    }
+}
