@@ -1,0 +1,318 @@
+// tessaline-process end to end: arguments, exit status, messages, output bytes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+#include "engine/char_widths.h"
+#include "engine/line_break_pass.h"
+#include "engine/line_settings.h"
+#include "richtext/charset.h"
+#include "richtext/rtf.h"
+#include "richtext/text_file.h"
+
+namespace fs = std::filesystem;
+using namespace tessaline;
+
+namespace {
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeFile(const fs::path& path, const std::string& data)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << data;
+}
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "tessaline-cli-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // Runs the program with `args` (already quoted for the shell), `input` on
+    // standard input.
+    Outcome run(const std::string& args, const std::string& input = "", const std::string& stdoutTo = "")
+    {
+        writeFile(dir_ / "stdin", input);
+        const std::string outPath = stdoutTo.empty() ? (dir_ / "stdout").string() : stdoutTo;
+        const std::string command = std::string("'") + TESSALINE_PROCESS_PATH + "' " + args + " < '" +
+                                    (dir_ / "stdin").string() + "' > '" + outPath + "' 2> '" +
+                                    (dir_ / "stderr").string() + "'";
+        const int raw = std::system(command.c_str());
+        Outcome o;
+        o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        if (stdoutTo.empty()) {
+            o.out = readFile(dir_ / "stdout");
+        }
+        o.err = readFile(dir_ / "stderr");
+        return o;
+    }
+
+    std::string quoted(const fs::path& p) const { return "'" + p.string() + "'"; }
+
+    fs::path dir_;
+};
+
+std::string summary(std::size_t size, std::int64_t mods)
+{
+    return std::to_string(size) + " characters, " + std::to_string(mods) + " modifications\n";
+}
+
+// The files of a folder, by name.
+std::vector<std::string> listing(const fs::path& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+TEST_F(Cli, WorkedExamplesWithCustomLengthTen)
+{
+    struct Row {
+        std::string text;
+        bool wrap;
+        std::string result;
+        int mods;
+    } rows[] = {
+        {"abcd efgh ijkl", true, "abcd efgh\r\nijkl\r\n", 3},
+        {"abcd efgh ijkl", false, "abcd efgh \r\nijkl\r\n", 2},
+        {"abcdefghijklmn", true, "abcdefghij\r\nklmn\r\n", 2},
+        {"abcdefghij", true, "abcdefghij\r\n", 1},
+        {"abcdefghij", false, "abcdefghij\r\n", 1},
+        {"abc\r\nabcdefghij", true, "abc\r\nabcdefghi\r\nj\r\n", 2},
+        {" abcdefghijk", true, " abcdefghi\r\njk\r\n", 2},
+        {"abcdefghi  kl", true, "abcdefghi \r\nkl\r\n", 3},
+    };
+    for (const Row& row : rows) {
+        Outcome o = run(std::string("--raw --preset 4 --custom 10") + (row.wrap ? "" : " --no-wrap"), row.text);
+        EXPECT_EQ(o.status, 0) << row.text;
+        EXPECT_EQ(o.out, row.result) << row.text;
+        EXPECT_EQ(o.err, summary(row.result.size(), row.mods)) << row.text;
+    }
+    // The pixel example through the custom pixel preset and through --custom=.
+    Outcome p = run("--raw --preset 5 --custom=30", "aaaa aaaa aaaa");
+    EXPECT_EQ(p.out, "aaaa\r\naaaa\r\naaaa\r\n");
+    EXPECT_EQ(p.err, summary(18, 5));
+    p = run("--raw --preset=5 --custom ' 3 0 ' --no-wrap", "aaaa aaaa aaaa");
+    EXPECT_EQ(p.out, "aaaa aaa\r\na aaaa\r\n");
+    EXPECT_EQ(p.err, summary(18, 2));
+}
+
+TEST_F(Cli, PresetsAndInputs)
+{
+    const fs::path sample = fs::path(__FILE__).parent_path().parent_path().parent_path() / "samples" / "sample.txt";
+    const std::string bytes = readFile(sample);
+    ASSERT_FALSE(bytes.empty()) << sample;
+
+    for (int preset = 0; preset < 4; ++preset) {
+        LineSettings s;
+        s.CharWidths = defaultCharWidths();
+        applyPreset(preset, s);
+        PassResult want = runLineBreakPass(decodeTextFile(bytes).codes, s, true);
+        Outcome o = run("--preset " + std::to_string(preset) + " " + quoted(sample));
+        EXPECT_EQ(o.status, 0) << preset;
+        EXPECT_EQ(o.out, want.text) << preset;
+        EXPECT_NE(o.err.find(summary(want.text.size(), want.modificationCount)), std::string::npos) << o.err;
+        EXPECT_GT(want.modificationCount, 3) << preset;
+    }
+    // TI-92+ Text Editor: no line over 37 characters, CR LF line ends.
+    Outcome o = run("--preset 3 -", bytes);
+    EXPECT_EQ(o.status, 0);
+    std::size_t start = 0;
+    while (start < o.out.size()) {
+        std::size_t end = o.out.find("\r\n", start);
+        ASSERT_NE(end, std::string::npos);
+        EXPECT_LE(end - start, 37u) << o.out.substr(start, end - start);
+        start = end + 2;
+    }
+    EXPECT_NE(o.out.find("_TIL The Lighthouse Keeper\r\n"), std::string::npos);
+    // Without --raw, line ends become CR LF before the pass: LF and CR LF input agree.
+    Outcome lf = run("--preset 2", "one two\nthree\n");
+    Outcome crlf = run("--preset 2", "one two\r\nthree\r\n");
+    EXPECT_EQ(lf.out, "one two\r\nthree\r\n");
+    EXPECT_EQ(lf.out, crlf.out);
+    EXPECT_EQ(lf.err, summary(16, 0));
+    // With --raw a lone LF stays and the closing break follows it.
+    Outcome raw = run("--raw --preset 2", "one two\nthree\n");
+    EXPECT_EQ(raw.out, "one two\nthree\n\r\n");
+    // An empty input gives an empty output.
+    Outcome empty = run("");
+    EXPECT_EQ(empty.status, 0);
+    EXPECT_EQ(empty.out, "");
+    EXPECT_EQ(empty.err, summary(0, 0));
+}
+
+TEST_F(Cli, RawKeepsEveryByte)
+{
+    std::string all;
+    for (int code = 0; code < 256; ++code) {
+        all.push_back(static_cast<char>(code));
+    }
+    // A limit wide enough for the whole text: only the closing break is added.
+    Outcome o = run("--raw --preset 5 --custom 32767", all);
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.out, all + "\r\n");
+    EXPECT_EQ(o.err, summary(258, 1));
+
+    // Random bytes with breaks: the same bytes as the pass run in-process.
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::string text;
+    for (int i = 0; i < 5000; ++i) {
+        text.push_back(static_cast<char>(byte(rng)));
+    }
+    for (bool wrap : {true, false}) {
+        LineSettings s;
+        s.CharWidths = defaultCharWidths();
+        applyPreset(0, s);
+        PassResult want = runLineBreakPass(text, s, wrap);
+        Outcome r = run(std::string("--raw") + (wrap ? "" : " --no-wrap"), text);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_TRUE(r.out == want.text) << "output differs, wrap " << wrap;
+        EXPECT_EQ(r.err, summary(want.text.size(), want.modificationCount));
+    }
+}
+
+TEST_F(Cli, OutputFormats)
+{
+    const std::string text = "Caf\xE9 \xAE au lait, \x8C \x8D and more words to break";
+    LineSettings s;
+    s.CharWidths = defaultCharWidths();
+    applyPreset(2, s);
+    PassResult want = runLineBreakPass(text, s, true);
+
+    Outcome utf8 = run("--raw --preset 2 --format utf8", text);
+    EXPECT_EQ(utf8.status, 0);
+    EXPECT_EQ(utf8.out, charset::toUtf8(want.text));
+    // The counts are those of the calculator text, not of its UTF-8 bytes.
+    EXPECT_EQ(utf8.err, summary(want.text.size(), want.modificationCount));
+
+    Outcome rtfOut = run("--raw --preset 2 --format=rtf", text);
+    EXPECT_EQ(rtfOut.status, 0);
+    EXPECT_EQ(rtfOut.out, rtf::write(want.text, 9.0));
+
+    Outcome plain = run("--raw --preset 2 --format text", text);
+    EXPECT_EQ(plain.out, want.text);
+
+    // Decoding: whatever the reader replaces is reported on a line of its own.
+    const std::string unicode = "snow \xE2\x98\x83 and \xE6\x97\xA5 here";
+    DecodedText decoded = decodeTextFile(unicode);
+    Outcome d = run("--preset 2", unicode);
+    EXPECT_EQ(d.status, 0);
+    PassResult dw = runLineBreakPass(decoded.codes, s, true);
+    EXPECT_EQ(d.out, dw.text);
+    std::string expectedErr = summary(dw.text.size(), dw.modificationCount);
+    if (decoded.replaced > 0) {
+        expectedErr = std::to_string(decoded.replaced) + " characters had no calculator code and were replaced\n" +
+                      expectedErr;
+    }
+    EXPECT_EQ(d.err, expectedErr);
+}
+
+TEST_F(Cli, UsageAndRefusals)
+{
+    Outcome help = run("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: tessaline-process"), std::string::npos);
+    EXPECT_NE(help.out.find("--no-wrap"), std::string::npos);
+
+    for (const char* bad : {"--preset 6", "--preset", "--preset x", "--format html", "--bogus", "-o", "a b",
+                            "--custom"}) {
+        Outcome o = run(bad, "text");
+        EXPECT_EQ(o.status, 1) << bad;
+        EXPECT_EQ(o.out, "") << bad;
+        EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << bad << ": " << o.err;
+    }
+    Outcome missing = run(quoted(dir_ / "no such file"));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("no such file"), std::string::npos) << missing.err;
+    Outcome folder = run(quoted(dir_));
+    EXPECT_EQ(folder.status, 1);
+
+    Outcome big = run("--preset 4 --custom 40000", "text");
+    EXPECT_EQ(big.status, 2);
+    EXPECT_EQ(big.err, "tessaline-process: Custom size 40000 is outside -32768 to 32767\n");
+    EXPECT_EQ(big.out, "");
+
+    Outcome zero = run("--preset 4", "text");
+    EXPECT_EQ(zero.status, 2);
+    EXPECT_EQ(zero.err, "tessaline-process: Line length 0 characters admits no character\n");
+
+    Outcome narrow = run("--raw --preset 5 --custom 7", "ab\xAE");
+    EXPECT_EQ(narrow.status, 2);
+    EXPECT_EQ(narrow.err, "tessaline-process: Line length 7 pixels is too short for character 174 (8 pixels wide)\n");
+    // The custom value is ignored by the fixed presets.
+    EXPECT_EQ(run("--preset 2 --custom 40000", "text").status, 0);
+    // A limit of 8 pixels admits the widest character.
+    EXPECT_EQ(run("--raw --preset 5 --custom 8", "ab\xAE").status, 0);
+}
+
+TEST_F(Cli, OutputFileIsReplacedWhole)
+{
+    const fs::path target = dir_ / "out" / "processed.txt";
+    fs::create_directory(dir_ / "out");
+    Outcome o = run("--raw --preset 4 --custom 10 -o " + quoted(target), "abcd efgh ijkl");
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.out, "");
+    EXPECT_EQ(readFile(target), "abcd efgh\r\nijkl\r\n");
+    EXPECT_EQ(listing(dir_ / "out"), std::vector<std::string>{"processed.txt"});
+
+    // An existing file is replaced; a failed or refused run leaves it alone.
+    o = run("--raw --preset 4 --custom 10 --output=" + quoted(target), "abcdefghij");
+    EXPECT_EQ(readFile(target), "abcdefghij\r\n");
+    o = run("--raw --preset 4 --custom 0 -o " + quoted(target), "other");
+    EXPECT_EQ(o.status, 2);
+    EXPECT_EQ(readFile(target), "abcdefghij\r\n");
+    o = run("-o " + quoted(target) + " " + quoted(dir_ / "absent"));
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(readFile(target), "abcdefghij\r\n");
+    EXPECT_EQ(listing(dir_ / "out"), std::vector<std::string>{"processed.txt"});
+
+    // A folder that does not exist: exit 1, nothing written.
+    o = run("-o " + quoted(dir_ / "missing" / "x.txt"), "text");
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("missing"), std::string::npos) << o.err;
+    EXPECT_FALSE(fs::exists(dir_ / "missing"));
+
+    // The name of a folder: the rename fails and the temporary file goes.
+    fs::create_directory(dir_ / "out" / "taken");
+    o = run("-o " + quoted(dir_ / "out" / "taken"), "text");
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(listing(dir_ / "out"), (std::vector<std::string>{"processed.txt", "taken"}));
+    EXPECT_TRUE(fs::is_empty(dir_ / "out" / "taken"));
+
+    // Standard output that cannot take the text.
+    if (fs::exists("/dev/full")) {
+        Outcome full = run("--raw", "text", "/dev/full");
+        EXPECT_EQ(full.status, 1);
+        EXPECT_NE(full.err.find("standard output"), std::string::npos) << full.err;
+    }
+}
