@@ -93,6 +93,10 @@ public:
     // Sets the window's outer height as the layout gives it (twips), keeping
     // the client area's share of it.
     void setOuterHeightTwips(int height);
+    // Height of the menu bar above the client area, in pixels.
+    int menuBarHeight() const;
+    // Places the window in the middle of its screen's available area.
+    void centerOnScreen();
 
 public slots:
     void Form_Load();
