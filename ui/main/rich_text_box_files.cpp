@@ -1,6 +1,7 @@
 // Loading and saving the whole content of the rich-text box.
 #include "ui/main/rich_text_box.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -41,6 +42,11 @@ bool RichTextBox::loadFile(const QString& path, QString* error, std::size_t* rep
     }
     if (info.isDir()) {
         setError(error, QStringLiteral("This is a folder, not a file."));
+        return false;
+    }
+    if (!info.isFile()) {
+        // A device or a pipe could block or never end.
+        setError(error, QStringLiteral("This is not an ordinary file."));
         return false;
     }
     if (info.size() > kMaxFileBytes) {
@@ -90,6 +96,12 @@ bool RichTextBox::saveFile(const QString& path, QString* error) const
 {
     if (path.isEmpty()) {
         setError(error, QStringLiteral("No file name was given."));
+        return false;
+    }
+    const QFileInfo info(path);
+    if (!info.dir().exists()) {
+        setError(error, QStringLiteral("The folder %1 does not exist.")
+                            .arg(QDir::toNativeSeparators(info.absolutePath())));
         return false;
     }
     const std::string document = rtf::write(text(), fontSize());

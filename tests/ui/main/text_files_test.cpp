@@ -262,6 +262,19 @@ TEST_F(TextFilesTest, FilesThatCannotBeOpenedLeaveTheEditorIntact)
     EXPECT_TRUE(messages[1].text.contains(QDir::toNativeSeparators(folder)));
     EXPECT_TRUE(messages[1].text.contains("folder"));
     EXPECT_EQ(window->Text1->text(), "keep me\r\n");
+
+    // A file far too large for a text (sparse, so it costs no disk space).
+    const QString huge = path("huge.txt");
+    {
+        QFile f(huge);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(qint64(300) * 1024 * 1024));
+    }
+    openText(huge);
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_TRUE(messages[2].text.contains(QDir::toNativeSeparators(huge)));
+    EXPECT_TRUE(messages[2].text.contains("256 MB"));
+    EXPECT_EQ(window->Text1->text(), "keep me\r\n");
 }
 
 TEST_F(TextFilesTest, FailedSavesKeepTheEditorAndAnyOldFile)
@@ -274,6 +287,7 @@ TEST_F(TextFilesTest, FailedSavesKeepTheEditorAndAnyOldFile)
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].title, applicationTitle());
     EXPECT_TRUE(messages[0].text.contains(QDir::toNativeSeparators(nowhere)));
+    EXPECT_TRUE(messages[0].text.contains("does not exist"));
     EXPECT_FALSE(QFileInfo::exists(nowhere));
 
     // A name that is a folder.
