@@ -14,8 +14,10 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyleOptionComplex>
 
 #include <string>
 #include <vector>
@@ -80,6 +82,23 @@ QFont calculatorFont(double points)
     return font;
 }
 
+// Frames draw their caption a few pixels in from the left edge, as the
+// layout assumes: "Special Characters" leaves its five leading blanks to the
+// palette check box that stands at the start of its title line.
+class FrameStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
+                         const QWidget* widget) const override
+    {
+        QRect r = QProxyStyle::subControlRect(control, option, sub, widget);
+        if (control == CC_GroupBox && sub == SC_GroupBoxLabel)
+            r.translate(kTitleIndent, 0);
+        return r;
+    }
+    static constexpr int kTitleIndent = 6;
+};
+
 template <typename W>
 W* place(W* widget, const char* name, int left, int top, int width, int height)
 {
@@ -134,6 +153,10 @@ Form1::Form1(AppState& state, QWidget* parent)
     setCentralWidget(client_);
 
     buildControls();
+    auto* frameStyle = new FrameStyle;
+    frameStyle->setParent(this);
+    for (QGroupBox* box : {Frame2, Frame3, Frame4, Frame5, Frame6, Frame7})
+        box->setStyle(frameStyle);
     buildMenus();
     setOuterHeightTwips(kOuterHeightTwips);
     centerOnScreen();
