@@ -18,6 +18,7 @@
 
 #include "engine/line_break_pass.h"
 
+#include <algorithm>
 #include <array>
 
 namespace tessaline {
@@ -38,8 +39,11 @@ std::string tooShortMessage(const LineSettings& settings, unsigned char code)
 }
 
 // Hooks for batch work: a fixed word-wrap state, nothing else. Everything
-// inlines away.
+// inlines away, and as no hook runs, the settings cannot change during the run.
 struct FixedHooks {
+    static constexpr bool kCancel = false;
+    static constexpr bool kYield = false;
+    static constexpr bool kProgress = false;
     bool wrap;
     bool wordWrap() const { return wrap; }
     static constexpr bool cancelRequested() { return false; }
@@ -47,23 +51,74 @@ struct FixedHooks {
     static constexpr void progress(std::int64_t, std::int64_t) {}
 };
 
-// The caller's hooks; an empty member costs one test of a pointer.
+// The caller's hooks. Which of them are set is decided once, before the run,
+// so an empty hook costs nothing per character.
+template <bool Cancel, bool Yield, bool Progress>
 struct FunctionHooks {
+    static constexpr bool kCancel = Cancel;
+    static constexpr bool kYield = Yield;
+    static constexpr bool kProgress = Progress;
     const PassHooks& hooks;
     bool wordWrap() const { return hooks.wordWrap ? hooks.wordWrap() : true; }
-    bool cancelRequested() const { return hooks.cancelRequested && hooks.cancelRequested(); }
+    bool cancelRequested() const
+    {
+        if constexpr (Cancel) {
+            return hooks.cancelRequested();
+        }
+        return false;
+    }
     void yield() const
     {
-        if (hooks.yield) {
+        if constexpr (Yield) {
             hooks.yield();
         }
     }
     void progress(std::int64_t maximum, std::int64_t value) const
     {
-        if (hooks.progress) {
+        if constexpr (Progress) {
             hooks.progress(maximum, value);
         }
     }
+};
+
+// The settings as the pass reads them. When hooks run at every character the
+// caller's object is read at every use (a hook may have changed it). When
+// only the word-wrap query can run, a copy serves, taken again after each
+// query.
+template <bool Live>
+class SettingsView;
+
+template <>
+class SettingsView<true> {
+public:
+    explicit SettingsView(const LineSettings& s) : s_(s) {}
+    void refresh() {}
+    std::int64_t width(unsigned char c) const { return s_.CharWidths[c]; }
+    bool overflows(std::int64_t linePixels, std::int64_t lineChars) const
+    {
+        return s_.MeasureInPixels ? linePixels > s_.LineLimit : lineChars > s_.LineLimit;
+    }
+    const LineSettings& current() const { return s_; }
+
+private:
+    const LineSettings& s_;
+};
+
+template <>
+class SettingsView<false> {
+public:
+    explicit SettingsView(const LineSettings& s) : source_(s), copy_(s) {}
+    void refresh() { copy_ = source_; }
+    std::int64_t width(unsigned char c) const { return copy_.CharWidths[c]; }
+    bool overflows(std::int64_t linePixels, std::int64_t lineChars) const
+    {
+        return copy_.MeasureInPixels ? linePixels > copy_.LineLimit : lineChars > copy_.LineLimit;
+    }
+    const LineSettings& current() const { return copy_; }
+
+private:
+    const LineSettings& source_;
+    LineSettings copy_;
 };
 
 template <class Hooks>
@@ -77,12 +132,28 @@ PassResult runPass(std::string text, const LineSettings& settings, const Hooks& 
     // Taken over from the caller and released when the pass returns.
     const std::string in = std::move(text);
     const std::size_t n = in.size();
-    std::string& out = result.text;
-    // Each character gets at most one break in front of it and the closing
-    // break adds two, so this never grows; untouched capacity costs no memory.
-    out.reserve(3 * n + 2);
+    const auto* const source = reinterpret_cast<const unsigned char*>(in.data());
 
-    std::size_t i = 0;                 // next character of `in`
+    // The output is written through a pointer. Each character gets at most
+    // one break in front of it and the closing break adds two, so the
+    // reserved capacity is never exceeded; the string is lengthened a chunk
+    // at a time, so memory is only touched as the output grows.
+    std::string& out = result.text;
+    out.reserve(3 * n + 2);
+    char* o = nullptr;
+    std::size_t room = 0;   // out.size(): bytes writable at o
+    auto makeRoom = [&](std::size_t pos) {
+        constexpr std::size_t kChunk = std::size_t{1} << 16;
+        out.resize(std::max(pos + 4, out.size() + kChunk));
+        o = out.data();
+        room = out.size();
+    };
+
+    constexpr bool kLive = Hooks::kCancel || Hooks::kYield || Hooks::kProgress;
+    SettingsView<kLive> view(settings);
+
+    std::size_t i = 0;     // next character of `in`
+    std::size_t pos = 0;   // CharPos: characters of the output
     std::int64_t linePixels = 0;
     std::int64_t wordPixels = 0;
     std::int64_t wordChars = 0;
@@ -98,52 +169,51 @@ PassResult runPass(std::string text, const LineSettings& settings, const Hooks& 
         }
         hooks.yield();
 
-        const unsigned char c = static_cast<unsigned char>(in[i++]);
-        out.push_back(static_cast<char>(c));
-        if (c == kSpace) {
-            wordChars = 0;
-            wordPixels = 0;
-        } else {
-            ++wordChars;
+        if (room - pos < 4) [[unlikely]] {
+            makeRoom(pos);
         }
-        if (c == kCr || c == kLf) {
+        const unsigned char c = source[i++];
+        o[pos++] = static_cast<char>(c);
+        const bool space = c == kSpace;
+        wordChars = space ? 0 : wordChars + 1;
+        wordPixels = space ? 0 : wordPixels;
+        if (c <= kCr && (c == kCr || c == kLf)) [[unlikely]] {
             linePixels = 0;
             wordChars = 0;
             wordPixels = 0;
             lineChars = 0;
         }
-        const std::int64_t width = settings.CharWidths[c];
+        const std::int64_t width = view.width(c);
         linePixels += width;
         wordPixels += width;
         ++lineChars;
 
-        const bool overflow = settings.MeasureInPixels ? linePixels > settings.LineLimit
-                                                       : lineChars > settings.LineLimit;
-        if (overflow) {
+        if (view.overflows(linePixels, lineChars)) [[unlikely]] {
             if (afterInsertedBreak) {
                 // Alone on its line the character still overflows: another
                 // break in front of it would be followed by the same overflow
                 // for ever. Stop with the text as it stands.
-                result.error = tooShortMessage(settings, c);
+                result.error = tooShortMessage(view.current(), c);
                 --i;
-                out.pop_back();
+                --pos;
                 break;
             }
             const bool wrap = hooks.wordWrap();
+            view.refresh();
             if (!wrap || linePixels == wordPixels) {
                 // Hard break in front of the overflowing character, which is
                 // examined again as the first character of the new line.
-                out.back() = static_cast<char>(kCr);
-                out.push_back(static_cast<char>(kLf));
+                o[pos - 1] = static_cast<char>(kCr);
+                o[pos++] = static_cast<char>(kLf);
                 --i;
                 modifications += 1;
             } else {
                 // The last space of the line becomes the break; the characters
                 // after it are examined again on the new line.
                 const auto tail = static_cast<std::size_t>(wordChars);
-                out.resize(out.size() - tail - 1);
-                out.push_back(static_cast<char>(kCr));
-                out.push_back(static_cast<char>(kLf));
+                pos -= tail + 1;
+                o[pos++] = static_cast<char>(kCr);
+                o[pos++] = static_cast<char>(kLf);
                 i -= tail;
                 modifications += 2;
             }
@@ -156,9 +226,11 @@ PassResult runPass(std::string text, const LineSettings& settings, const Hooks& 
             afterInsertedBreak = false;
         }
 
-        const auto length = static_cast<std::int64_t>(out.size() + (n - i));
-        hooks.yield();
-        hooks.progress(length, static_cast<std::int64_t>(out.size()));
+        if constexpr (Hooks::kYield || Hooks::kProgress) {
+            const auto length = static_cast<std::int64_t>(pos + (n - i));
+            hooks.yield();
+            hooks.progress(length, static_cast<std::int64_t>(pos));
+        }
         if (i == n) {
             complete = true;
             break;
@@ -168,16 +240,30 @@ PassResult runPass(std::string text, const LineSettings& settings, const Hooks& 
     if (complete) {
         if (hooks.cancelRequested()) {
             result.cancelled = true;
-        } else if (out.size() != 1 && static_cast<unsigned char>(out[out.size() - 2]) != kCr) {
-            out.push_back(static_cast<char>(kCr));
-            out.push_back(static_cast<char>(kLf));
+        } else if (pos != 1 && static_cast<unsigned char>(o[pos - 2]) != kCr) {
+            if (room - pos < 2) {
+                makeRoom(pos);
+            }
+            o[pos++] = static_cast<char>(kCr);
+            o[pos++] = static_cast<char>(kLf);
             modifications += 1;
         }
+        out.resize(pos);
     } else {
+        out.resize(pos);
         out.append(in, i, std::string::npos);
     }
     result.modificationCount = modifications;
     return result;
+}
+
+template <bool Cancel, bool Yield>
+PassResult runWithHooks(std::string text, const LineSettings& settings, const PassHooks& hooks)
+{
+    if (hooks.progress) {
+        return runPass(std::move(text), settings, FunctionHooks<Cancel, Yield, true>{hooks});
+    }
+    return runPass(std::move(text), settings, FunctionHooks<Cancel, Yield, false>{hooks});
 }
 
 }  // namespace
@@ -213,7 +299,12 @@ Refusal checkLimitAdmitsText(const LineSettings& settings, std::string_view text
 
 PassResult runLineBreakPass(std::string text, const LineSettings& settings, const PassHooks& hooks)
 {
-    return runPass(std::move(text), settings, FunctionHooks{hooks});
+    if (hooks.cancelRequested) {
+        return hooks.yield ? runWithHooks<true, true>(std::move(text), settings, hooks)
+                           : runWithHooks<true, false>(std::move(text), settings, hooks);
+    }
+    return hooks.yield ? runWithHooks<false, true>(std::move(text), settings, hooks)
+                       : runWithHooks<false, false>(std::move(text), settings, hooks);
 }
 
 PassResult runLineBreakPass(std::string text, const LineSettings& settings, bool wordWrap)

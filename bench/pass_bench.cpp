@@ -1,0 +1,173 @@
+// Throughput of the line-break pass.
+//
+//   tessaline_bench [benchmark options]
+//   tessaline_bench --write-text FILE MEGABYTES   writes the generated text
+//                                                  (for timing tessaline-process)
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "engine/char_widths.h"
+#include "engine/line_break_pass.h"
+#include "engine/line_settings.h"
+
+namespace {
+
+using namespace tessaline;
+
+// English-like prose: words of 1 to 12 letters, now and then punctuation, a
+// paragraph end (CR LF) every 40 to 120 words. Deterministic.
+std::string generateText(std::size_t bytes)
+{
+    std::uint64_t state = 0x9E3779B97F4A7C15ull;
+    auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    std::string text;
+    text.reserve(bytes + 16);
+    int wordsLeft = 40;
+    while (text.size() < bytes) {
+        const int length = 1 + static_cast<int>(next() % 12);
+        for (int i = 0; i < length; ++i) {
+            text.push_back(static_cast<char>('a' + next() % 26));
+        }
+        if (next() % 10 == 0) {
+            text.push_back(next() % 2 ? ',' : '.');
+        }
+        if (--wordsLeft == 0) {
+            text.append("\r\n");
+            wordsLeft = 40 + static_cast<int>(next() % 81);
+        } else {
+            text.push_back(' ');
+        }
+    }
+    text.resize(bytes);
+    return text;
+}
+
+const std::string& textOf(std::size_t megabytes)
+{
+    static std::map<std::size_t, std::string> cache;
+    auto it = cache.find(megabytes);
+    if (it == cache.end()) {
+        it = cache.emplace(megabytes, generateText(megabytes << 20)).first;
+    }
+    return it->second;
+}
+
+LineSettings settingsFor(int preset)
+{
+    LineSettings s;
+    s.CharWidths = defaultCharWidths();
+    applyPreset(preset, s);
+    return s;
+}
+
+template <class Run>
+void measure(benchmark::State& state, std::size_t megabytes, Run run)
+{
+    const std::string& text = textOf(megabytes);
+    std::int64_t mods = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::string copy = text;
+        state.ResumeTiming();
+        PassResult r = run(std::move(copy));
+        mods = r.modificationCount;
+        benchmark::DoNotOptimize(r.text.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
+    state.counters["breaks"] = static_cast<double>(mods);
+}
+
+void BM_PixelsWithWrap(benchmark::State& state)
+{
+    const LineSettings s = settingsFor(0);   // 160 pixels
+    measure(state, 10, [&](std::string t) { return runLineBreakPass(std::move(t), s, true); });
+}
+BENCHMARK(BM_PixelsWithWrap)->Unit(benchmark::kMillisecond);
+
+void BM_CharactersWithoutWrap(benchmark::State& state)
+{
+    const LineSettings s = settingsFor(3);   // 37 characters
+    measure(state, 10, [&](std::string t) { return runLineBreakPass(std::move(t), s, false); });
+}
+BENCHMARK(BM_CharactersWithoutWrap)->Unit(benchmark::kMillisecond);
+
+void BM_CharactersWithWrap(benchmark::State& state)
+{
+    const LineSettings s = settingsFor(3);
+    measure(state, 10, [&](std::string t) { return runLineBreakPass(std::move(t), s, true); });
+}
+BENCHMARK(BM_CharactersWithWrap)->Unit(benchmark::kMillisecond);
+
+// The hook version: all hooks empty, then every hook set but doing nothing.
+void BM_EmptyHooks(benchmark::State& state)
+{
+    const LineSettings s = settingsFor(0);
+    const PassHooks hooks;
+    measure(state, 10, [&](std::string t) { return runLineBreakPass(std::move(t), s, hooks); });
+}
+BENCHMARK(BM_EmptyHooks)->Unit(benchmark::kMillisecond);
+
+void BM_NoOpHooks(benchmark::State& state)
+{
+    const LineSettings s = settingsFor(0);
+    PassHooks hooks;
+    hooks.wordWrap = [] { return true; };
+    hooks.cancelRequested = [] { return false; };
+    hooks.yield = [] {};
+    hooks.progress = [](std::int64_t, std::int64_t) {};
+    measure(state, 10, [&](std::string t) { return runLineBreakPass(std::move(t), s, hooks); });
+}
+BENCHMARK(BM_NoOpHooks)->Unit(benchmark::kMillisecond);
+
+// Linear time: the same throughput at 1, 10 and 100 MB.
+void BM_Scaling(benchmark::State& state)
+{
+    const LineSettings s = settingsFor(0);
+    measure(state, static_cast<std::size_t>(state.range(0)),
+            [&](std::string t) { return runLineBreakPass(std::move(t), s, true); });
+}
+BENCHMARK(BM_Scaling)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Scaling)->Arg(100)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+int writeText(const char* path, const char* megabytes)
+{
+    const long mb = std::strtol(megabytes, nullptr, 10);
+    if (mb <= 0) {
+        std::fprintf(stderr, "--write-text needs a size in megabytes\n");
+        return 1;
+    }
+    const std::string text = generateText(static_cast<std::size_t>(mb) << 20);
+    std::FILE* f = std::fopen(path, "wb");
+    if (!f || std::fwrite(text.data(), 1, text.size(), f) != text.size() || std::fclose(f) != 0) {
+        std::perror(path);
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 4 && std::strcmp(argv[1], "--write-text") == 0) {
+        return writeText(argv[2], argv[3]);
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
