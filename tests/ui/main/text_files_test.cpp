@@ -335,12 +335,20 @@ TEST_F(TextFilesTest, PlainFilesOpenAsTheirText)
     EXPECT_EQ(window->Text1->text(), "Line one\r\nLine \xB5 two\r\n\r\nend");
     EXPECT_EQ(messages.size(), 1u);
 
+    // Rich text from another writer, with characters outside the set.
+    const QString foreign = path("foreign.txt");
+    writeBytes(foreign, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Caf\\'e9 \\u8220?ok\\u8221?\\par\n}");
+    openText(foreign);
+    EXPECT_EQ(window->Text1->text(), "Caf\xE9 \"ok\"\r\n");
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1].text, "2 characters had no calculator code and were replaced.");
+
     // An empty file empties the editor.
     const QString empty = path("empty.txt");
     writeBytes(empty, "");
     openText(empty);
     EXPECT_EQ(window->Text1->text(), "");
-    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages.size(), 2u);
 }
 
 }  // namespace
