@@ -1,0 +1,70 @@
+// libFuzzer target for the RTF reader and the text-file decoder. Besides
+// "no crash, no hang, no sanitizer report" it checks what must hold for any
+// input: only CR LF pairs as line ends, ok exactly for RTF, and whatever was
+// read is written and read back unchanged.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "richtext/charset.h"
+#include "richtext/rtf.h"
+#include "richtext/text_file.h"
+
+using namespace tessaline;
+
+namespace {
+
+void require(bool condition, const char* what)
+{
+    if (!condition) {
+        std::fprintf(stderr, "invariant broken: %s\n", what);
+        std::abort();
+    }
+}
+
+bool onlyCrLfPairs(const std::string& codes)
+{
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        if (codes[i] == '\r' && (i + 1 == codes.size() || codes[i + 1] != '\n'))
+            return false;
+        if (codes[i] == '\n' && (i == 0 || codes[i - 1] != '\r'))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const bool isRtf = input.starts_with("{\\rtf");
+
+    const rtf::ReadResult r = rtf::read(input);
+    require(r.ok == isRtf, "ok exactly for documents starting with {\\rtf");
+    require(r.ok || !r.error.empty(), "a failure says why");
+    require(onlyCrLfPairs(r.codes), "reader: line ends are CR LF pairs");
+    // Each byte yields a few codes at most (a transliteration such as "EUR").
+    require(r.codes.size() <= 32 * size + 2, "reader: output bounded by the input");
+    if (r.ok) {
+        const rtf::ReadResult again = rtf::read(rtf::write(r.codes, 12.0));
+        require(again.ok && again.codes == r.codes && again.replaced == 0, "read text survives write and read");
+    }
+
+    const DecodedText d = decodeTextFile(input);
+    require(d.ok, "every file decodes");
+    require(onlyCrLfPairs(d.codes), "decoder: line ends are CR LF pairs");
+    if (isRtf)
+        require(d.codes == r.codes, "decoder reads RTF as the reader does");
+
+    // The bytes taken as calculator codes: through Unicode and through RTF
+    // and back, unchanged.
+    const std::string codes = charset::normalizeLineEnds(input);
+    const charset::Conversion shown = charset::fromUnicode(charset::toUnicode(codes));
+    require(shown.codes == codes && shown.replaced == 0, "codes survive Unicode");
+    const rtf::ReadResult saved = rtf::read(rtf::write(codes, 10.0));
+    require(saved.codes == codes && saved.replaced == 0, "codes survive RTF");
+    return 0;
+}
