@@ -17,6 +17,7 @@
 // Every hook sees the same sequence of calls and values as the literal pass.
 
 #include "engine/line_break_pass.h"
+#include "engine/pass_messages.h"
 
 #include <algorithm>
 #include <array>
@@ -28,28 +29,6 @@ namespace {
 constexpr unsigned char kCr = 13;
 constexpr unsigned char kLf = 10;
 constexpr unsigned char kSpace = 32;
-
-std::string tooShortMessage(const LineSettings& settings, unsigned char code)
-{
-    if (!settings.MeasureInPixels) {
-        return "Line length " + std::to_string(settings.LineLimit) + " characters admits no character";
-    }
-    return "Line length " + std::to_string(settings.LineLimit) + " pixels is too short for character " +
-           std::to_string(code) + " (" + std::to_string(settings.CharWidths[code]) + " pixels wide)";
-}
-
-// Hooks for batch work: a fixed word-wrap state, nothing else. Everything
-// inlines away, and as no hook runs, the settings cannot change during the run.
-struct FixedHooks {
-    static constexpr bool kCancel = false;
-    static constexpr bool kYield = false;
-    static constexpr bool kProgress = false;
-    bool wrap;
-    bool wordWrap() const { return wrap; }
-    static constexpr bool cancelRequested() { return false; }
-    static constexpr void yield() {}
-    static constexpr void progress(std::int64_t, std::int64_t) {}
-};
 
 // The caller's hooks. Which of them are set is decided once, before the run,
 // so an empty hook costs nothing per character.
@@ -193,7 +172,7 @@ PassResult runPass(std::string text, const LineSettings& settings, const Hooks& 
                 // Alone on its line the character still overflows: another
                 // break in front of it would be followed by the same overflow
                 // for ever. Stop with the text as it stands.
-                result.error = tooShortMessage(view.current(), c);
+                result.error = passMessages::tooShort(view.current(), c);
                 --i;
                 --pos;
                 break;
@@ -275,8 +254,17 @@ Refusal checkLimitAdmitsText(const LineSettings& settings, std::string_view text
     }
     if (!settings.MeasureInPixels) {
         if (settings.LineLimit < 1) {
-            return {true, tooShortMessage(settings, 0)};
+            return {true, passMessages::tooShort(settings, 0)};
         }
+        return {};
+    }
+    // Only a character wider than the limit can be refused: without such a
+    // code the text need not be looked at.
+    bool anyTooWide = false;
+    for (int code = 0; code < 256; ++code) {
+        anyTooWide = anyTooWide || settings.CharWidths[static_cast<std::size_t>(code)] > settings.LineLimit;
+    }
+    if (!anyTooWide) {
         return {};
     }
     std::array<bool, 256> present{};
@@ -292,7 +280,7 @@ Refusal checkLimitAdmitsText(const LineSettings& settings, std::string_view text
         }
     }
     if (settings.LineLimit < settings.CharWidths[static_cast<std::size_t>(widest)]) {
-        return {true, tooShortMessage(settings, static_cast<unsigned char>(widest))};
+        return {true, passMessages::tooShort(settings, static_cast<unsigned char>(widest))};
     }
     return {};
 }
@@ -305,11 +293,6 @@ PassResult runLineBreakPass(std::string text, const LineSettings& settings, cons
     }
     return hooks.yield ? runWithHooks<false, true>(std::move(text), settings, hooks)
                        : runWithHooks<false, false>(std::move(text), settings, hooks);
-}
-
-PassResult runLineBreakPass(std::string text, const LineSettings& settings, bool wordWrap)
-{
-    return runPass(std::move(text), settings, FixedHooks{wordWrap});
 }
 
 }  // namespace tessaline

@@ -41,4 +41,20 @@ PassResult runLineBreakPass(std::string text, const LineSettings& settings, cons
 // The same pass without hooks and with a fixed word-wrap state, for batch work.
 PassResult runLineBreakPass(std::string text, const LineSettings& settings, bool wordWrap);
 
+// Outcome of a streamed batch pass: what PassResult holds, without the text.
+struct StreamedPass {
+    std::int64_t size = 0;               // characters of the processed text
+    std::int64_t modificationCount = 0;
+    std::optional<std::string> error;    // as PassResult::error
+    bool sinkFailed = false;             // the sink refused a piece; later pieces were not offered
+};
+
+// The batch pass over `text` (left unchanged), the processed text handed to
+// `sink` in order, in pieces of at most `chunkBytes` characters, instead of
+// being built in memory. The pieces joined equal the text that
+// runLineBreakPass(text, settings, wordWrap) returns.
+StreamedPass streamLineBreakPass(std::string_view text, const LineSettings& settings, bool wordWrap,
+                                 const std::function<bool(std::string_view)>& sink,
+                                 std::size_t chunkBytes = std::size_t{1} << 20);
+
 }  // namespace tessaline

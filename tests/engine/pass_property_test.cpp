@@ -236,3 +236,108 @@ TEST(PassProperty, ProcessedLinesFitTheLimit)
         }
     }
 }
+
+TEST(PassProperty, BatchPassEqualsLiteralPass)
+{
+    // The batch pass (fixed settings, no hooks) finds line ends and spaces by
+    // searching rather than character by character; it must still give the
+    // literal result, in both modes, with or without word wrap, with zero and
+    // negative widths, and at any limit that admits the text.
+    std::mt19937 rng(4242);
+    std::uniform_int_distribution<int> percent(0, 99);
+    for (int round = 0; round < 6000; ++round) {
+        const std::string text = randomText(rng, round % 20 == 0 ? 2000 : 150);
+        LineSettings s;
+        s.CharWidths = defaultCharWidths();
+        if (percent(rng) < 40) {
+            std::uniform_int_distribution<int> width(percent(rng) < 50 ? 0 : -3, 9);
+            for (int code = 1; code <= 255; ++code) {
+                s.CharWidths[code] = static_cast<std::int16_t>(width(rng));
+            }
+        }
+        s.MeasureInPixels = percent(rng) < 50;
+        s.LineLimit = static_cast<std::int16_t>(
+            s.MeasureInPixels ? admittingLimit(rng, true, s.CharWidths) : std::uniform_int_distribution<int>(1, 60)(rng));
+        const bool wrap = percent(rng) < 70;
+
+        PassHooks hooks;
+        hooks.wordWrap = [wrap] { return wrap; };
+        oracle::LiteralResult want = oracle::literalPass(text, s, hooks);
+        PassResult got = runLineBreakPass(text, s, wrap);
+        SCOPED_TRACE("round " + std::to_string(round));
+        ASSERT_FALSE(got.error);
+        ASSERT_EQ(got.text, want.text);
+        ASSERT_EQ(got.modificationCount, want.modificationCount);
+    }
+}
+
+TEST(PassProperty, BatchAndHookPassesStopAlikeOnLimitsThatAdmitNothing)
+{
+    // Limits below the widest character (or below 1 character): both versions
+    // stop at the same point with the same message, text and count.
+    std::mt19937 rng(99);
+    std::uniform_int_distribution<int> percent(0, 99);
+    int stopped = 0;
+    for (int round = 0; round < 2000; ++round) {
+        const std::string text = randomText(rng, 200);
+        LineSettings s;
+        s.CharWidths = defaultCharWidths();
+        s.MeasureInPixels = percent(rng) < 70;
+        s.LineLimit = static_cast<std::int16_t>(s.MeasureInPixels ? std::uniform_int_distribution<int>(-3, 9)(rng)
+                                                                  : std::uniform_int_distribution<int>(-2, 2)(rng));
+        const bool wrap = percent(rng) < 70;
+        PassHooks hooks;
+        hooks.wordWrap = [wrap] { return wrap; };
+        hooks.yield = [] {};
+        PassResult slow = runLineBreakPass(text, s, hooks);
+        PassResult fast = runLineBreakPass(text, s, wrap);
+        SCOPED_TRACE("round " + std::to_string(round));
+        ASSERT_EQ(fast.error, slow.error);
+        ASSERT_EQ(fast.text, slow.text);
+        ASSERT_EQ(fast.modificationCount, slow.modificationCount);
+        // Refused beforehand exactly when the run would stop.
+        ASSERT_EQ(static_cast<bool>(checkLimitAdmitsText(s, text)), fast.error.has_value());
+        stopped += fast.error.has_value();
+    }
+    EXPECT_GT(stopped, 300);
+}
+
+TEST(PassProperty, StreamedPassHandsOnTheSameText)
+{
+    std::mt19937 rng(31);
+    for (int round = 0; round < 300; ++round) {
+        const std::string text = randomText(rng, 3000);
+        LineSettings s;
+        s.CharWidths = defaultCharWidths();
+        s.MeasureInPixels = round % 2 == 0;
+        s.LineLimit = static_cast<std::int16_t>(s.MeasureInPixels ? 8 + round % 100 : 1 + round % 30);
+        const bool wrap = round % 3 != 0;
+        const std::size_t chunk = 1 + static_cast<std::size_t>(round % 17);
+        PassResult whole = runLineBreakPass(text, s, wrap);
+
+        std::string joined;
+        std::size_t pieces = 0;
+        bool oversized = false;
+        StreamedPass streamed = streamLineBreakPass(text, s, wrap, [&](std::string_view piece) {
+            joined.append(piece);
+            oversized = oversized || piece.size() > chunk || piece.empty();
+            ++pieces;
+            return true;
+        }, chunk);
+        ASSERT_EQ(joined, whole.text) << "round " << round;
+        ASSERT_EQ(streamed.size, static_cast<std::int64_t>(whole.text.size()));
+        ASSERT_EQ(streamed.modificationCount, whole.modificationCount);
+        ASSERT_FALSE(streamed.sinkFailed);
+        ASSERT_FALSE(oversized) << "round " << round;
+        ASSERT_EQ(pieces, (whole.text.size() + chunk - 1) / chunk);
+    }
+
+    // A sink that refuses: later pieces are not offered, the counts still come.
+    int offered = 0;
+    StreamedPass refused = streamLineBreakPass(std::string(100, 'a'), LineSettings{defaultCharWidths(), 10, false},
+                                               true, [&](std::string_view) { ++offered; return false; }, 8);
+    EXPECT_TRUE(refused.sinkFailed);
+    EXPECT_EQ(offered, 1);
+    EXPECT_EQ(refused.size, 120);
+    EXPECT_EQ(refused.modificationCount, 10);
+}
