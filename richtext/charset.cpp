@@ -3,6 +3,7 @@
 #include <iconv.h>
 #include <locale.h>
 
+#include <cstdint>
 #include <unordered_map>
 #include <vector>
 
@@ -23,6 +24,12 @@ struct ReverseIndex {
         unsigned char code;
     };
     std::unordered_map<char32_t, std::vector<Spelling>> byFirst;
+    // For each character of the Basic Multilingual Plane: the code when the
+    // character alone is the only spelling starting with it, kNone when no
+    // spelling starts with it, kSeveral otherwise (see byFirst).
+    static constexpr std::int16_t kNone = -1;
+    static constexpr std::int16_t kSeveral = -2;
+    std::vector<std::int16_t> single = std::vector<std::int16_t>(0x10000, kNone);
 
     ReverseIndex()
     {
@@ -32,6 +39,13 @@ struct ReverseIndex {
             add(entry.shown, static_cast<unsigned char>(code));
             for (auto alias : entry.alsoRead)
                 add(alias, static_cast<unsigned char>(code));
+        }
+        for (const auto& [first, spellings] : byFirst) {
+            if (first >= 0x10000)
+                continue;
+            single[first] = spellings.size() == 1 && spellings.front().text.size() == 1
+                                ? static_cast<std::int16_t>(spellings.front().code)
+                                : kSeveral;
         }
     }
 
@@ -218,7 +232,15 @@ std::optional<Match> matchCode(std::u32string_view text)
 {
     if (text.empty())
         return std::nullopt;
-    const auto& index = reverseIndex().byFirst;
+    const ReverseIndex& reverse = reverseIndex();
+    if (text.front() < 0x10000) {
+        const std::int16_t code = reverse.single[text.front()];
+        if (code == ReverseIndex::kNone)
+            return std::nullopt;
+        if (code >= 0)
+            return Match{static_cast<unsigned char>(code), 1};
+    }
+    const auto& index = reverse.byFirst;
     auto it = index.find(text.front());
     if (it == index.end())
         return std::nullopt;
