@@ -81,6 +81,17 @@ bool allShownForms(const QString& text)
     return true;
 }
 
+// Text from outside (typed, pasted, dropped) as calculator codes: the
+// character table's conversion, which also composes and transliterates.
+std::string convertIncoming(const QString& text, std::size_t* replaced)
+{
+    const QList<uint> ucs4 = text.toUcs4();
+    const std::u32string points(ucs4.begin(), ucs4.end());
+    const charset::Conversion conversion = charset::fromUnicode(points);
+    *replaced = conversion.replaced;
+    return charset::normalizeLineEnds(conversion.codes);
+}
+
 }  // namespace
 
 QString shownText(std::string_view codes)
@@ -333,7 +344,7 @@ void RichTextBox::insertFromMimeData(const QMimeData* source)
     if (!source->hasText())
         return;
     std::size_t replaced = 0;
-    const std::string codes = codesOfText(source->text(), &replaced);
+    const std::string codes = convertIncoming(source->text(), &replaced);
     QTextCursor cursor = textCursor();
     converting_ = true;
     cursor.insertText(shownText(codes));
@@ -398,7 +409,7 @@ void RichTextBox::onContentsChange(int position, int removed, int added)
         return;
 
     std::size_t replaced = 0;
-    const QString converted = shownText(codesOfText(text, &replaced));
+    const QString converted = shownText(convertIncoming(text, &replaced));
 
     // Where the caret and anchor go: after the converted text when they stood
     // at or after its end, at its end when inside it.
