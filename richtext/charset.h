@@ -31,10 +31,13 @@ struct Conversion {
     std::size_t replaced = 0;   // characters transliterated or turned into "?"
 };
 
-// Unicode to codes. Known spellings map to their code; U+2028 and U+2029
-// become CR LF; any other character is transliterated to ISO-8859-1 (smart
-// quotes to ", dashes to -, ...) and mapped, and what is still unknown becomes
-// "?". Line ends are not otherwise touched (see normalizeLineEnds).
+// Unicode to codes. Known spellings map to their code (a letter followed by a
+// combining accent as the accented letter); U+2028 and U+2029 become CR LF;
+// any other character is transliterated to ISO-8859-1 (smart quotes to ",
+// dashes to -, accented letters to plain ones, zero-width characters to
+// nothing, ...) and mapped, and what is still unknown becomes "?". This works
+// the same in every locale. Line ends are not otherwise touched (see
+// normalizeLineEnds).
 Conversion fromUnicode(std::u32string_view text);
 // The same from UTF-8; an invalid byte sequence counts as one replaced "?".
 Conversion fromUtf8(std::string_view utf8);

@@ -9,7 +9,11 @@
 namespace tessaline::rtf {
 
 // The whole text as an RTF document whose plain text is exactly `codes`, in
-// the font "Ti92Pluspc" at `fontSizePoints`, each CR LF a paragraph end.
+// the font "Ti92Pluspc" at `fontSizePoints` (rounded to half points), each
+// CR LF a paragraph end (a lone CR or LF too). Codes outside printable ASCII
+// are written as the Unicode characters the program shows for them, with the
+// raw code as fallback, so other programs show the same characters and
+// read() gives back the same codes.
 std::string write(std::string_view codes, double fontSizePoints);
 
 struct ReadResult {
@@ -19,7 +23,13 @@ struct ReadResult {
     std::string error;          // why, when !ok
 };
 
-// The plain text of an RTF document, as calculator codes.
+// The plain text of an RTF document, as calculator codes. Bytes (\'hh) in the
+// font "Ti92Pluspc" are codes themselves; elsewhere they are characters of
+// the document's code page, mapped like Unicode text (\uN). Tables, pictures,
+// field instructions, headers and footers and other non-text parts are
+// skipped. Any byte string is read in linear time and bounded memory: a
+// damaged document gives what can be recovered; ok is false only for a
+// document that does not start with "{\rtf".
 ReadResult read(std::string_view document);
 
 }  // namespace tessaline::rtf

@@ -35,7 +35,7 @@ std::string slurp(const fs::path& path)
 // Runs a headless conversion of `input` into `outDir`; true on success.
 bool convert(const fs::path& input, const std::string& filter, const fs::path& outDir, const fs::path& profile)
 {
-    const std::string command = "soffice -env:UserInstallation=file://" + profile.string() +
+    const std::string command = "timeout 300 soffice -env:UserInstallation=file://" + profile.string() +
                                 " --headless --convert-to '" + filter + "' --outdir '" + outDir.string() + "' '" +
                                 input.string() + "' >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;
