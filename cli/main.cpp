@@ -6,6 +6,7 @@
 
 #include "cli/file_io.h"
 #include "cli/options.h"
+#include "cli/plain_text.h"
 #include "engine/char_widths.h"
 #include "engine/line_break_pass.h"
 #include "engine/line_settings.h"
@@ -23,12 +24,6 @@ int fail(int status, const std::string& message)
 {
     std::fprintf(stderr, "tessaline-process: %s\n", message.c_str());
     return status;
-}
-
-// Gives the memory of `s` back at once.
-void release(std::string& s)
-{
-    std::string().swap(s);
 }
 
 }  // namespace
@@ -56,54 +51,72 @@ int main(int argc, char** argv)
     }
 
     std::string error;
-    std::string codes;
-    if (!cli::readAll(options.inputPath, codes, error)) {
+    cli::InputBytes input;
+    if (!input.open(options.inputPath, error)) {
         return fail(kFailed, error);
     }
-    if (!options.raw) {
-        DecodedText decoded = decodeTextFile(codes);
-        release(codes);
+    // The calculator codes to process: the input bytes themselves (--raw) or
+    // the input read as the editor opens a file.
+    std::string decodedCodes;
+    std::string_view codes = input.bytes();
+    if (!options.raw && !cli::decodesToItself(codes)) {
+        DecodedText decoded = decodeTextFile(input.bytes());
+        input.release();
         if (!decoded.ok) {
-            return fail(kFailed, (options.inputPath == "-" ? std::string("standard input") : options.inputPath) +
-                                     ": " + decoded.error);
+            const std::string name = options.inputPath == "-" ? std::string("standard input") : options.inputPath;
+            return fail(kFailed, name + ": " + decoded.error);
         }
         if (decoded.replaced > 0) {
             std::fprintf(stderr, "%zu characters had no calculator code and were replaced\n", decoded.replaced);
         }
-        codes = std::move(decoded.codes);
+        decodedCodes = std::move(decoded.codes);
+        codes = decodedCodes;
     }
 
     if (Refusal refused = checkLimitAdmitsText(settings, codes)) {
         return fail(kRefused, refused.message);
     }
-    PassResult result = runLineBreakPass(std::move(codes), settings, options.wordWrap);
-    if (result.error) {
-        return fail(kRefused, *result.error);
-    }
-    const std::size_t size = result.text.size();
 
-    bool written = false;
-    switch (options.format) {
-    case cli::OutputFormat::Text:
-        written = cli::writeAll(options.outputPath, result.text, error);
-        break;
-    case cli::OutputFormat::Utf8: {
-        std::string utf8 = charset::toUtf8(result.text);
-        release(result.text);
-        written = cli::writeAll(options.outputPath, utf8, error);
-        break;
-    }
-    case cli::OutputFormat::Rtf: {
-        std::string document = rtf::write(result.text, 9.0);
-        release(result.text);
-        written = cli::writeAll(options.outputPath, document, error);
-        break;
-    }
-    }
-    if (!written) {
+    cli::OutputSink output;
+    if (!output.open(options.outputPath, error)) {
         return fail(kFailed, error);
     }
-    std::fprintf(stderr, "%zu characters, %lld modifications\n", size,
-                 static_cast<long long>(result.modificationCount));
+    std::int64_t size = 0;
+    std::int64_t modifications = 0;
+    if (options.format == cli::OutputFormat::Rtf) {
+        // The document needs the whole text at once.
+        PassResult result = runLineBreakPass(std::string(codes), settings, options.wordWrap);
+        input.release();
+        std::string().swap(decodedCodes);
+        if (result.error) {
+            return fail(kRefused, *result.error);
+        }
+        size = static_cast<std::int64_t>(result.text.size());
+        modifications = result.modificationCount;
+        const std::string document = rtf::write(result.text, 9.0);
+        std::string().swap(result.text);
+        if (!output.write(document, error)) {
+            return fail(kFailed, error);
+        }
+    } else {
+        // Text and UTF-8 are written as the pass goes, a piece at a time.
+        const bool utf8 = options.format == cli::OutputFormat::Utf8;
+        StreamedPass result = streamLineBreakPass(codes, settings, options.wordWrap, [&](std::string_view piece) {
+            return utf8 ? output.write(charset::toUtf8(piece), error) : output.write(piece, error);
+        });
+        if (result.error) {
+            return fail(kRefused, *result.error);
+        }
+        if (result.sinkFailed) {
+            return fail(kFailed, error);
+        }
+        size = result.size;
+        modifications = result.modificationCount;
+    }
+    if (!output.commit(error)) {
+        return fail(kFailed, error);
+    }
+    std::fprintf(stderr, "%lld characters, %lld modifications\n", static_cast<long long>(size),
+                 static_cast<long long>(modifications));
     return kDone;
 }

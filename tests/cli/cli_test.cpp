@@ -316,3 +316,37 @@ TEST_F(Cli, OutputFileIsReplacedWhole)
         EXPECT_NE(full.err.find("standard output"), std::string::npos) << full.err;
     }
 }
+
+TEST_F(Cli, DecodedInputAgreesWithTheFileReader)
+{
+    // Without --raw the codes are those decodeTextFile makes of the bytes,
+    // whether or not the bytes need any change (CR LF ASCII is taken as it is).
+    const std::string inputs[] = {
+        "a\r\nb\r\n",
+        "1234567\r\n1234567\r\n",
+        "12345678\r\n",
+        "1234567\r",
+        "\n1234567890",
+        "a\rb\rc",
+        "x\r",
+        "\r\n",
+        "one\ntwo\r\nthree\rfour",
+        "Caf\xC3\xA9 au lait\r\n",
+        "\xEF\xBB\xBF" "bom first\r\n",
+        "code \xAE byte\r\n",
+        "{\\rtf1\\ansi hello}",
+        std::string(1000, 'w') + "\r\n" + std::string(999, 'v') + "\n",
+    };
+    LineSettings s;
+    s.CharWidths = defaultCharWidths();
+    applyPreset(2, s);
+    for (const std::string& input : inputs) {
+        DecodedText decoded = decodeTextFile(input);
+        ASSERT_TRUE(decoded.ok) << input;
+        PassResult want = runLineBreakPass(decoded.codes, s, true);
+        Outcome o = run("--preset 2", input);
+        EXPECT_EQ(o.status, 0) << input;
+        EXPECT_EQ(o.out, want.text) << input;
+        EXPECT_NE(o.err.find(summary(want.text.size(), want.modificationCount)), std::string::npos) << o.err;
+    }
+}
