@@ -109,7 +109,8 @@ void BM_CharactersWithWrap(benchmark::State& state)
 }
 BENCHMARK(BM_CharactersWithWrap)->Unit(benchmark::kMillisecond);
 
-// The hook version: all hooks empty, then every hook set but doing nothing.
+// The hook version: all hooks empty (the batch pass serves), then every hook
+// set but doing nothing (four calls per character).
 void BM_EmptyHooks(benchmark::State& state)
 {
     const LineSettings s = settingsFor(0);
@@ -117,6 +118,17 @@ void BM_EmptyHooks(benchmark::State& state)
     measure(state, 10, [&](std::string t) { return runLineBreakPass(std::move(t), s, hooks); });
 }
 BENCHMARK(BM_EmptyHooks)->Unit(benchmark::kMillisecond);
+
+// The character-by-character loop the hooks need, with only the word-wrap
+// query set: the cost of that loop without any call per character.
+void BM_WordWrapHookOnly(benchmark::State& state)
+{
+    const LineSettings s = settingsFor(0);
+    PassHooks hooks;
+    hooks.wordWrap = [] { return true; };
+    measure(state, 10, [&](std::string t) { return runLineBreakPass(std::move(t), s, hooks); });
+}
+BENCHMARK(BM_WordWrapHookOnly)->Unit(benchmark::kMillisecond);
 
 void BM_NoOpHooks(benchmark::State& state)
 {

@@ -287,6 +287,10 @@ Refusal checkLimitAdmitsText(const LineSettings& settings, std::string_view text
 
 PassResult runLineBreakPass(std::string text, const LineSettings& settings, const PassHooks& hooks)
 {
+    if (!hooks.wordWrap && !hooks.cancelRequested && !hooks.yield && !hooks.progress) {
+        // Nothing to ask and nothing to tell: the batch pass gives the same.
+        return runLineBreakPass(std::move(text), settings, true);
+    }
     if (hooks.cancelRequested) {
         return hooks.yield ? runWithHooks<true, true>(std::move(text), settings, hooks)
                            : runWithHooks<true, false>(std::move(text), settings, hooks);

@@ -44,6 +44,12 @@ Outcome run(const std::string& text, const LineSettings& s, bool wrap)
     PassResult h = runLineBreakPass(text, s, hooks);
     EXPECT_EQ(h.text, r.text);
     EXPECT_EQ(h.modificationCount, r.modificationCount);
+    if (wrap) {
+        // No hook at all: word wrap counts as on.
+        PassResult none = runLineBreakPass(text, s, PassHooks{});
+        EXPECT_EQ(none.text, r.text);
+        EXPECT_EQ(none.modificationCount, r.modificationCount);
+    }
     return {r.text, r.modificationCount};
 }
 
