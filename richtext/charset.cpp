@@ -127,13 +127,15 @@ char32_t compose(char32_t base, char32_t mark)
     return 0;
 }
 
+}  // namespace
+
 // Transliteration of characters without a code, for one conversion. glibc
 // transliterates accented letters (a macron, a stroke, a caron) only under a
 // UTF-8 locale, while the program may run in the "C" locale; the conversion
 // therefore runs under "C.UTF-8" when the system has it. Everything is opened
 // on first need and released with the object; results are remembered, so a
 // long text of unknown characters costs one iconv call per distinct character.
-class Transliterator {
+class UnicodeToCodes::Transliterator {
 public:
     Transliterator() = default;
     Transliterator(const Transliterator&) = delete;
@@ -207,8 +209,6 @@ private:
     std::unordered_map<char32_t, std::u32string> cache_;
 };
 
-}  // namespace
-
 std::u32string_view shown(unsigned char code)
 {
     return codeTable()[code].shown;
@@ -252,11 +252,15 @@ std::optional<Match> matchCode(std::u32string_view text)
     return best;
 }
 
-Conversion fromUnicode(std::u32string_view text)
+UnicodeToCodes::UnicodeToCodes() : transliterator_(std::make_unique<Transliterator>()) {}
+
+UnicodeToCodes::~UnicodeToCodes() = default;
+
+void UnicodeToCodes::convert(std::u32string_view text, Conversion& result)
 {
-    Conversion result;
-    result.codes.reserve(text.size());
-    Transliterator transliterate;
+    Transliterator& transliterate = *transliterator_;
+    if (result.codes.empty())
+        result.codes.reserve(text.size());
     const std::size_t n = text.size();
     std::size_t i = 0;
     while (i < n) {
@@ -295,6 +299,12 @@ Conversion fromUnicode(std::u32string_view text)
             result.codes.push_back(tm ? static_cast<char>(tm->code) : '?');
         }
     }
+}
+
+Conversion fromUnicode(std::u32string_view text)
+{
+    Conversion result;
+    UnicodeToCodes().convert(text, result);
     return result;
 }
 

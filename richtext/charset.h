@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,6 +40,24 @@ struct Conversion {
 // the same in every locale. Line ends are not otherwise touched (see
 // normalizeLineEnds).
 Conversion fromUnicode(std::u32string_view text);
+// fromUnicode for a text that arrives in many pieces (a reader): the
+// transliteration is set up once for all of them. Pieces are converted
+// separately, so a piece should not end inside a spelling of two code points.
+class UnicodeToCodes {
+public:
+    UnicodeToCodes();
+    ~UnicodeToCodes();
+    UnicodeToCodes(const UnicodeToCodes&) = delete;
+    UnicodeToCodes& operator=(const UnicodeToCodes&) = delete;
+
+    // Appends the codes of `text` to `into.codes` and adds to `into.replaced`.
+    void convert(std::u32string_view text, Conversion& into);
+
+private:
+    class Transliterator;
+    std::unique_ptr<Transliterator> transliterator_;
+};
+
 // The same from UTF-8; an invalid byte sequence counts as one replaced "?".
 Conversion fromUtf8(std::string_view utf8);
 

@@ -240,8 +240,8 @@ public:
         }
         flushPending();
         result.ok = true;
-        result.codes = charset::normalizeLineEnds(codes_);
-        result.replaced = replaced_;
+        result.codes = charset::normalizeLineEnds(converted_.codes);
+        result.replaced = converted_.replaced;
         return result;
     }
 
@@ -599,20 +599,20 @@ private:
     {
         afterCell_ = false;
         flushPending();
-        codes_.push_back(static_cast<char>(code));
+        converted_.codes.push_back(static_cast<char>(code));
     }
 
     void lineEnd()
     {
         flushPending();
-        codes_ += "\r\n";
+        converted_.codes += "\r\n";
     }
 
     bool atLineStart() const
     {
         if (!pending_.empty() || highSurrogate_)
             return false;
-        return codes_.empty() || codes_.back() == '\n' || codes_.back() == '\r';
+        return converted_.codes.empty() || converted_.codes.back() == '\n' || converted_.codes.back() == '\r';
     }
 
     void flushPending()
@@ -623,9 +623,7 @@ private:
         }
         if (pending_.empty())
             return;
-        const charset::Conversion conv = charset::fromUnicode(pending_);
-        codes_ += conv.codes;
-        replaced_ += conv.replaced;
+        converter_.convert(pending_, converted_);
         pending_.clear();
     }
 
@@ -651,11 +649,11 @@ private:
     unsigned cachedVersion_ = UINT_MAX;
     bool cachedOurs_ = false;
 
-    std::string codes_;
+    charset::UnicodeToCodes converter_;
+    charset::Conversion converted_;   // the text so far
     std::u32string pending_;
     char32_t highSurrogate_ = 0;
     bool afterCell_ = false;
-    std::size_t replaced_ = 0;
 };
 
 }  // namespace
