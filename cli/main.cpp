@@ -59,7 +59,13 @@ int main(int argc, char** argv)
     // the input read as the editor opens a file.
     std::string decodedCodes;
     std::string_view codes = input.bytes();
-    if (!options.raw && !cli::decodesToItself(codes)) {
+    const cli::PlainText plain = options.raw ? cli::PlainText::CrLfAscii : cli::classify(codes);
+    if (plain == cli::PlainText::Ascii) {
+        // Taken as codes with CR LF line ends, as the file reader takes them.
+        decodedCodes = cli::withCrLfLineEnds(codes);
+        input.release();
+        codes = decodedCodes;
+    } else if (plain == cli::PlainText::Other) {
         DecodedText decoded = decodeTextFile(input.bytes());
         input.release();
         if (!decoded.ok) {

@@ -1,14 +1,24 @@
-// Recognizing input that reading as the editor opens a file would leave as it is.
+// Plain ASCII input, read as the editor opens a file, without the general
+// file reader: such bytes are taken as calculator codes as they are and only
+// their line ends become CR LF.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace tessaline::cli {
 
-// True when `bytes` does not start with "{\rtf", holds no byte above 127 and
-// has every line end already as CR LF (no lone CR, no lone LF). Such a text is
-// plain ASCII with CR LF line ends, which decodeTextFile returns unchanged, so
-// the copy it makes can be skipped.
-bool decodesToItself(std::string_view bytes);
+enum class PlainText {
+    CrLfAscii,   // ASCII with every line end already CR LF: the codes are the bytes
+    Ascii,       // ASCII with some lone CR or LF
+    Other,       // RTF ("{\rtf" at the start) or bytes above 127: for the file reader
+};
+
+PlainText classify(std::string_view bytes);
+
+// For ASCII bytes that are not RTF: the bytes with every lone CR and lone LF
+// made CR LF, as the file reader gives them.
+std::string withCrLfLineEnds(std::string_view bytes);
 
 }  // namespace tessaline::cli
