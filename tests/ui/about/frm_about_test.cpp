@@ -1,11 +1,14 @@
 // The about box as a window: its layout, texts and keys on its own, and its
 // opening and closing through the main window.
+#include <QAction>
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QImage>
 #include <QTest>
 #include <QWindow>
 #include <cstdlib>
@@ -203,6 +206,148 @@ TEST(AboutBox, EnterAndEscRunOkOnAStandaloneBox)
         EXPECT_FALSE(box.isVisible()) << key;
         EXPECT_EQ(finished, 1) << key;
     }
+}
+
+// A main window with its title-and-credit line and one more focusable
+// control, to see where the focus goes when the box closes.
+// Waits until `window` is the application's active window.
+bool activates(QWidget* window)
+{
+    return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; }, 2000);
+}
+
+struct MainWindow {
+    AppState state;
+    Form1 main{state};
+    QLineEdit* other = nullptr;
+
+    MainWindow()
+    {
+        if (state.AppCredit.isEmpty())
+            state.AppCredit = "Tessaline  by the credit line";
+        other = new QLineEdit(main.clientArea());
+        other->setObjectName("testFocusTarget");
+        main.show();
+        main.activateWindow();
+        EXPECT_TRUE(activates(&main));
+        other->setFocus();
+    }
+    frmAbout* open()
+    {
+        main.about_Click();
+        frmAbout* box = main.aboutBox();
+        EXPECT_NE(box, nullptr);
+        if (box) {
+            EXPECT_TRUE(activates(box));
+        }
+        return box;
+    }
+};
+
+void expectOpenedTexts(const MainWindow& w, const frmAbout* box)
+{
+    EXPECT_EQ(box->windowTitle(), "About " + applicationTitle());
+    EXPECT_EQ(box->lblTitle->text(), w.state.AppCredit);
+    EXPECT_NE(box->lblTitle->text(), applicationTitle());
+    EXPECT_EQ(box->lblDescription->text(), kDescription);
+    EXPECT_EQ(box->description(), kDescription);
+    EXPECT_EQ(box->lblDisclaimer->text(), kDisclaimer);
+}
+
+TEST(AboutBoxFromMainWindow, OpeningTwiceGivesOneModelessBoxBroughtToTheFront)
+{
+    MainWindow w;
+    frmAbout* box = w.open();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->parentWidget(), &w.main);   // owned: no task-bar entry
+    EXPECT_TRUE(box->windowFlags() & Qt::Dialog);
+    EXPECT_EQ(box->pos(), QPoint(156, 129));   // not centred over the main window
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    expectOpenedTexts(w, box);
+
+    // The main window stays usable; opening again fronts the same box.
+    w.main.activateWindow();
+    ASSERT_TRUE(activates(&w.main));
+    box->lblTitle->setText("changed");
+    // This time through the menu bar's "&About".
+    ASSERT_NE(w.main.about, nullptr);
+    w.main.about->trigger();
+    frmAbout* again = w.main.aboutBox();
+    EXPECT_TRUE(activates(again));
+    EXPECT_EQ(again, box);
+    EXPECT_EQ(w.main.findChildren<frmAbout*>().size(), 1);
+    EXPECT_EQ(QApplication::activeWindow(), box);
+    expectOpenedTexts(w, box);
+    box->close();
+}
+
+TEST(AboutBoxFromMainWindow, EnterAndEscCloseTheBoxAndFocusTheEditor)
+{
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        SCOPED_TRACE(key);
+        MainWindow w;
+        QPointer<frmAbout> box = w.open();
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->focusWidget(), box->cmdOK);
+        QTest::keyClick(box->focusWidget(), key);
+        EXPECT_FALSE(box->isVisible());
+        EXPECT_EQ(w.main.aboutBox(), nullptr);
+        EXPECT_EQ(w.main.focusWidget(), w.main.Text1);
+
+        // Opened again before the old box is gone: a fresh box, loaded anew.
+        QPointer<frmAbout> next = w.open();
+        ASSERT_TRUE(next);
+        EXPECT_NE(next.data(), box.data());
+        expectOpenedTexts(w, next);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(box.isNull());   // the closed box was unloaded
+        EXPECT_EQ(w.main.findChildren<frmAbout*>().size(), 1);
+        EXPECT_TRUE(next->isVisible());
+
+        // OK by the mouse does the same.
+        QTest::mouseClick(next->cmdOK, Qt::LeftButton);
+        EXPECT_EQ(w.main.aboutBox(), nullptr);
+        EXPECT_EQ(w.main.focusWidget(), w.main.Text1);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(next.isNull());
+    }
+}
+
+TEST(AboutBoxFromMainWindow, TheCloseBoxOnlyUnloads)
+{
+    MainWindow w;
+    QPointer<frmAbout> box = w.open();
+    ASSERT_TRUE(box);
+    ASSERT_TRUE(box->windowHandle());
+    box->windowHandle()->close();   // what the window's close box does
+    EXPECT_FALSE(box->isVisible());
+    EXPECT_EQ(w.main.aboutBox(), nullptr);
+    EXPECT_EQ(w.main.focusWidget(), w.other);   // the focus was not moved
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(box.isNull());
+}
+
+// Every text shows whole in the opened box; with TESSALINE_ABOUT_SCREENSHOT
+// naming a file, the box is also saved there as a picture.
+TEST(AboutBoxFromMainWindow, EveryTextShowsWhole)
+{
+    MainWindow w;
+    frmAbout* box = w.open();
+    ASSERT_NE(box, nullptr);
+    for (QLabel* label : {box->lblTitle, box->lblDescription, box->lblDisclaimer})
+        expectFits(label);
+    EXPECT_GE(box->font().pointSizeF(), 7.0);
+    const QImage shot = box->grab().toImage();
+    EXPECT_EQ(shot.size(), QSize(382, 237));
+    // The etched separator is on the picture: grey over white.
+    EXPECT_EQ(shot.pixelColor(200, 163), QColor(0x80, 0x80, 0x80));
+    EXPECT_EQ(shot.pixelColor(200, 164), QColor(Qt::white));
+    EXPECT_EQ(shot.pixelColor(200, 165), QColor(Qt::white));
+    if (const char* path = std::getenv("TESSALINE_ABOUT_SCREENSHOT")) {
+        EXPECT_TRUE(shot.save(QString::fromLocal8Bit(path)));
+    }
+    box->close();
 }
 
 }  // namespace
