@@ -54,13 +54,15 @@ protected:
 
     // Runs the program with `args` (already quoted for the shell), `input` on
     // standard input.
-    Outcome run(const std::string& args, const std::string& input = "", const std::string& stdoutTo = "")
+    Outcome run(const std::string& args, const std::string& input = "", const std::string& stdoutTo = "",
+                bool throughPipe = false)
     {
         writeFile(dir_ / "stdin", input);
         const std::string outPath = stdoutTo.empty() ? (dir_ / "stdout").string() : stdoutTo;
-        const std::string command = std::string("'") + TESSALINE_PROCESS_PATH + "' " + args + " < '" +
-                                    (dir_ / "stdin").string() + "' > '" + outPath + "' 2> '" +
-                                    (dir_ / "stderr").string() + "'";
+        const std::string program = std::string("'") + TESSALINE_PROCESS_PATH + "' " + args;
+        const std::string in = "'" + (dir_ / "stdin").string() + "'";
+        const std::string command = (throughPipe ? "cat " + in + " | " + program : program + " < " + in) + " > '" +
+                                    outPath + "' 2> '" + (dir_ / "stderr").string() + "'";
         const int raw = std::system(command.c_str());
         Outcome o;
         o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -349,4 +351,36 @@ TEST_F(Cli, DecodedInputAgreesWithTheFileReader)
         EXPECT_EQ(o.out, want.text) << input;
         EXPECT_NE(o.err.find(summary(want.text.size(), want.modificationCount)), std::string::npos) << o.err;
     }
+}
+
+TEST_F(Cli, InputThroughAPipeAndLongOutputs)
+{
+    // Several megabytes of random codes through a pipe (read piece by piece)
+    // and out in several pieces, as codes and as UTF-8.
+    std::mt19937 rng(17);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::uniform_int_distribution<int> percent(0, 99);
+    std::string text;
+    while (text.size() < (std::size_t{3} << 20) + 12345) {
+        const int k = percent(rng);
+        text.push_back(k < 15 ? ' ' : k < 17 ? '\r' : static_cast<char>(k < 60 ? 'a' + k % 26 : byte(rng)));
+    }
+    LineSettings s;
+    s.CharWidths = defaultCharWidths();
+    applyPreset(1, s);
+    PassResult want = runLineBreakPass(text, s, true);
+
+    Outcome piped = run("--raw --preset 1", text, "", true);
+    EXPECT_EQ(piped.status, 0);
+    EXPECT_TRUE(piped.out == want.text) << "piped output differs";
+    EXPECT_EQ(piped.err, summary(want.text.size(), want.modificationCount));
+
+    Outcome utf8 = run("--raw --preset 1 --format utf8 -", text, "", true);
+    EXPECT_EQ(utf8.status, 0);
+    EXPECT_TRUE(utf8.out == charset::toUtf8(want.text)) << "UTF-8 output differs";
+
+    const fs::path target = dir_ / "long.txt";
+    Outcome file = run("--raw --preset 1 -o " + quoted(target), text);
+    EXPECT_EQ(file.status, 0);
+    EXPECT_TRUE(readFile(target) == want.text) << "file output differs";
 }
