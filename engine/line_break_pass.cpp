@@ -15,6 +15,7 @@
 //   is edited inside a line); the tail is cut at the space, CR LF appended and
 //   `i` steps back by WordChars so that those characters come next.
 // Every hook sees the same sequence of calls and values as the literal pass.
+// Without hooks (batch work) batch_pass.cpp serves, which copies whole lines.
 
 #include "engine/line_break_pass.h"
 #include "engine/pass_messages.h"
@@ -115,8 +116,9 @@ PassResult runPass(std::string text, const LineSettings& settings, const Hooks& 
 
     // The output is written through a pointer. Each character gets at most
     // one break in front of it and the closing break adds two, so the
-    // reserved capacity is never exceeded; the string is lengthened a chunk
-    // at a time, so memory is only touched as the output grows.
+    // reserved capacity suffices (were it exceeded, the resize would simply
+    // move the string); the string is lengthened a chunk at a time, so memory
+    // is only touched as the output grows.
     std::string& out = result.text;
     out.reserve(3 * n + 2);
     char* o = nullptr;
