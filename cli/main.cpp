@@ -90,10 +90,13 @@ int main(int argc, char** argv)
     std::int64_t size = 0;
     std::int64_t modifications = 0;
     if (options.format == cli::OutputFormat::Rtf) {
-        // The document needs the whole text at once.
-        PassResult result = runLineBreakPass(std::string(codes), settings, options.wordWrap);
+        // The document needs the whole text at once. The input goes before
+        // the pass runs, so that at most the text and its processed form are
+        // held, then the processed form and the document.
+        std::string text = plain == cli::PlainText::CrLfAscii ? std::string(codes) : std::move(decodedCodes);
         input.release();
         std::string().swap(decodedCodes);
+        PassResult result = runLineBreakPass(std::move(text), settings, options.wordWrap);
         if (result.error) {
             return fail(kRefused, *result.error);
         }
