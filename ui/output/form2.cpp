@@ -71,18 +71,7 @@ void Form2::buildControls()
     Label4 = makeLabel(client, "Label4", QString(), twipsRect(4320, 0, 855, 255), true);
     Label3 = makeLabel(client, "Label3", QStringLiteral("Modifications"), twipsRect(5280, 0, 975, 255), true);
 
-    text2 = new RichTextBox(client);
-    text2->setObjectName(QStringLiteral("text2"));
-    text2->setGeometry(twipsRect(0, 360, 8415, 2655));
-    QFont font(QStringLiteral("Ti92Pluspc"));
-    font.setPointSizeF(9);
-    font.setWeight(QFont::Normal);
-    text2->setFont(font);
-    text2->setFontSize(9);
-    // No typing; selecting and copying with mouse or keyboard still work.
-    text2->setReadOnly(true);
-    text2->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    text2->setVisible(false);
+    text2 = makeOutputBox();
 
     ProgressBar1 = new QProgressBar(client);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
@@ -109,6 +98,36 @@ void Form2::buildControls()
     // client area stays where it is in every state.
     menuBar()->setFixedHeight(menuBar()->sizeHint().height());
     setFixedSize(client->width(), client->height() + menuBar()->height());
+}
+
+RichTextBox* Form2::makeOutputBox()
+{
+    auto* box = new RichTextBox(centralWidget());
+    box->setObjectName(QStringLiteral("text2"));
+    box->setGeometry(twipsRect(0, 360, 8415, 2655));
+    QFont font(QStringLiteral("Ti92Pluspc"));
+    font.setPointSizeF(9);
+    font.setWeight(QFont::Normal);
+    box->setFont(font);
+    box->setFontSize(9);
+    // No typing; selecting and copying with mouse or keyboard still work.
+    box->setReadOnly(true);
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    box->setVisible(false);
+    if (ProgressBar1 != nullptr)
+        box->stackUnder(ProgressBar1);
+    return box;
+}
+
+RichTextBox* Form2::renewOutputBox()
+{
+    RichTextBox* old = text2;
+    text2 = makeOutputBox();
+    if (old != nullptr) {
+        old->hide();
+        delete old;
+    }
+    return text2;
 }
 
 void Form2::showProcessingState()

@@ -42,6 +42,12 @@ public:
     void showDoneState(double fontSize);
     void showCancelledState();    // caption back, window hidden
 
+    // Puts a new, empty output box in the place of text2 (hidden, design
+    // font) and destroys the old one. A box that was never shown takes a long
+    // text several times faster than one that has been laid out on screen.
+    // Not to be called from a handler of text2 itself.
+    RichTextBox* renewOutputBox();
+
     // Warnings of this window (a refused limit, a failed save). Defaults to
     // QMessageBox::warning; tests replace it so that nothing blocks.
     using MessageSink = std::function<void(QWidget* parent, const QString& title, const QString& text)>;
@@ -71,6 +77,7 @@ protected:
 
 private:
     void buildControls();
+    RichTextBox* makeOutputBox();
     void centreOnOwner();
 
     Form1& owner_;

@@ -9,7 +9,9 @@
 #include <QLocale>
 #include <QPointer>
 #include <QProgressBar>
+#include <algorithm>
 #include <string>
+#include <string_view>
 
 #include "engine/line_break_pass.h"
 #include "engine/line_settings.h"
@@ -33,102 +35,161 @@ constexpr qint64 kYieldIntervalMs = 10;
 // thousand times per run whatever the text's length.
 constexpr int kProgressScale = 1000;
 
+// The output box takes the processed text in pieces of this many codes, with
+// the event loop turning between them: one piece costs a few milliseconds.
+constexpr std::size_t kFillPiece = 32 * 1024;
+
 QString formatCount(std::int64_t value)
 {
     // "###,##0": decimal, at least one digit, the user's group separator.
     return QLocale().toString(static_cast<qint64>(value));
 }
 
+// Lets pending events run when kYieldIntervalMs have passed since the last
+// turn, and tells whether both windows are still there afterwards.
+class EventTurns {
+public:
+    EventTurns(Form1& form1, Form2& form2) : main_(&form1), output_(&form2) { sinceLastTurn_.start(); }
+
+    // The cheap form for the pass: the clock is read every
+    // kYieldsPerClockCheck calls only.
+    void yield()
+    {
+        if (++calls_ % kYieldsPerClockCheck == 0)
+            turnIfDue();
+    }
+    void turnIfDue()
+    {
+        if (sinceLastTurn_.elapsed() < kYieldIntervalMs)
+            return;
+        QCoreApplication::processEvents();
+        sinceLastTurn_.restart();
+        // Either window may have been closed or destroyed during the events.
+        if (!main_ || !output_ || output_->isClosed())
+            gone_ = true;
+    }
+    bool windowGone() const { return gone_; }
+    Form1* main() const { return main_.data(); }
+    // The output window, or null once it was closed or destroyed.
+    Form2* output() const
+    {
+        Form2* output = output_.data();
+        return gone_ || !main_ || output == nullptr || output->isClosed() ? nullptr : output;
+    }
+
+private:
+    QPointer<Form1> main_;
+    QPointer<Form2> output_;
+    QElapsedTimer sinceLastTurn_;
+    unsigned calls_ = 0;
+    bool gone_ = false;
+};
+
+// Puts `codes` into the (new, empty) output box, piece by piece, with the
+// event loop turning in between. Stops early when a window goes away, or, with
+// `stopOnCancel`, when a cancel is requested; returns whether it finished.
+bool fillOutputBox(EventTurns& turns, AppState& state, const std::string& codes, bool stopOnCancel)
+{
+    Form2* output = turns.output();
+    if (output == nullptr)
+        return false;
+    QPointer<RichTextBox> box(output->text2);
+    std::size_t position = 0;
+    while (position < codes.size()) {
+        std::size_t end = std::min(codes.size(), position + kFillPiece);
+        if (codes[end - 1] == '\r' && end < codes.size())
+            ++end;   // a CR LF stays in one piece
+        box->replaceSelection(std::string_view(codes).substr(position, end - position));
+        position = end;
+        if (position < codes.size()) {
+            turns.turnIfDue();
+            if (turns.output() == nullptr || !box || (stopOnCancel && state.CancelRequested))
+                return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 ProcessOutcome ProcessText(Form1& form1)
 {
-    QPointer<Form1> main(&form1);
-    QPointer<Form2> output(form1.outputWindow());
-    if (!output || form1.Text1 == nullptr)
+    Form2* window = form1.outputWindow();
+    if (window == nullptr || form1.Text1 == nullptr)
         return ProcessOutcome::Cancelled;
     AppState& state = form1.state();
+    EventTurns turns(form1, *window);
 
     const std::string text = form1.Text1->text();
     state.CancelRequested = false;
+    // The output box of the last run goes now rather than during the run: a
+    // box that was shown keeps laying its text out in the background.
+    window->renewOutputBox();
 
     // The custom-length rule: presets 4 and 5 take their length from Text2.
     const int preset = form1.Combo1 != nullptr ? form1.Combo1->currentIndex() : -1;
     const std::string customText = form1.Text2 != nullptr ? form1.Text2->text().toStdString() : std::string();
-    if (const Refusal refusal = applyCustomLength(preset, customText, state.settings)) {
-        output->text2->setText(text);
-        output->showWarning(QString::fromStdString(refusal.message));
-        return ProcessOutcome::Refused;
+    Refusal refusal = applyCustomLength(preset, customText, state.settings);
+
+    // A limit that admits no character of the text would break in front of
+    // the same character for ever: refused before the scan, like a value that
+    // 16 bits cannot hold.
+    if (!refusal && !text.empty())
+        refusal = checkLimitAdmitsText(state.settings, text);
+    if (refusal) {
+        window->showWarning(QString::fromStdString(refusal.message));
+        fillOutputBox(turns, state, text, false);
+        return turns.main() == nullptr ? ProcessOutcome::WindowsGone : ProcessOutcome::Refused;
     }
 
     if (text.empty()) {
         // Nothing to scan: no progress, the labels keep what they showed.
-        output->text2->setText(text);
+        fillOutputBox(turns, state, text, false);
         return ProcessOutcome::Completed;
     }
 
-    // A limit that admits no character of the text would break in front of
-    // the same character for ever: refused before the scan.
-    if (const Refusal refusal = checkLimitAdmitsText(state.settings, text)) {
-        output->text2->setText(text);
-        output->showWarning(QString::fromStdString(refusal.message));
-        return ProcessOutcome::Refused;
-    }
-
-    bool windowGone = false;
-    unsigned yieldCalls = 0;
-    QElapsedTimer sinceLastTurn;
-    sinceLastTurn.start();
     int shownMaximum = -1;
     int shownValue = -1;
-
     PassHooks hooks;
     hooks.wordWrap = [&] {
         // The check mark is read at each break, so a toggle applies at once.
-        return main && main->wrap != nullptr ? main->wrap->isChecked() : true;
+        Form1* main = turns.main();
+        return main != nullptr && main->wrap != nullptr ? main->wrap->isChecked() : true;
     };
-    hooks.cancelRequested = [&] { return windowGone || state.CancelRequested; };
-    hooks.yield = [&] {
-        if (++yieldCalls % kYieldsPerClockCheck != 0)
-            return;
-        if (sinceLastTurn.elapsed() < kYieldIntervalMs)
-            return;
-        QCoreApplication::processEvents();
-        sinceLastTurn.restart();
-        // Either window may have been closed or destroyed during the events.
-        if (!main || !output || output->isClosed())
-            windowGone = true;
-    };
+    hooks.cancelRequested = [&] { return turns.windowGone() || state.CancelRequested; };
+    hooks.yield = [&] { turns.yield(); };
     hooks.progress = [&](std::int64_t maximum, std::int64_t value) {
-        Form2* window = output.data();
-        if (window == nullptr || windowGone)
+        Form2* output = turns.output();
+        if (output == nullptr)
             return;
-        if (window->onProcessCharacter) {
-            window->onProcessCharacter(value);
-            window = output.data();
-            if (window == nullptr)
+        if (output->onProcessCharacter) {
+            QPointer<Form2> guard(output);
+            output->onProcessCharacter(value);
+            if (!guard)
                 return;
         }
         const int shown = maximum > 0 ? static_cast<int>(value * kProgressScale / maximum) : 0;
         if (shownMaximum != kProgressScale) {
-            window->ProgressBar1->setMaximum(kProgressScale);
+            output->ProgressBar1->setMaximum(kProgressScale);
             shownMaximum = kProgressScale;
         }
         if (shown != shownValue) {
-            window->ProgressBar1->setValue(shown);
+            output->ProgressBar1->setValue(shown);
             shownValue = shown;
         }
     };
 
-    PassResult result = runLineBreakPass(text, state.settings, hooks);
+    const PassResult result = runLineBreakPass(text, state.settings, hooks);
+    const bool passCancelled = result.cancelled || turns.windowGone() || state.CancelRequested;
 
-    if (!main)
+    // The output box stays hidden during the run, so it takes the text only
+    // now; a cancel during this filling still cancels the run.
+    const bool filled = fillOutputBox(turns, state, result.text, !passCancelled);
+    if (turns.main() == nullptr)
         return ProcessOutcome::WindowsGone;
-    if (!output)
+    Form2* output = turns.output();
+    if (output == nullptr)
         return ProcessOutcome::Cancelled;
-
-    // The output box is hidden during the run, so it receives the text once.
-    output->text2->setText(result.text);
     output->Label2->setText(formatCount(static_cast<std::int64_t>(result.text.size())) + QStringLiteral(" characters"));
     output->Label4->setText(formatCount(result.modificationCount));
 
@@ -136,7 +197,7 @@ ProcessOutcome ProcessText(Form1& form1)
         output->showWarning(QString::fromStdString(*result.error));
         return ProcessOutcome::Stopped;
     }
-    if (windowGone || result.cancelled || state.CancelRequested)
+    if (passCancelled || !filled || state.CancelRequested)
         return ProcessOutcome::Cancelled;
     return ProcessOutcome::Completed;
 }

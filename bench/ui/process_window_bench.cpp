@@ -1,0 +1,157 @@
+// Measures the PROCESS run through the windows (offscreen unless a platform
+// is chosen): for texts of 1 MB and 10 MB the time from the PROCESS click to
+// the Done state, the longest time the event loop waited during the run, and
+// the time from a Cancel click to the end of the run.
+//
+//   process_window_bench [megabytes ...]     (default: 1 10)
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "ui/app_state.h"
+#include "ui/main/form1.h"
+#include "ui/main/rich_text_box.h"
+#include "ui/output/form2.h"
+
+using namespace tessaline;
+
+namespace {
+
+// Words of 1 to 11 letters, single spaces, a line end now and then.
+std::string wordText(std::size_t length)
+{
+    std::string text;
+    text.reserve(length + 16);
+    unsigned state = 12345;
+    while (text.size() < length) {
+        state = state * 1103515245u + 12345u;
+        const unsigned wordLength = 1 + (state >> 16) % 11;
+        for (unsigned i = 0; i < wordLength; ++i)
+            text.push_back(static_cast<char>('a' + (state >> (i % 16)) % 26));
+        text += ((state >> 8) % 37 == 0) ? "\r\n" : " ";
+    }
+    text.resize(length);
+    if (text.back() == '\r')
+        text.back() = 'x';
+    return text;
+}
+
+// Records the turns of the event loop: a 0 ms timer fires at every turn.
+struct LoopWatch {
+    QElapsedTimer clock;
+    qint64 lastTurn = 0;
+    qint64 longestGap = 0;
+    qint64 longestGapEnd = 0;
+    long turns = 0;
+    QTimer timer;
+
+    LoopWatch()
+    {
+        timer.setInterval(0);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            const qint64 now = clock.nsecsElapsed();
+            if (now - lastTurn > longestGap) {
+                longestGap = now - lastTurn;
+                longestGapEnd = now;
+            }
+            lastTurn = now;
+            ++turns;
+        });
+    }
+    void start()
+    {
+        clock.start();
+        lastTurn = 0;
+        longestGap = 0;
+        turns = 0;
+        timer.start();
+    }
+    // The stretch from the last turn to `end` counts as a gap too.
+    void stop(qint64 end)
+    {
+        timer.stop();
+        if (end - lastTurn > longestGap) {
+            longestGap = end - lastTurn;
+            longestGapEnd = end;
+        }
+    }
+};
+
+double ms(qint64 ns) { return static_cast<double>(ns) / 1e6; }
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    std::vector<double> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.push_back(std::atof(argv[i]));
+    if (sizes.empty())
+        sizes = {1, 10};
+
+    AppState state;
+    Form1 form(state);
+    form.show();
+    Form2* window = form.ensureOutputWindow();
+
+    std::printf("%7s %11s %11s %9s %13s %7s %14s\n", "size MB", "1st run ms", "2nd run ms", "pass ms",
+                "longest gap", "turns", "cancel->end ms");
+    for (double megabytes : sizes) {
+        const std::string text = wordText(static_cast<std::size_t>(megabytes * 1024 * 1024));
+        form.Text1->setText(text);
+
+        // Two complete runs: into a window never shown, then into the Done
+        // window of the first. The event-loop watch covers both.
+        LoopWatch watch;
+        qint64 lastCharacter = 0;
+        qint64 secondStart = 0;
+        window->onProcessCharacter = [&](std::int64_t) { lastCharacter = watch.clock.nsecsElapsed(); };
+        watch.start();
+        QTest::mouseClick(form.Command1, Qt::LeftButton);
+        const qint64 firstRun = watch.clock.nsecsElapsed();
+        const qint64 firstPass = lastCharacter;
+        secondStart = watch.clock.nsecsElapsed();
+        QTest::mouseClick(form.Command1, Qt::LeftButton);
+        const qint64 secondRun = watch.clock.nsecsElapsed() - secondStart;
+        watch.stop(watch.clock.nsecsElapsed());
+        window->onProcessCharacter = nullptr;
+        if (std::getenv("BENCH_VERBOSE") != nullptr)
+            std::printf("  first pass ends %.1f, first run %.1f, second starts %.1f, second pass ends %.1f, "
+                        "longest gap ends %.1f ms\n",
+                        ms(firstPass), ms(firstRun), ms(secondStart), ms(lastCharacter), ms(watch.longestGapEnd));
+        if (!window->text2->isVisible() || window->windowTitle() != "Processed Text") {
+            std::fprintf(stderr, "the run did not reach the Done state\n");
+            return 1;
+        }
+
+        // Cancel clicked 100 ms into a run.
+        qint64 cancelAt = -1;
+        QElapsedTimer cancelClock;
+        QTimer::singleShot(100, window, [&] {
+            cancelAt = cancelClock.nsecsElapsed();
+            QTest::mouseClick(window->Command1, Qt::LeftButton);
+        });
+        cancelClock.start();
+        QTest::mouseClick(form.Command1, Qt::LeftButton);
+        const qint64 cancelEnd = cancelClock.nsecsElapsed();
+        const bool cancelled = state.CancelRequested && !window->isVisible();
+        QCoreApplication::processEvents();   // a timer a short run left behind
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        std::printf("%7.1f %11.1f %11.1f %9.1f %10.2f ms %7ld %14s\n", megabytes, ms(firstRun), ms(secondRun),
+                    ms(firstPass), ms(watch.longestGap), watch.turns,
+                    cancelled && cancelAt >= 0 ? QByteArray::number(ms(cancelEnd - cancelAt), 'f', 2).constData()
+                                               : "(run ended first)");
+    }
+    return 0;
+}
