@@ -34,6 +34,24 @@ std::string toCodes(const QString& text)
     return charset::fromUnicode(points).codes;
 }
 
+// The argument of a command runs to the end of its line, so a line break in
+// a box (pasted or set from code) cannot be part of it: it becomes a blank.
+std::string argumentCodes(const QString& box)
+{
+    std::string codes = toCodes(box);
+    std::string argument;
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        if (codes[i] == CR || codes[i] == LF) {
+            if (codes[i] == CR && i + 1 < codes.size() && codes[i + 1] == LF)
+                ++i;
+            argument += ' ';
+        } else {
+            argument += codes[i];
+        }
+    }
+    return argument;
+}
+
 // A number as BASIC's Str$ writes it: a blank where a plus sign would stand,
 // "." as the decimal point, no trailing zeros (sizes carry four places).
 QString basicNumber(double value)
@@ -87,12 +105,12 @@ void Form1::insertCommandLine(const std::string& body)
 
 void Form1::Command2_Click()
 {
-    insertCommandLine("_CHA\r\n_TIL " + toCodes(Text6->text()));
+    insertCommandLine("_CHA\r\n_TIL " + argumentCodes(Text6->text()));
 }
 
 void Form1::Command3_Click()
 {
-    insertCommandLine("_PIC " + toCodes(Text7->text()));
+    insertCommandLine("_PIC " + argumentCodes(Text7->text()));
 }
 
 void Form1::Command4_Click()

@@ -158,6 +158,14 @@ TEST_F(MarkupCommands, ArgumentsAreWrittenInCalculatorCodes)
     click(window->Command2);
     click(window->Command3);
     EXPECT_EQ(window->Text1->text(), "_CHA\r\n_TIL \x84x \xd7 2\r\n_PIC \x8c");
+
+    // A line break that reached a box cannot end the command early.
+    window->Text6->setText(QString::fromUtf8("one\r\ntwo\u2029three"));
+    window->Text7->setText(QStringLiteral("a\nb"));
+    prepare("", 0);
+    click(window->Command2);
+    click(window->Command3);
+    EXPECT_EQ(window->Text1->text(), "_CHA\r\n_TIL one two three\r\n_PIC a b");
 }
 
 }  // namespace
