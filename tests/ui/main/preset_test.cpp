@@ -1,0 +1,177 @@
+// Choosing a line-length preset: the values it sets, the custom entry and
+// "Hide Tools" it offers, and where it puts the editor.
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "ui/app_state.h"
+#include "ui/main/form1.h"
+#include "ui/main/rich_text_box.h"
+#include "ui/twips.h"
+
+namespace tessaline {
+namespace {
+
+class Presets : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        window = std::make_unique<Form1>(state);
+        window->show();
+        window->activateWindow();
+        QApplication::setActiveWindow(window.get());
+        QApplication::processEvents();
+    }
+
+    // Picks an item the way the user does: opens the list and clicks it.
+    void choose(int index)
+    {
+        QComboBox* box = window->Combo1;
+        box->showPopup();
+        QAbstractItemView* list = box->view();
+        const QRect item = list->visualRect(box->model()->index(index, 0));
+        ASSERT_FALSE(item.isEmpty());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, item.center());
+        QApplication::processEvents();
+        ASSERT_EQ(box->currentIndex(), index);
+    }
+
+    bool customEntryShown() const { return window->Label2->isVisible() && window->Text2->isVisible(); }
+    bool customEntryHidden() const { return !window->Label2->isVisible() && !window->Text2->isVisible(); }
+
+    void expectEditorAt(int topTwips, int heightTwips)
+    {
+        EXPECT_EQ(window->Text1->geometry(), twipsRect(0, topTwips, 8415, heightTwips));
+        EXPECT_EQ(window->Text1->topTwips(), topTwips);
+        EXPECT_EQ(window->Text1->heightTwips(), heightTwips);
+    }
+
+    AppState state;
+    std::unique_ptr<Form1> window;
+};
+
+TEST_F(Presets, StartUpChoosesTheTi89ReaderWithTheExtrasHidden)
+{
+    EXPECT_EQ(window->Combo1->currentIndex(), 0);
+    EXPECT_EQ(window->Combo1->currentText(), QStringLiteral("Folivane on TI89 (160pixels)"));
+    EXPECT_TRUE(customEntryHidden());
+    EXPECT_FALSE(window->Check1->isVisible());
+    EXPECT_FALSE(window->Check1->isChecked());
+    EXPECT_TRUE(window->Check3->isChecked());
+    EXPECT_TRUE(window->Frame5->isVisible());
+    EXPECT_TRUE(state.settings.MeasureInPixels);
+    EXPECT_EQ(state.settings.LineLimit, 160);
+    expectEditorAt(840, 2535);
+}
+
+TEST_F(Presets, TheFixedPresetsSetTheirValuesAndOfferHideToolsToTheEditorOnes)
+{
+    struct Expect {
+        int index;
+        bool pixels;
+        int limit;
+        bool hideTools;
+    };
+    for (const Expect& e : {Expect{1, true, 240, false}, Expect{2, false, 23, true}, Expect{3, false, 37, true},
+                            Expect{0, true, 160, false}, Expect{3, false, 37, true}, Expect{1, true, 240, false}}) {
+        SCOPED_TRACE(e.index);
+        choose(e.index);
+        EXPECT_EQ(state.settings.MeasureInPixels, e.pixels);
+        EXPECT_EQ(state.settings.LineLimit, e.limit);
+        EXPECT_EQ(window->Check1->isVisible(), e.hideTools);
+        EXPECT_TRUE(customEntryHidden());
+    }
+}
+
+TEST_F(Presets, CustomPresetsOfferTheEntryAndLeaveTheValuesForTheRun)
+{
+    choose(1);   // pixels, 240
+    choose(5);
+    EXPECT_TRUE(customEntryShown());
+    EXPECT_TRUE(window->Check1->isVisible());
+    EXPECT_TRUE(state.settings.MeasureInPixels);
+    EXPECT_EQ(state.settings.LineLimit, 240);
+
+    choose(3);   // characters, 37
+    EXPECT_TRUE(customEntryHidden());
+    choose(4);
+    EXPECT_TRUE(customEntryShown());
+    EXPECT_FALSE(state.settings.MeasureInPixels);
+    EXPECT_EQ(state.settings.LineLimit, 37);
+
+    // A custom length typed earlier is still there when the entry returns.
+    QTest::keyClicks(window->Text2, QStringLiteral("30"));
+    choose(0);
+    EXPECT_TRUE(customEntryHidden());
+    EXPECT_EQ(window->Text2->text(), QStringLiteral("30"));
+    choose(5);
+    EXPECT_EQ(window->Text2->text(), QStringLiteral("30"));
+    EXPECT_TRUE(customEntryShown());
+}
+
+TEST_F(Presets, AReaderPresetBringsTheToolsBackAnEditorPresetKeepsThemHidden)
+{
+    choose(2);
+    QTest::mouseClick(window->Check1, Qt::LeftButton, Qt::NoModifier, QPoint(6, window->Check1->height() / 2));
+    ASSERT_TRUE(window->Check1->isChecked());
+    expectEditorAt(0, 3375);
+
+    // Another editor preset: "Hide Tools" keeps its state and the editor its place.
+    choose(3);
+    EXPECT_TRUE(window->Check1->isChecked());
+    EXPECT_TRUE(window->Check1->isVisible());
+    expectEditorAt(0, 3375);
+    choose(5);
+    EXPECT_TRUE(window->Check1->isChecked());
+    expectEditorAt(0, 3375);
+
+    // A reader preset unchecks it and puts the editor back.
+    choose(0);
+    EXPECT_FALSE(window->Check1->isChecked());
+    EXPECT_FALSE(window->Check1->isVisible());
+    expectEditorAt(840, 2535);
+
+    // Unchecking "Hide Tools" by hand puts the editor back as well.
+    choose(2);
+    window->Check1->setChecked(true);
+    expectEditorAt(0, 3375);
+    window->Check1->setChecked(false);
+    expectEditorAt(840, 2535);
+
+    // Choosing a reader preset while the editor is already in place changes
+    // nothing else.
+    choose(1);
+    expectEditorAt(840, 2535);
+    EXPECT_FALSE(window->Check1->isChecked());
+}
+
+TEST_F(Presets, ChoosingWithTheKeyboardOrFromCodeRunsTheSameResponse)
+{
+    window->Combo1->setFocus();
+    QTest::keyClick(window->Combo1, Qt::Key_Down);
+    EXPECT_EQ(window->Combo1->currentIndex(), 1);
+    EXPECT_EQ(state.settings.LineLimit, 240);
+    QTest::keyClick(window->Combo1, Qt::Key_Down);
+    EXPECT_EQ(state.settings.LineLimit, 23);
+    EXPECT_FALSE(state.settings.MeasureInPixels);
+
+    window->Combo1->setCurrentIndex(3);
+    EXPECT_FALSE(state.settings.MeasureInPixels);
+    EXPECT_EQ(state.settings.LineLimit, 37);
+    EXPECT_TRUE(window->Check1->isVisible());
+    window->Combo1->setCurrentIndex(0);
+    EXPECT_TRUE(state.settings.MeasureInPixels);
+    EXPECT_EQ(state.settings.LineLimit, 160);
+    EXPECT_FALSE(window->Check1->isVisible());
+}
+
+}  // namespace
+}  // namespace tessaline
