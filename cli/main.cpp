@@ -7,6 +7,7 @@
 #include "cli/file_io.h"
 #include "cli/options.h"
 #include "cli/plain_text.h"
+#include "cli/utf8_pieces.h"
 #include "engine/char_widths.h"
 #include "engine/line_break_pass.h"
 #include "engine/line_settings.h"
@@ -66,7 +67,16 @@ int main(int argc, char** argv)
         input.release();
         codes = decodedCodes;
     } else if (plain == cli::PlainText::Other) {
-        DecodedText decoded = decodeTextFile(input.bytes());
+        // RTF goes to the file reader whole. Other non-ASCII bytes that are
+        // UTF-8 are decoded a block of lines at a time (the same codes with a
+        // fraction of the memory); bytes that are not UTF-8 are the
+        // calculator's own codes, which the file reader takes as they are.
+        std::optional<DecodedText> pieces;
+        if (!codes.starts_with("{\\rtf")) {
+            pieces = cli::decodeUtf8InPieces(codes);
+        }
+        DecodedText decoded = pieces ? std::move(*pieces) : decodeTextFile(input.bytes());
+        pieces.reset();
         input.release();
         if (!decoded.ok) {
             const std::string name = options.inputPath == "-" ? std::string("standard input") : options.inputPath;

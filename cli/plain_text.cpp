@@ -69,6 +69,24 @@ PlainText classify(std::string_view bytes)
     return lone ? PlainText::Ascii : PlainText::CrLfAscii;
 }
 
+bool isAscii(std::string_view bytes)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    std::size_t k = 0;
+    for (; k + 8 <= n; k += 8) {
+        if (wordAt(p + k) & kHigh) {
+            return false;
+        }
+    }
+    for (; k < n; ++k) {
+        if (p[k] & 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string withCrLfLineEnds(std::string_view bytes)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());

@@ -17,6 +17,9 @@ enum class PlainText {
 
 PlainText classify(std::string_view bytes);
 
+// True when no byte is above 127.
+bool isAscii(std::string_view bytes);
+
 // For ASCII bytes that are not RTF: the bytes with every lone CR and lone LF
 // made CR LF, as the file reader gives them.
 std::string withCrLfLineEnds(std::string_view bytes);

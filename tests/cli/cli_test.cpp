@@ -384,3 +384,53 @@ TEST_F(Cli, InputThroughAPipeAndLongOutputs)
     EXPECT_EQ(file.status, 0);
     EXPECT_TRUE(readFile(target) == want.text) << "file output differs";
 }
+
+TEST_F(Cli, LargeUtf8InputAgreesWithTheFileReader)
+{
+    // Megabytes of UTF-8 are converted a block of lines at a time; the codes
+    // must be those the file reader makes of the whole file: with and without
+    // a byte-order mark, with lines of a block's length, lone CRs, CR LF pairs
+    // and LFs, and with bytes that are not UTF-8 (taken as codes).
+    // Blocks end after the first LF a megabyte or more into the block: each
+    // stretch below is exactly a megabyte less one byte without any LF, then
+    // CR LF, so every block ends in a CR LF pair.
+    std::mt19937 rng(8);
+    std::uniform_int_distribution<int> percent(0, 99);
+    const char* const pieces[] = {"\xC3\xA9", "\xE2\x86\x92", "\xE2\x80\x9C", "\xF0\x9F\x98\x80", "\xCE\xB1",
+                                  "\xE2\x80\xA8", "\r", " ", "\x0B"};
+    constexpr std::size_t kBlock = std::size_t{1} << 20;
+    std::string text;
+    for (int stretch = 0; stretch < 3; ++stretch) {
+        const std::size_t stretchEnd = text.size() + kBlock - 1;
+        while (text.size() + 4 < stretchEnd) {
+            const int k = percent(rng);
+            if (k < 75) {
+                text.push_back(static_cast<char>('a' + k % 26));
+            } else {
+                text += pieces[k % 9];
+            }
+        }
+        text.append(stretchEnd - text.size(), 'q');
+        text += "\r\n";
+    }
+    text += "tail \xC3\xA9\n\n";
+    LineSettings s;
+    s.CharWidths = defaultCharWidths();
+    applyPreset(0, s);
+    const std::string variants[] = {text, "\xEF\xBB\xBF" + text, text + "\xFF\xFE",
+                                    "\xEF\xBB\xBF" + text + "\xC3", "\xEF\xBB\xBF" "only ascii\n\x0B\r"};
+    for (const std::string& input : variants) {
+        DecodedText decoded = decodeTextFile(input);
+        ASSERT_TRUE(decoded.ok);
+        PassResult want = runLineBreakPass(decoded.codes, s, true);
+        Outcome o = run("", input);
+        EXPECT_EQ(o.status, 0);
+        EXPECT_TRUE(o.out == want.text) << "output differs for an input of " << input.size() << " bytes";
+        std::string expectedErr = summary(want.text.size(), want.modificationCount);
+        if (decoded.replaced > 0) {
+            expectedErr = std::to_string(decoded.replaced) +
+                          " characters had no calculator code and were replaced\n" + expectedErr;
+        }
+        EXPECT_EQ(o.err, expectedErr);
+    }
+}
