@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QStyleOptionComplex>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,15 @@ public:
             r.translate(kTitleIndent, 0);
         return r;
     }
+    // The palette box is 13 pixels high: its indicator fits in that.
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
+    {
+        const int value = QProxyStyle::pixelMetric(metric, option, widget);
+        if ((metric == PM_IndicatorWidth || metric == PM_IndicatorHeight) && widget != nullptr &&
+            widget->objectName() == QLatin1String("Check3"))
+            return std::min(value, widget->height());
+        return value;
+    }
     static constexpr int kTitleIndent = 6;
 };
 
@@ -157,6 +167,7 @@ Form1::Form1(AppState& state, QWidget* parent)
     frameStyle->setParent(this);
     for (QGroupBox* box : {Frame2, Frame3, Frame4, Frame5, Frame6, Frame7})
         box->setStyle(frameStyle);
+    Check3->setStyle(frameStyle);
     buildMenus();
     setOuterHeightTwips(kOuterHeightTwips);
     centerOnScreen();
