@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -27,6 +28,7 @@
 #include "engine/char_widths.h"
 #include "richtext/charset.h"
 #include "ui/about/frm_about.h"
+#include "ui/app_icon.h"
 #include "ui/app_state.h"
 #include "ui/main/form1.h"
 #include "ui/main/palette.h"
@@ -313,6 +315,16 @@ TEST_F(MainWindow, IsAFixedCentredWindowWhoseHeightFollowsThePalette)
 {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Tessaline"));
     EXPECT_FALSE(window->windowIcon().isNull());
+    // The icon is a 32 x 32 drawing, not a blank square.
+    const QImage icon = appIconPixmap().toImage();
+    EXPECT_EQ(icon.size(), QSize(32, 32));
+    QSet<QRgb> colours;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            colours.insert(icon.pixel(x, y));
+    EXPECT_GT(colours.size(), 8);
+    EXPECT_EQ(qAlpha(icon.pixel(0, 0)), 0);   // rounded corners
+    EXPECT_EQ(qAlpha(icon.pixel(16, 16)), 255);
     const Qt::WindowFlags flags = window->windowFlags();
     EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
     EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
