@@ -16,6 +16,9 @@
 #include <QScreen>
 #include <QShowEvent>
 
+#include <algorithm>
+#include <utility>
+
 #include "richtext/charset.h"
 #include "ui/app_state.h"
 #include "ui/file_dialogs.h"
@@ -56,6 +59,10 @@ Form2::Form2(Form1& owner, AppState& state)
     messageSink = [](QWidget* parent, const QString& title, const QString& text) {
         QMessageBox::warning(parent, title, text);
     };
+    // The captions are laid out for a small dialog font: 8 points.
+    QFont dialogFont = font();
+    dialogFont.setPointSizeF(8);
+    setFont(dialogFont);
     buildControls();
 }
 
@@ -69,6 +76,10 @@ void Form2::buildControls()
     Label1 = makeLabel(client, "Label1", QStringLiteral("File Size"), twipsRect(2010, 0, 735, 255), false);
     Label2 = makeLabel(client, "Label2", QString(), twipsRect(2655, 0, 1245, 255), false);
     Label4 = makeLabel(client, "Label4", QString(), twipsRect(4320, 0, 855, 255), true);
+    // The count stands against "Modifications"; the size keeps a small gap
+    // after "File Size", whose box reaches into its own.
+    Label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label2->setIndent(twipsToPixels(120));
     Label3 = makeLabel(client, "Label3", QStringLiteral("Modifications"), twipsRect(5280, 0, 975, 255), true);
 
     text2 = makeOutputBox();
@@ -97,6 +108,7 @@ void Form2::buildControls()
     // The menu bar keeps its height while the File menu is hidden, so the
     // client area stays where it is in every state.
     menuBar()->setFixedHeight(menuBar()->sizeHint().height());
+    fitLabels();
     setFixedSize(client->width(), client->height() + menuBar()->height());
 }
 
@@ -128,6 +140,28 @@ RichTextBox* Form2::renewOutputBox()
         delete old;
     }
     return text2;
+}
+
+void Form2::setResultCaptions(const QString& size, const QString& modifications)
+{
+    Label2->setText(size);
+    Label4->setText(modifications);
+    fitLabels();
+}
+
+void Form2::fitLabels()
+{
+    // The boxes have their laid-out width, or more where a caption in the
+    // platform's font would be cut.
+    const std::pair<QLabel*, int> labels[] = {{Label1, 735}, {Label2, 1245}, {Label4, 855}, {Label3, 975}};
+    for (const auto& [label, widthTwips] : labels) {
+        const int width = std::max(twipsToPixels(widthTwips), label->sizeHint().width());
+        if (Label4 == label)
+            label->setGeometry(QRect(QPoint(label->geometry().right() + 1 - width, label->y()),
+                                     QSize(width, label->height())));
+        else
+            label->resize(width, label->height());
+    }
 }
 
 void Form2::showProcessingState()

@@ -42,6 +42,9 @@ public:
     void showDoneState(double fontSize);
     void showCancelledState();    // caption back, window hidden
 
+    // Writes the size and modification captions (Label2, Label4).
+    void setResultCaptions(const QString& size, const QString& modifications);
+
     // Puts a new, empty output box in the place of text2 (hidden, design
     // font) and destroys the old one. A box that was never shown takes a long
     // text several times faster than one that has been laid out on screen.
@@ -78,6 +81,7 @@ protected:
 private:
     void buildControls();
     RichTextBox* makeOutputBox();
+    void fitLabels();
     void centreOnOwner();
 
     Form1& owner_;

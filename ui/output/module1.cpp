@@ -190,8 +190,8 @@ ProcessOutcome ProcessText(Form1& form1)
     Form2* output = turns.output();
     if (output == nullptr)
         return ProcessOutcome::Cancelled;
-    output->Label2->setText(formatCount(static_cast<std::int64_t>(result.text.size())) + QStringLiteral(" characters"));
-    output->Label4->setText(formatCount(result.modificationCount));
+    output->setResultCaptions(formatCount(static_cast<std::int64_t>(result.text.size())) + QStringLiteral(" characters"),
+                              formatCount(result.modificationCount));
 
     if (result.error) {
         output->showWarning(QString::fromStdString(*result.error));
