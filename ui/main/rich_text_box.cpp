@@ -250,11 +250,10 @@ void RichTextBox::setText(std::string_view codes)
 {
     const QString shown = shownText(codes);
     converting_ = true;
-    document()->setPlainText(shown);
+    // One call for the whole text; the box puts the caret at the start
+    // itself (setting it here would lay out the whole document at once).
+    setPlainText(shown);
     converting_ = false;
-    QTextCursor cursor(document());
-    cursor.setPosition(0);
-    setTextCursor(cursor);
 }
 
 std::size_t RichTextBox::selStart() const
