@@ -7,6 +7,20 @@
 
 namespace tessaline::cli {
 
+namespace {
+
+// Whether the character at k is read as the code of the same value: printable
+// ASCII, tab, LF and CR, unless a non-ASCII character follows (which may
+// continue it into another spelling, as a combining macron makes x code 154).
+bool ownCode(std::string_view block, std::size_t k)
+{
+    const auto c = static_cast<unsigned char>(block[k]);
+    const bool plain = (c >= 32 && c <= 126) || c == '\t' || c == '\n' || c == '\r';
+    return plain && (k + 1 == block.size() || static_cast<unsigned char>(block[k + 1]) < 0x80);
+}
+
+}  // namespace
+
 std::optional<DecodedText> decodeUtf8InPieces(std::string_view bytes, std::size_t blockBytes)
 {
     constexpr std::string_view kBom = "\xEF\xBB\xBF";
@@ -22,6 +36,7 @@ std::optional<DecodedText> decodeUtf8InPieces(std::string_view bytes, std::size_
         return result;
     }
     result.codes.reserve(bytes.size() + bytes.size() / 32 + 64);
+    charset::UnicodeToCodes converter;   // set up once for all pieces
     std::size_t start = 0;
     while (start < bytes.size()) {
         // The block ends after the first LF at or beyond blockBytes, or at the end.
@@ -34,16 +49,37 @@ std::optional<DecodedText> decodeUtf8InPieces(std::string_view bytes, std::size_
             }
         }
         const std::string_view block = bytes.substr(start, end - start);
-        // A byte-order mark declares UTF-8 even where a sequence is broken;
-        // without one, only valid UTF-8 is UTF-8.
-        std::optional<std::u32string> unicode = charset::decodeUtf8(block, !bom);
-        if (!unicode) {
-            return std::nullopt;
+        charset::Conversion codes;   // the block's codes before the line ends are made CR LF
+        codes.codes.reserve(block.size());
+        // Runs of characters that are their own codes are copied; what lies
+        // between them is decoded and converted. A piece to convert starts
+        // and ends on whole UTF-8 sequences and spellings, since the
+        // characters around it are ASCII and followed by ASCII.
+        std::size_t k = 0;
+        while (k < block.size()) {
+            const std::size_t copyFrom = k;
+            while (k < block.size() && ownCode(block, k)) {
+                ++k;
+            }
+            codes.codes.append(block.substr(copyFrom, k - copyFrom));
+            const std::size_t convertFrom = k;
+            while (k < block.size() && !ownCode(block, k)) {
+                ++k;
+            }
+            if (k == convertFrom) {
+                continue;
+            }
+            // A byte-order mark declares UTF-8 even where a sequence is
+            // broken; without one, only valid UTF-8 is UTF-8.
+            std::optional<std::u32string> unicode =
+                charset::decodeUtf8(block.substr(convertFrom, k - convertFrom), !bom);
+            if (!unicode) {
+                return std::nullopt;
+            }
+            converter.convert(*unicode, codes);
         }
-        charset::Conversion conversion = charset::fromUnicode(*unicode);
-        unicode.reset();
-        result.codes += charset::normalizeLineEnds(conversion.codes);
-        result.replaced += conversion.replaced;
+        result.codes += withCrLfLineEnds(codes.codes);
+        result.replaced += codes.replaced;
         start = end;
     }
     return result;

@@ -397,7 +397,8 @@ TEST_F(Cli, LargeUtf8InputAgreesWithTheFileReader)
     std::mt19937 rng(8);
     std::uniform_int_distribution<int> percent(0, 99);
     const char* const pieces[] = {"\xC3\xA9", "\xE2\x86\x92", "\xE2\x80\x9C", "\xF0\x9F\x98\x80", "\xCE\xB1",
-                                  "\xE2\x80\xA8", "\r", " ", "\x0B"};
+                                  "\xE2\x80\xA8", "\r",       " ",           "\x0B",
+                                  "x\xCC\x84",      "y\xCC\x84",  "\t",          "\x7F",       "\x01"};
     constexpr std::size_t kBlock = std::size_t{1} << 20;
     std::string text;
     for (int stretch = 0; stretch < 3; ++stretch) {
@@ -407,7 +408,7 @@ TEST_F(Cli, LargeUtf8InputAgreesWithTheFileReader)
             if (k < 75) {
                 text.push_back(static_cast<char>('a' + k % 26));
             } else {
-                text += pieces[k % 9];
+                text += pieces[k % 14];
             }
         }
         text.append(stretchEnd - text.size(), 'q');
