@@ -452,6 +452,43 @@ TEST_F(MainWindow, ProcessOnTheUntouchedEditorTakesItsFifteenCharacters)
     output->close();
 }
 
+TEST_F(MainWindow, RightAfterStartUpProcessBreaksAt160PixelsBetweenWords)
+{
+    showWindow();
+    std::string text;
+    for (int i = 0; i < 60; ++i)
+        text += "word" + std::to_string(i % 10) + " ";
+    window->Text1->setText(text);
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    QApplication::processEvents();
+    Form2* output = window->outputWindow();
+    ASSERT_NE(output, nullptr);
+    const std::string processed = output->text2->text();
+    ASSERT_GT(processed.size(), text.size());
+
+    int lines = 0;
+    std::size_t start = 0;
+    while (start < processed.size()) {
+        const std::size_t end = processed.find("\r\n", start);
+        ASSERT_NE(end, std::string::npos);
+        const std::string line = processed.substr(start, end - start);
+        int width = 0;
+        for (unsigned char c : line)
+            width += state.settings.CharWidths[c];
+        EXPECT_LE(width, 160) << line;
+        // Word wrap: every line holds whole words.
+        std::string words = line;
+        while (!words.empty() && words.back() == ' ')
+            words.pop_back();
+        for (std::size_t at = 0; at < words.size(); at += 6)
+            EXPECT_EQ(words.compare(at, 4, "word"), 0) << line;
+        ++lines;
+        start = end + 2;
+    }
+    EXPECT_GT(lines, 5);
+    output->close();
+}
+
 TEST_F(MainWindow, QuittingClosesTheOutputWindowAndTheAboutBox)
 {
     showWindow();
