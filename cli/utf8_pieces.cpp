@@ -19,6 +19,57 @@ bool ownCode(std::string_view block, std::size_t k)
     return plain && (k + 1 == block.size() || static_cast<unsigned char>(block[k + 1]) < 0x80);
 }
 
+// Decodes `utf8` into `out` when every sequence in it is well-formed UTF-8
+// (shortest form, no surrogate, at most U+10FFFF); false otherwise. Saves
+// allocating a string per piece; anything unusual goes to the reader's own
+// decoding.
+bool decodeWellFormed(std::string_view utf8, std::u32string& out)
+{
+    out.clear();
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    const std::size_t n = utf8.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned char b = p[i];
+        std::size_t length = 0;
+        char32_t cp = 0;
+        char32_t least = 0;
+        if (b < 0x80) {
+            length = 1;
+            cp = b;
+        } else if ((b & 0xE0) == 0xC0) {
+            length = 2;
+            cp = b & 0x1F;
+            least = 0x80;
+        } else if ((b & 0xF0) == 0xE0) {
+            length = 3;
+            cp = b & 0x0F;
+            least = 0x800;
+        } else if ((b & 0xF8) == 0xF0) {
+            length = 4;
+            cp = b & 0x07;
+            least = 0x10000;
+        } else {
+            return false;
+        }
+        if (i + length > n) {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80) {
+                return false;
+            }
+            cp = (cp << 6) | (p[i + k] & 0x3F);
+        }
+        if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            return false;
+        }
+        out.push_back(cp);
+        i += length;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<DecodedText> decodeUtf8InPieces(std::string_view bytes, std::size_t blockBytes)
@@ -37,6 +88,7 @@ std::optional<DecodedText> decodeUtf8InPieces(std::string_view bytes, std::size_
     }
     result.codes.reserve(bytes.size() + bytes.size() / 32 + 64);
     charset::UnicodeToCodes converter;   // set up once for all pieces
+    std::u32string unicode;               // the piece being converted
     std::size_t start = 0;
     while (start < bytes.size()) {
         // The block ends after the first LF at or beyond blockBytes, or at the end.
@@ -69,14 +121,19 @@ std::optional<DecodedText> decodeUtf8InPieces(std::string_view bytes, std::size_
             if (k == convertFrom) {
                 continue;
             }
-            // A byte-order mark declares UTF-8 even where a sequence is
-            // broken; without one, only valid UTF-8 is UTF-8.
-            std::optional<std::u32string> unicode =
-                charset::decodeUtf8(block.substr(convertFrom, k - convertFrom), !bom);
-            if (!unicode) {
+            const std::string_view piece = block.substr(convertFrom, k - convertFrom);
+            if (decodeWellFormed(piece, unicode)) {
+                converter.convert(unicode, codes);
+                continue;
+            }
+            // Some sequence is broken: the reader's own decoding decides. A
+            // byte-order mark declares UTF-8 even where a sequence is broken;
+            // without one, only valid UTF-8 is UTF-8.
+            std::optional<std::u32string> decoded = charset::decodeUtf8(piece, !bom);
+            if (!decoded) {
                 return std::nullopt;
             }
-            converter.convert(*unicode, codes);
+            converter.convert(*decoded, codes);
         }
         result.codes += withCrLfLineEnds(codes.codes);
         result.replaced += codes.replaced;

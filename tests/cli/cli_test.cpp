@@ -418,8 +418,16 @@ TEST_F(Cli, LargeUtf8InputAgreesWithTheFileReader)
     LineSettings s;
     s.CharWidths = defaultCharWidths();
     applyPreset(0, s);
-    const std::string variants[] = {text, "\xEF\xBB\xBF" + text, text + "\xFF\xFE",
-                                    "\xEF\xBB\xBF" + text + "\xC3", "\xEF\xBB\xBF" "only ascii\n\x0B\r"};
+    // Overlong, surrogate and out-of-range sequences: replaced under a mark,
+    // otherwise the bytes are no UTF-8.
+    const std::string malformed = "abc \xC0\xAF def \xED\xA0\x80 ghi \xF4\x90\x80\x80 jkl \xE2\x82 end\r\n";
+    const std::string variants[] = {text,
+                                    "\xEF\xBB\xBF" + text,
+                                    text + "\xFF\xFE",
+                                    "\xEF\xBB\xBF" + text + "\xC3",
+                                    "\xEF\xBB\xBF" + malformed + text,
+                                    malformed + text,
+                                    "\xEF\xBB\xBF" "only ascii\n\x0B\r"};
     for (const std::string& input : variants) {
         DecodedText decoded = decodeTextFile(input);
         ASSERT_TRUE(decoded.ok);
