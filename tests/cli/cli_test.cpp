@@ -10,6 +10,7 @@
 #include <random>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #include "engine/char_widths.h"
@@ -310,6 +311,24 @@ TEST_F(Cli, OutputFileIsReplacedWhole)
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(listing(dir_ / "out"), (std::vector<std::string>{"processed.txt", "taken"}));
     EXPECT_TRUE(fs::is_empty(dir_ / "out" / "taken"));
+
+    // A folder without write permission (only meaningful when not root).
+    if (geteuid() != 0) {
+        const fs::path locked = dir_ / "locked";
+        fs::create_directory(locked);
+        fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+        o = run("-o " + quoted(locked / "x.txt"), "text");
+        EXPECT_EQ(o.status, 1);
+        fs::permissions(locked, fs::perms::owner_all);
+        EXPECT_TRUE(fs::is_empty(locked));
+    }
+
+    // The input file itself as the output: read whole, then replaced.
+    const fs::path same = dir_ / "same.txt";
+    writeFile(same, "abcd efgh ijkl");
+    o = run("--raw --preset 4 --custom 10 -o " + quoted(same) + " " + quoted(same));
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(readFile(same), "abcd efgh\r\nijkl\r\n");
 
     // Standard output that cannot take the text.
     if (fs::exists("/dev/full")) {
