@@ -27,7 +27,10 @@ void Form1::Command1_Click()
     if (running_) {
         // A run is in progress: it goes on; its window comes to the front.
         if (Form2* window = outputWindow(); window != nullptr && !window->isClosed()) {
-            window->show();
+            if (window->isMinimized())
+                window->showNormal();
+            else
+                window->show();
             window->raise();
             window->activateWindow();
         }
