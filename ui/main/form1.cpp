@@ -56,15 +56,14 @@ const char* const kTextSizeTip = "change font size (doesn`t affect font within F
 // characters; Symbola draws the rest (the arrows and symbols of codes 0-31).
 void installFontSubstitutes()
 {
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    QFont::insertSubstitutions(kCalculatorFontFamily,
-                               {QStringLiteral("DejaVu Sans Mono"), QStringLiteral("DejaVu Sans"), QStringLiteral("Symbola")});
-    QFont::insertSubstitutions(kDialogFontFamily,
-                               {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans"),
-                                QStringLiteral("DejaVu Sans"), QStringLiteral("Symbola")});
+    const auto add = [](const char* family, const QStringList& standIns) {
+        const QString name = QString::fromLatin1(family);
+        if (!QFont::substitutes(name).contains(standIns.front()))
+            QFont::insertSubstitutions(name, standIns);
+    };
+    add(kCalculatorFontFamily, {QStringLiteral("DejaVu Sans Mono"), QStringLiteral("DejaVu Sans"), QStringLiteral("Symbola")});
+    add(kDialogFontFamily, {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans"),
+                            QStringLiteral("DejaVu Sans"), QStringLiteral("Symbola")});
 }
 
 QFont dialogFont(double points)
