@@ -206,11 +206,23 @@ TEST_F(MainWindow, CaptionsTextsTooltipsAndFontsAreTheDesignOnes)
         EXPECT_EQ(w->font().family(), QStringLiteral("MS Sans Serif")) << w->objectName().toStdString();
         EXPECT_DOUBLE_EQ(w->font().pointSizeF(), 8.0);
     }
-    // The stand-in fonts draw every character the palette shows.
+    // The stand-in fonts draw every character the palette shows...
     for (std::size_t i = 0; i < kPaletteCodes.size(); ++i) {
         const QString caption = window->Command5[i]->text();
         const QFontMetrics metrics(window->Command5[i]->font());
         EXPECT_TRUE(metrics.inFont(caption.at(0))) << "button " << i;
+    }
+    // ... and every character of the calculator's set, in one of them.
+    const QStringList standIns = QFont::substitutes(QStringLiteral("Ti92Pluspc"));
+    ASSERT_FALSE(standIns.isEmpty());
+    for (int code = 0; code < 256; ++code) {
+        if (code == 9 || code == 10 || code == 13)
+            continue;   // tab and the line end are not drawn
+        const char32_t c = charset::shown(static_cast<unsigned char>(code))[0];
+        bool drawn = false;
+        for (const QString& family : standIns)
+            drawn = drawn || QFontMetrics(QFont(family)).inFontUcs4(c);
+        EXPECT_TRUE(drawn) << "code " << code;
     }
 }
 
