@@ -75,7 +75,7 @@ protected:
     std::unique_ptr<Form1> window;
 };
 
-struct ControlSpec {
+struct ControlLayout {
     const char* name;
     const char* parent;   // "client" for the window's client area
     int left, top, width, height;
@@ -84,7 +84,7 @@ struct ControlSpec {
 
 TEST_F(MainWindow, EveryControlStandsWhereTheLayoutPutsIt)
 {
-    const std::vector<ControlSpec> specs = {
+    const std::vector<ControlLayout> layouts = {
         {"Frame7", "client", 5160, 3360, 3255, 975, true},
         {"Combo1", "Frame7", 120, 240, 3015, 315, true},
         {"Check1", "Frame7", 2040, 600, 1095, 255, false},
@@ -112,16 +112,16 @@ TEST_F(MainWindow, EveryControlStandsWhereTheLayoutPutsIt)
         {"Label1", "client", 1800, 0, 2775, 495, false},
     };
     showWindow();
-    for (const ControlSpec& spec : specs) {
-        SCOPED_TRACE(spec.name);
-        QWidget* w = control(spec.name);
+    for (const ControlLayout& item : layouts) {
+        SCOPED_TRACE(item.name);
+        QWidget* w = control(item.name);
         ASSERT_NE(w, nullptr);
         ASSERT_NE(w->parentWidget(), nullptr);
-        EXPECT_EQ(w->parentWidget()->objectName(), QString::fromLatin1(spec.parent));
-        EXPECT_EQ(w->geometry(), twipsRect(spec.left, spec.top, spec.width, spec.height));
-        EXPECT_EQ(w->isVisible(), spec.shown);
+        EXPECT_EQ(w->parentWidget()->objectName(), QString::fromLatin1(item.parent));
+        EXPECT_EQ(w->geometry(), twipsRect(item.left, item.top, item.width, item.height));
+        EXPECT_EQ(w->isVisible(), item.shown);
         // Every shown control is enabled; the width list is not.
-        EXPECT_EQ(w->isEnabled(), spec.name != std::string("List1"));
+        EXPECT_EQ(w->isEnabled(), item.name != std::string("List1"));
     }
     for (int i = 0; i < 64; ++i) {
         SCOPED_TRACE(i);

@@ -11,21 +11,13 @@
 #include "ui/app_state.h"
 #include "ui/main/form1.h"
 #include "ui/main/rich_text_box.h"
+#include "ui/main/shown_main_window.h"
 
 namespace tessaline {
 namespace {
 
-class MarkupCommands : public ::testing::Test {
+class MarkupCommands : public ShownMainWindow {
 protected:
-    void SetUp() override
-    {
-        window = std::make_unique<Form1>(state);
-        window->show();
-        window->activateWindow();
-        QApplication::setActiveWindow(window.get());
-        QApplication::processEvents();
-    }
-
     // Puts `text` into the editor and selects `length` characters from `start`.
     void prepare(const std::string& text, std::size_t start, std::size_t length = 0)
     {
@@ -47,8 +39,6 @@ protected:
         return window->Text1->hasFocus() || QApplication::focusWidget() == window->Text1;
     }
 
-    AppState state;
-    std::unique_ptr<Form1> window;
 };
 
 TEST_F(MarkupCommands, ChapterInEmptyEditorNeedsNoBreaks)

@@ -13,21 +13,13 @@
 #include "ui/main/form1.h"
 #include "ui/main/palette.h"
 #include "ui/main/rich_text_box.h"
+#include "ui/main/shown_main_window.h"
 
 namespace tessaline {
 namespace {
 
-class Palette : public ::testing::Test {
+class Palette : public ShownMainWindow {
 protected:
-    void SetUp() override
-    {
-        window = std::make_unique<Form1>(state);
-        window->show();
-        window->activateWindow();
-        QApplication::setActiveWindow(window.get());
-        QApplication::processEvents();
-    }
-
     void clickButton(int index)
     {
         QTest::mouseClick(window->Command5[index], Qt::LeftButton);
@@ -52,8 +44,6 @@ protected:
         return window->Text1->hasFocus() || QApplication::focusWidget() == window->Text1;
     }
 
-    AppState state;
-    std::unique_ptr<Form1> window;
 };
 
 TEST_F(Palette, EveryButtonShowsOneDistinctCharacterAndInsertsItsCode)

@@ -16,21 +16,13 @@
 #include "ui/main/form1.h"
 #include "ui/main/rich_text_box.h"
 #include "ui/twips.h"
+#include "ui/main/shown_main_window.h"
 
 namespace tessaline {
 namespace {
 
-class Presets : public ::testing::Test {
+class Presets : public ShownMainWindow {
 protected:
-    void SetUp() override
-    {
-        window = std::make_unique<Form1>(state);
-        window->show();
-        window->activateWindow();
-        QApplication::setActiveWindow(window.get());
-        QApplication::processEvents();
-    }
-
     // Picks an item the way the user does: opens the list and clicks it.
     void choose(int index)
     {
@@ -54,8 +46,6 @@ protected:
         EXPECT_EQ(window->Text1->heightTwips(), heightTwips);
     }
 
-    AppState state;
-    std::unique_ptr<Form1> window;
 };
 
 TEST_F(Presets, StartUpChoosesTheTi89ReaderWithTheExtrasHidden)

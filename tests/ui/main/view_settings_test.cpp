@@ -18,21 +18,13 @@
 #include "ui/main/form1.h"
 #include "ui/main/rich_text_box.h"
 #include "ui/twips.h"
+#include "ui/main/shown_main_window.h"
 
 namespace tessaline {
 namespace {
 
-class ViewSettings : public ::testing::Test {
+class ViewSettings : public ShownMainWindow {
 protected:
-    void SetUp() override
-    {
-        window = std::make_unique<Form1>(state);
-        window->show();
-        window->activateWindow();
-        QApplication::setActiveWindow(window.get());
-        QApplication::processEvents();
-    }
-
     void click(QWidget* widget)
     {
         QTest::mouseClick(widget, Qt::LeftButton);
@@ -51,8 +43,6 @@ protected:
         window->settings->hide();
     }
 
-    AppState state;
-    std::unique_ptr<Form1> window;
 };
 
 TEST_F(ViewSettings, FontSizeButtonsStepTheEditorFontAndShowTheSize)
