@@ -14,6 +14,7 @@
 
 #include "engine/char_widths.h"
 #include "engine/line_break_pass.h"
+#include "engine/line_break_pass_core.h"
 #include "engine/line_settings.h"
 
 namespace {
@@ -141,6 +142,77 @@ void BM_NoOpHooks(benchmark::State& state)
     measure(state, 10, [&](std::string t) { return runLineBreakPass(std::move(t), s, hooks); });
 }
 BENCHMARK(BM_NoOpHooks)->Unit(benchmark::kMillisecond);
+
+// The per-character pass with hooks given as a type: every hook inline and
+// doing nothing. Set against BM_WordWrapHookOnly (the same loop, no call per
+// character) and BM_NoOpHooks (the same hooks as std::function objects).
+struct InlineNoOpHooks {
+    bool wordWrap() { return true; }
+    bool cancelRequested() { return false; }
+    void yield() {}
+    void progress(std::int64_t, std::int64_t) {}
+};
+
+void BM_InlineNoOpHooks(benchmark::State& state)
+{
+    const LineSettings s = settingsFor(0);
+    measure(state, 10, [&](std::string t) {
+        InlineNoOpHooks hooks;
+        return runLineBreakPassWith(std::move(t), s, hooks);
+    });
+}
+BENCHMARK(BM_InlineNoOpHooks)->Unit(benchmark::kMillisecond);
+
+// Inline hooks shaped like the window's: a cancel flag read before every
+// character, a counter that looks at a clock every 4096 yields, progress in
+// per-mille that is only shown when it changes.
+struct InlineWindowLikeHooks {
+    volatile bool cancel = false;
+    unsigned calls = 0;
+    std::int64_t clockChecks = 0;
+    std::int64_t shownMaximum = -1;   // the per-mille value holds for values in [sameFrom, nextChange)
+    std::int64_t sameFrom = 0;
+    std::int64_t nextChange = 0;
+    int shown = -1;
+    std::int64_t shownChanges = 0;
+
+    bool wordWrap() { return true; }
+    bool cancelRequested() { return cancel; }
+    void yield()
+    {
+        if (++calls % 4096 == 0) {
+            ++clockChecks;
+        }
+    }
+    void progress(std::int64_t maximum, std::int64_t value)
+    {
+        if (maximum == shownMaximum && value >= sameFrom && value < nextChange) {
+            return;
+        }
+        const int now = static_cast<int>(value * 1000 / maximum);
+        shownMaximum = maximum;
+        sameFrom = (now * maximum + 999) / 1000;
+        nextChange = ((now + 1) * maximum + 999) / 1000;
+        if (now != shown) {
+            shown = now;
+            ++shownChanges;
+        }
+    }
+};
+
+void BM_InlineWindowLikeHooks(benchmark::State& state)
+{
+    const LineSettings s = settingsFor(0);
+    std::int64_t changes = 0;
+    measure(state, 10, [&](std::string t) {
+        InlineWindowLikeHooks hooks;
+        PassResult r = runLineBreakPassWith(std::move(t), s, hooks);
+        changes = hooks.shownChanges;
+        return r;
+    });
+    state.counters["shown"] = static_cast<double>(changes);
+}
+BENCHMARK(BM_InlineWindowLikeHooks)->Unit(benchmark::kMillisecond);
 
 // Linear time: the same throughput at 1, 10 and 100 MB.
 void BM_Scaling(benchmark::State& state)

@@ -9,6 +9,7 @@
 
 #include "engine/char_widths.h"
 #include "engine/line_break_pass.h"
+#include "engine/line_break_pass_core.h"
 #include "literal_pass.h"
 
 using namespace tessaline;
@@ -118,31 +119,40 @@ struct Recorder {
 
     explicit Recorder(const Scenario& s) : scenario(s), live(s.settings), wrap(s.wrap) {}
 
+    bool onWordWrap()
+    {
+        log.push_back(-1);
+        return wrap;
+    }
+    bool onCancelRequested()
+    {
+        log.push_back(-2);
+        ++cancelQueries;
+        return scenario.cancelAtQuery > 0 && cancelQueries >= scenario.cancelAtQuery;
+    }
+    void onYield()
+    {
+        log.push_back(-3);
+        ++yields;
+        for (const Change& c : scenario.changes) {
+            if (c.atYield == yields) {
+                apply(c);
+            }
+        }
+    }
+    void onProgress(std::int64_t maximum, std::int64_t value)
+    {
+        log.push_back(maximum);
+        log.push_back(value);
+    }
+
     PassHooks hooks()
     {
         PassHooks h;
-        h.wordWrap = [this] {
-            log.push_back(-1);
-            return wrap;
-        };
-        h.cancelRequested = [this] {
-            log.push_back(-2);
-            ++cancelQueries;
-            return scenario.cancelAtQuery > 0 && cancelQueries >= scenario.cancelAtQuery;
-        };
-        h.yield = [this] {
-            log.push_back(-3);
-            ++yields;
-            for (const Change& c : scenario.changes) {
-                if (c.atYield == yields) {
-                    apply(c);
-                }
-            }
-        };
-        h.progress = [this](std::int64_t maximum, std::int64_t value) {
-            log.push_back(maximum);
-            log.push_back(value);
-        };
+        h.wordWrap = [this] { return onWordWrap(); };
+        h.cancelRequested = [this] { return onCancelRequested(); };
+        h.yield = [this] { onYield(); };
+        h.progress = [this](std::int64_t maximum, std::int64_t value) { onProgress(maximum, value); };
         return h;
     }
 
@@ -168,6 +178,27 @@ struct Recorder {
     }
 };
 
+// The same recorder handed to the template pass as a hooks type, the way
+// the window calls it.
+struct TypedHooks {
+    Recorder& r;
+    bool wordWrap() { return r.onWordWrap(); }
+    bool cancelRequested() { return r.onCancelRequested(); }
+    void yield() { r.onYield(); }
+    void progress(std::int64_t maximum, std::int64_t value) { r.onProgress(maximum, value); }
+};
+
+// Hooks that declare the settings fixed: the template pass then works on a
+// copy of them.
+struct FixedSettingsHooks {
+    static constexpr bool kLiveSettings = false;
+    bool wrap;
+    bool wordWrap() { return wrap; }
+    bool cancelRequested() { return false; }
+    void yield() {}
+    void progress(std::int64_t, std::int64_t) {}
+};
+
 }  // namespace
 
 TEST(PassProperty, FastPassEqualsLiteralPass)
@@ -189,6 +220,15 @@ TEST(PassProperty, FastPassEqualsLiteralPass)
         ASSERT_EQ(got.modificationCount, want.modificationCount);
         ASSERT_EQ(got.cancelled, want.cancelled);
         ASSERT_EQ(fast.log, slow.log);   // the same hook calls with the same values
+
+        Recorder typed(scenario);
+        TypedHooks typedHooks{typed};
+        PassResult viaTemplate = runLineBreakPassWith(text, typed.live, typedHooks);
+        ASSERT_EQ(viaTemplate.text, want.text);
+        ASSERT_EQ(viaTemplate.modificationCount, want.modificationCount);
+        ASSERT_EQ(viaTemplate.cancelled, want.cancelled);
+        ASSERT_FALSE(viaTemplate.error);
+        ASSERT_EQ(typed.log, slow.log);
         broken += got.modificationCount > 1;
         changed += !scenario.changes.empty();
         cancelled += got.cancelled;
@@ -291,10 +331,16 @@ TEST(PassProperty, BatchAndHookPassesStopAlikeOnLimitsThatAdmitNothing)
         hooks.yield = [] {};
         PassResult slow = runLineBreakPass(text, s, hooks);
         PassResult fast = runLineBreakPass(text, s, wrap);
+        // The template pass with hooks that declare fixed settings.
+        FixedSettingsHooks fixed{wrap};
+        PassResult copied = runLineBreakPassWith(text, s, fixed);
         SCOPED_TRACE("round " + std::to_string(round));
         ASSERT_EQ(fast.error, slow.error);
         ASSERT_EQ(fast.text, slow.text);
         ASSERT_EQ(fast.modificationCount, slow.modificationCount);
+        ASSERT_EQ(copied.error, slow.error);
+        ASSERT_EQ(copied.text, slow.text);
+        ASSERT_EQ(copied.modificationCount, slow.modificationCount);
         // Refused beforehand exactly when the run would stop.
         ASSERT_EQ(static_cast<bool>(checkLimitAdmitsText(s, text)), fast.error.has_value());
         stopped += fast.error.has_value();

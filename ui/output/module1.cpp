@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "engine/line_break_pass.h"
+#include "engine/line_break_pass_core.h"
 #include "engine/line_settings.h"
 #include "ui/app_state.h"
 #include "ui/main/form1.h"
@@ -85,6 +86,64 @@ private:
     bool gone_ = false;
 };
 
+// The pass's hooks for the window, inline so that the per-character calls
+// cost next to nothing. The settings stay live: the events that run inside
+// yield() may change them.
+class WindowHooks {
+public:
+    WindowHooks(EventTurns& turns, AppState& state) : turns_(turns), state_(state) {}
+
+    bool wordWrap()
+    {
+        // The check mark is read at each break, so a toggle applies at once.
+        Form1* main = turns_.main();
+        return main != nullptr && main->wrap != nullptr ? main->wrap->isChecked() : true;
+    }
+    bool cancelRequested() { return turns_.windowGone() || state_.CancelRequested; }
+    void yield() { turns_.yield(); }
+    void progress(std::int64_t maximum, std::int64_t value)
+    {
+        Form2* output = turns_.output();
+        if (output == nullptr)
+            return;
+        if (output->onProcessCharacter) {
+            QPointer<Form2> guard(output);
+            output->onProcessCharacter(value);
+            if (!guard)
+                return;
+        }
+        // The per-mille value only changes once `value` leaves the range
+        // worked out at the last division (or the length changes).
+        if (maximum == rangeMaximum_ && value >= sameFrom_ && value < nextChange_)
+            return;
+        const int shown = maximum > 0 ? static_cast<int>(value * kProgressScale / maximum) : 0;
+        rangeMaximum_ = maximum;
+        if (maximum > 0) {
+            sameFrom_ = (shown * maximum + kProgressScale - 1) / kProgressScale;
+            nextChange_ = ((shown + 1) * maximum + kProgressScale - 1) / kProgressScale;
+        } else {
+            sameFrom_ = nextChange_ = 0;   // no range: divide again next time
+        }
+        if (shownMaximum_ != kProgressScale) {
+            output->ProgressBar1->setMaximum(kProgressScale);
+            shownMaximum_ = kProgressScale;
+        }
+        if (shown != shownValue_) {
+            output->ProgressBar1->setValue(shown);
+            shownValue_ = shown;
+        }
+    }
+
+private:
+    EventTurns& turns_;
+    AppState& state_;
+    int shownMaximum_ = -1;
+    int shownValue_ = -1;
+    std::int64_t rangeMaximum_ = -1;   // the per-mille value holds for values in [sameFrom_, nextChange_)
+    std::int64_t sameFrom_ = 0;
+    std::int64_t nextChange_ = 0;
+};
+
 // Puts `codes` into the (new, empty) output box, piece by piece, with the
 // event loop turning in between. Stops early when a window goes away, or, with
 // `stopOnCancel`, when a cancel is requested; returns whether it finished.
@@ -148,38 +207,8 @@ ProcessOutcome ProcessText(Form1& form1)
         return ProcessOutcome::Completed;
     }
 
-    int shownMaximum = -1;
-    int shownValue = -1;
-    PassHooks hooks;
-    hooks.wordWrap = [&] {
-        // The check mark is read at each break, so a toggle applies at once.
-        Form1* main = turns.main();
-        return main != nullptr && main->wrap != nullptr ? main->wrap->isChecked() : true;
-    };
-    hooks.cancelRequested = [&] { return turns.windowGone() || state.CancelRequested; };
-    hooks.yield = [&] { turns.yield(); };
-    hooks.progress = [&](std::int64_t maximum, std::int64_t value) {
-        Form2* output = turns.output();
-        if (output == nullptr)
-            return;
-        if (output->onProcessCharacter) {
-            QPointer<Form2> guard(output);
-            output->onProcessCharacter(value);
-            if (!guard)
-                return;
-        }
-        const int shown = maximum > 0 ? static_cast<int>(value * kProgressScale / maximum) : 0;
-        if (shownMaximum != kProgressScale) {
-            output->ProgressBar1->setMaximum(kProgressScale);
-            shownMaximum = kProgressScale;
-        }
-        if (shown != shownValue) {
-            output->ProgressBar1->setValue(shown);
-            shownValue = shown;
-        }
-    };
-
-    const PassResult result = runLineBreakPass(text, state.settings, hooks);
+    WindowHooks hooks{turns, state};
+    const PassResult result = runLineBreakPassWith(text, state.settings, hooks);
     const bool passCancelled = result.cancelled || turns.windowGone() || state.CancelRequested;
 
     // The output box stays hidden during the run, so it takes the text only
