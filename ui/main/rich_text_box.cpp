@@ -243,26 +243,73 @@ std::size_t RichTextBox::offsetOf(int position) const
 
 std::string RichTextBox::text() const
 {
-    return codesOfText(document()->toRawText());
+    if (!codesValid_) {
+        // A deferred content reads as the built document would.
+        codes_ = hasDeferred_ ? codesOfText(shownText(deferred_)) : codesOfText(document()->toRawText());
+        codesValid_ = true;
+    }
+    return codes_;
 }
 
 void RichTextBox::setText(std::string_view codes)
 {
+    if (hasDeferred_) {
+        hasDeferred_ = false;
+        std::string().swap(deferred_);
+    }
     const QString shown = shownText(codes);
     converting_ = true;
     // One call for the whole text; the box puts the caret at the start
     // itself (setting it here would lay out the whole document at once).
     setPlainText(shown);
     converting_ = false;
+    // The document holds `shown` (its line ends as paragraph breaks), so its
+    // codes are those of `shown`.
+    codes_ = codesOfText(shown);
+    codesValid_ = true;
+}
+
+void RichTextBox::setTextDeferred(std::string codes)
+{
+    if (isVisible()) {
+        setText(codes);
+        return;
+    }
+    if (!document()->isEmpty()) {
+        converting_ = true;
+        clear();
+        converting_ = false;
+    }
+    deferred_ = std::move(codes);
+    hasDeferred_ = true;
+    codesValid_ = false;
+    std::string().swap(codes_);
+}
+
+void RichTextBox::buildDeferred()
+{
+    if (!hasDeferred_)
+        return;
+    const std::string codes = std::move(deferred_);
+    setText(codes);   // clears the deferred state
+}
+
+void RichTextBox::showEvent(QShowEvent* event)
+{
+    buildDeferred();
+    QTextEdit::showEvent(event);
 }
 
 std::size_t RichTextBox::selStart() const
 {
+    if (hasDeferred_)
+        return 0;   // the caret of a fresh content
     return offsetOf(textCursor().selectionStart());
 }
 
 void RichTextBox::setSelStart(std::size_t offset)
 {
+    buildDeferred();
     QTextCursor cursor = textCursor();
     cursor.setPosition(positionOf(offset));
     setTextCursor(cursor);
@@ -270,6 +317,8 @@ void RichTextBox::setSelStart(std::size_t offset)
 
 std::size_t RichTextBox::selLength() const
 {
+    if (hasDeferred_)
+        return 0;
     const QTextCursor cursor = textCursor();
     if (!cursor.hasSelection())
         return 0;
@@ -278,6 +327,7 @@ std::size_t RichTextBox::selLength() const
 
 void RichTextBox::setSelLength(std::size_t length)
 {
+    buildDeferred();
     QTextCursor cursor = textCursor();
     const int start = cursor.selectionStart();
     const std::size_t startOffset = offsetOf(start);
@@ -288,6 +338,7 @@ void RichTextBox::setSelLength(std::size_t length)
 
 void RichTextBox::replaceSelection(std::string_view codes)
 {
+    buildDeferred();
     QTextCursor cursor = textCursor();
     converting_ = true;
     cursor.insertText(shownText(codes));
@@ -340,6 +391,7 @@ bool RichTextBox::canInsertFromMimeData(const QMimeData* source) const
 
 void RichTextBox::insertFromMimeData(const QMimeData* source)
 {
+    buildDeferred();
     if (!source->hasText())
         return;
     std::size_t replaced = 0;
@@ -375,6 +427,12 @@ void RichTextBox::replaceRange(int from, int to, const QString& shown)
 void RichTextBox::onContentsChange(int position, int removed, int added)
 {
     Q_UNUSED(removed);
+    codesValid_ = false;
+    if (hasDeferred_ && !converting_) {
+        // Edited through QTextEdit itself: the document is the content now.
+        hasDeferred_ = false;
+        std::string().swap(deferred_);
+    }
     QTextDocument* doc = document();
     const int docEnd = doc->characterCount() - 1;   // the final paragraph mark is not text
     const int changeEnd = std::min(position + added, docEnd);
@@ -435,6 +493,7 @@ void RichTextBox::onContentsChange(int position, int removed, int added)
             break;
     }
 
+    codesValid_ = false;
     caret.setPosition(anchor);
     caret.setPosition(pos, QTextCursor::KeepAnchor);
     setTextCursor(caret);

@@ -23,6 +23,12 @@ public:
     std::string text() const;
     // Replaces the whole content (lone CR or LF become CR LF); caret at 0.
     void setText(std::string_view codes);
+    // The same for a hidden box, without building the document now: text()
+    // answers at once, and showing the box or any other member of this class
+    // that reads or edits the content builds the document first. QTextEdit's
+    // own members (document(), toPlainText()) see an empty box until then.
+    // On a visible box it is setText.
+    void setTextDeferred(std::string codes);
 
     // Offsets in calculator characters, 0 to text().size().
     std::size_t selStart() const;
@@ -56,6 +62,7 @@ signals:
     void charactersReplaced(int count);
 
 protected:
+    void showEvent(QShowEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
     QMimeData* createMimeDataFromSelection() const override;
@@ -75,7 +82,17 @@ private:
     // without running the input conversion again.
     void replaceRange(int from, int to, const QString& shownText);
 
+    // Builds the document of a deferred content.
+    void buildDeferred();
+
     bool converting_ = false;
+    // The content as codes, kept from setText or the last text() until the
+    // document changes (converting a long document costs tens of ms).
+    mutable std::string codes_;
+    mutable bool codesValid_ = false;
+    // setTextDeferred's codes (as given) while the document is not built.
+    std::string deferred_;
+    bool hasDeferred_ = false;
     int topTwips_ = -1;      // as last set; -1: take it from the geometry
     int heightTwips_ = -1;
 };

@@ -133,13 +133,20 @@ RichTextBox* Form2::makeOutputBox()
 
 RichTextBox* Form2::renewOutputBox()
 {
+    disposeRetiredBox();
     RichTextBox* old = text2;
     text2 = makeOutputBox();
     if (old != nullptr) {
         old->hide();
-        delete old;
+        old->setObjectName(QString());   // findChild finds the new box only
+        retired_ = old;
     }
     return text2;
+}
+
+void Form2::disposeRetiredBox()
+{
+    delete retired_.data();
 }
 
 void Form2::setResultCaptions(const QString& size, const QString& modifications)

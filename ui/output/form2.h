@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -46,10 +47,14 @@ public:
     void setResultCaptions(const QString& size, const QString& modifications);
 
     // Puts a new, empty output box in the place of text2 (hidden, design
-    // font) and destroys the old one. A box that was never shown takes a long
-    // text several times faster than one that has been laid out on screen.
+    // font). A box that was never shown takes a long text several times
+    // faster than one that has been laid out on screen. The old box is
+    // hidden and destroyed by disposeRetiredBox() (or the next renewal, or
+    // with the window): destroying a long laid-out text takes a while, which
+    // the run spends at a turn of the event loop rather than at its start.
     // Not to be called from a handler of text2 itself.
     RichTextBox* renewOutputBox();
+    void disposeRetiredBox();
 
     // Warnings of this window (a refused limit, a failed save). Defaults to
     // QMessageBox::warning; tests replace it so that nothing blocks.
@@ -86,6 +91,7 @@ private:
 
     Form1& owner_;
     AppState& state_;
+    QPointer<RichTextBox> retired_;   // the output box of the last run, hidden
     QString lastSaveName_;
     bool closed_ = false;
     bool placed_ = false;

@@ -50,7 +50,9 @@ QString formatCount(std::int64_t value)
 // turn, and tells whether both windows are still there afterwards.
 class EventTurns {
 public:
-    EventTurns(Form1& form1, Form2& form2) : main_(&form1), output_(&form2) { sinceLastTurn_.start(); }
+    // The first clock check of a run turns the event loop at once: the
+    // preparations before the pass already kept it waiting.
+    EventTurns(Form1& form1, Form2& form2) : main_(&form1), output_(&form2) {}
 
     // The cheap form for the pass: the clock is read every
     // kYieldsPerClockCheck calls only.
@@ -61,13 +63,17 @@ public:
     }
     void turnIfDue()
     {
-        if (sinceLastTurn_.elapsed() < kYieldIntervalMs)
+        if (sinceLastTurn_.isValid() && sinceLastTurn_.elapsed() < kYieldIntervalMs)
             return;
         QCoreApplication::processEvents();
-        sinceLastTurn_.restart();
+        sinceLastTurn_.start();
         // Either window may have been closed or destroyed during the events.
         if (!main_ || !output_ || output_->isClosed())
             gone_ = true;
+        // The last run's output box goes after the first turn (destroying a
+        // long text takes a while), not among the preparations of the run.
+        if (Form2* output = this->output())
+            output->disposeRetiredBox();
     }
     bool windowGone() const { return gone_; }
     Form1* main() const { return main_.data(); }
@@ -178,6 +184,16 @@ ProcessOutcome ProcessText(Form1& form1)
         return ProcessOutcome::Cancelled;
     AppState& state = form1.state();
     EventTurns turns(form1, *window);
+    // A run too short to turn the event loop disposes of the last run's box
+    // as it ends.
+    struct DisposeAtEnd {
+        QPointer<Form2> window;
+        ~DisposeAtEnd()
+        {
+            if (window)
+                window->disposeRetiredBox();
+        }
+    } disposeAtEnd{window};
 
     const std::string text = form1.Text1->text();
     state.CancelRequested = false;
@@ -197,7 +213,10 @@ ProcessOutcome ProcessText(Form1& form1)
         refusal = checkLimitAdmitsText(state.settings, text);
     if (refusal) {
         window->showWarning(QString::fromStdString(refusal.message));
-        fillOutputBox(turns, state, text, false);
+        // The window hides without showing the box: it takes the text
+        // without building its document.
+        if (Form2* output = turns.output())
+            output->text2->setTextDeferred(text);
         return turns.main() == nullptr ? ProcessOutcome::WindowsGone : ProcessOutcome::Refused;
     }
 
@@ -208,18 +227,33 @@ ProcessOutcome ProcessText(Form1& form1)
     }
 
     WindowHooks hooks{turns, state};
-    const PassResult result = runLineBreakPassWith(text, state.settings, hooks);
+    PassResult result = runLineBreakPassWith(text, state.settings, hooks);
     const bool passCancelled = result.cancelled || turns.windowGone() || state.CancelRequested;
+    const auto resultSize = static_cast<std::int64_t>(result.text.size());
 
     // The output box stays hidden during the run, so it takes the text only
-    // now; a cancel during this filling still cancels the run.
-    const bool filled = fillOutputBox(turns, state, result.text, !passCancelled);
+    // now. A run that ends without the Done state (cancelled or stopped)
+    // hides the window with the box unseen: the box keeps the text without
+    // building its document, so the window goes at once. Otherwise the text
+    // goes in piece by piece; a cancel during this filling still cancels the
+    // run, and the box then keeps the whole text the same way.
+    bool filled = false;
+    if (passCancelled || result.error) {
+        if (Form2* output = turns.output())
+            output->text2->setTextDeferred(std::move(result.text));
+    } else {
+        filled = fillOutputBox(turns, state, result.text, true);
+        if (!filled) {
+            if (Form2* output = turns.output(); output != nullptr && output->text2 != nullptr)
+                output->text2->setTextDeferred(std::move(result.text));
+        }
+    }
     if (turns.main() == nullptr)
         return ProcessOutcome::WindowsGone;
     Form2* output = turns.output();
     if (output == nullptr)
         return ProcessOutcome::Cancelled;
-    output->setResultCaptions(formatCount(static_cast<std::int64_t>(result.text.size())) + QStringLiteral(" characters"),
+    output->setResultCaptions(formatCount(resultSize) + QStringLiteral(" characters"),
                               formatCount(result.modificationCount));
 
     if (result.error) {
