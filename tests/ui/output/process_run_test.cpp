@@ -34,11 +34,11 @@ namespace tessaline {
 namespace {
 
 // A text of words of varied length, with a line end now and then.
-std::string wordText(std::size_t length, unsigned seed = 7)
+std::string wordText(std::size_t length, unsigned start = 7)
 {
     std::string text;
     text.reserve(length + 16);
-    unsigned state = seed;
+    unsigned state = start;
     while (text.size() < length) {
         state = state * 1103515245u + 12345u;
         const unsigned wordLength = 1 + (state >> 16) % 11;
