@@ -10,7 +10,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -25,6 +24,7 @@
 #include "ui/main/form1.h"
 #include "ui/main/rich_text_box.h"
 #include "ui/output/module1.h"
+#include "ui/output/windows_clipboard.h"
 #include "ui/twips.h"
 
 namespace tessaline {
@@ -234,16 +234,11 @@ void Form2::copy_Click()
     const QString unicode = QString::fromStdU32String(charset::toUnicode(codes));
 #ifdef Q_OS_WIN
     // Programs that read the 8-bit text format get the calculator codes
-    // themselves (GraphLink pastes those), the others the Unicode text.
-    auto* data = new QMimeData;
-    data->setText(unicode);
-    QByteArray raw(codes.data(), static_cast<qsizetype>(codes.size()));
-    raw.append('\0');
-    data->setData(QStringLiteral("application/x-qt-windows-mime;value=\"Text\""), raw);
-    clipboard->setMimeData(data);
-#else
-    clipboard->setText(unicode);
+    // themselves (the link software pastes those), the others the Unicode text.
+    if (putTextOnWindowsClipboard(unicode.toStdU16String(), codes))
+        return;
 #endif
+    clipboard->setText(unicode);
 }
 
 void Form2::closeEvent(QCloseEvent* event)
