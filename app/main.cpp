@@ -11,13 +11,19 @@
 
 namespace {
 
+// Only X11 and Wayland systems can be without a display; Windows and macOS
+// always have one.
 bool displayAvailable()
 {
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    return true;
+#else
     const auto set = [](const char* name) {
         const char* value = std::getenv(name);
         return value != nullptr && *value != '\0';
     };
     return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+#endif
 }
 
 }  // namespace
