@@ -1,5 +1,6 @@
 #include "cli/utf8_pieces.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "cli/plain_text.h"
@@ -9,14 +10,50 @@ namespace tessaline::cli {
 
 namespace {
 
-// Whether the character at k is read as the code of the same value: printable
-// ASCII, tab, LF and CR, unless a non-ASCII character follows (which may
-// continue it into another spelling, as a combining macron makes x code 154).
-bool ownCode(std::string_view block, std::size_t k)
+// Bytes that are read as the code of the same value: printable ASCII, tab,
+// LF and CR.
+struct OwnCodeTable {
+    bool own[256] = {};
+    OwnCodeTable()
+    {
+        for (int c = 32; c <= 126; ++c)
+            own[c] = true;
+        own[static_cast<unsigned char>('\t')] = own[static_cast<unsigned char>('\n')] =
+            own[static_cast<unsigned char>('\r')] = true;
+    }
+};
+const OwnCodeTable kOwnCodes;
+
+std::uint64_t wordAt(const unsigned char* p)
 {
-    const auto c = static_cast<unsigned char>(block[k]);
-    const bool plain = (c >= 32 && c <= 126) || c == '\t' || c == '\n' || c == '\r';
-    return plain && (k + 1 == block.size() || static_cast<unsigned char>(block[k + 1]) < 0x80);
+    std::uint64_t word = 0;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// Whether all eight bytes of `word` are printable ASCII (32 to 126).
+bool printableAscii(std::uint64_t word)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    const std::uint64_t below32 = (word - 0x20 * kOnes) & ~word & kHigh;
+    const std::uint64_t del = word ^ (0x7F * kOnes);
+    const std::uint64_t is127 = (del - kOnes) & ~del & kHigh;
+    return ((word & kHigh) | below32 | is127) == 0;
+}
+
+// Whether a combining mark (U+0300 to U+036F: lead byte CC or CD) starts
+// at k; it may join the character in front of it into another spelling.
+bool markAt(const unsigned char* p, std::size_t n, std::size_t k)
+{
+    return k < n && (p[k] == 0xCC || p[k] == 0xCD);
+}
+
+// Whether a character at k can be converted by itself: a byte that is its own
+// code, not followed by a combining mark.
+bool standsAlone(const unsigned char* p, std::size_t n, std::size_t k)
+{
+    return kOwnCodes.own[p[k]] && !markAt(p, n, k + 1);
 }
 
 // Decodes `utf8` into `out` when every sequence in it is well-formed UTF-8
@@ -107,21 +144,51 @@ std::optional<DecodedText> decodeUtf8InPieces(std::string_view bytes, std::size_
         // between them is decoded and converted. A piece to convert starts
         // and ends on whole UTF-8 sequences and spellings, since the
         // characters around it are ASCII and followed by ASCII.
+        const auto* p = reinterpret_cast<const unsigned char*>(block.data());
+        const std::size_t n = block.size();
+        bool loneLineEnd = false;   // a CR or LF not in a CR LF pair, or one a conversion gave
         std::size_t k = 0;
-        while (k < block.size()) {
-            const std::size_t copyFrom = k;
-            while (k < block.size() && ownCode(block, k)) {
-                ++k;
-            }
-            codes.codes.append(block.substr(copyFrom, k - copyFrom));
-            const std::size_t convertFrom = k;
-            while (k < block.size() && !ownCode(block, k)) {
-                ++k;
-            }
-            if (k == convertFrom) {
+        while (k < n) {
+            // Eight printable ASCII characters that no combining mark
+            // follows are copied at once.
+            if (k + 8 < n && p[k + 8] < 0x80 && printableAscii(wordAt(p + k))) {
+                codes.codes.append(block.data() + k, 8);
+                k += 8;
                 continue;
             }
+            // Most characters are converted one at a time from a table: a
+            // byte that is its own code, or a two-byte sequence of a
+            // character that is a whole spelling by itself.
+            const unsigned char b = p[k];
+            if (b < 0x80) {
+                if (standsAlone(p, n, k)) {
+                    if (b == '\n')
+                        loneLineEnd = loneLineEnd || k == 0 || p[k - 1] != '\r';
+                    else if (b == '\r')
+                        loneLineEnd = loneLineEnd || k + 1 == n || p[k + 1] != '\n';
+                    codes.codes.push_back(static_cast<char>(b));
+                    ++k;
+                    continue;
+                }
+            } else if ((b & 0xE0) == 0xC0 && k + 1 < n && (p[k + 1] & 0xC0) == 0x80 && !markAt(p, n, k + 2)) {
+                const char32_t cp = (static_cast<char32_t>(b & 0x1F) << 6) | (p[k + 1] & 0x3F);
+                const int code = cp >= 0x80 ? charset::soleCode(cp) : -1;
+                if (code >= 0) {
+                    codes.codes.push_back(static_cast<char>(code));
+                    k += 2;
+                    continue;
+                }
+            }
+            // The rest goes through the reader's conversion, up to the next
+            // character that stands alone: a piece to convert starts and ends
+            // on whole UTF-8 sequences and spellings.
+            const std::size_t convertFrom = k;
+            ++k;
+            while (k < n && !(p[k] < 0x80 && standsAlone(p, n, k))) {
+                ++k;
+            }
             const std::string_view piece = block.substr(convertFrom, k - convertFrom);
+            loneLineEnd = loneLineEnd || piece.find_first_of("\r\n") != std::string_view::npos;
             if (decodeWellFormed(piece, unicode)) {
                 converter.convert(unicode, codes);
                 continue;
@@ -135,7 +202,11 @@ std::optional<DecodedText> decodeUtf8InPieces(std::string_view bytes, std::size_
             }
             converter.convert(*decoded, codes);
         }
-        result.codes += withCrLfLineEnds(codes.codes);
+        // Only a block with a line end that is not CR LF needs another pass.
+        if (loneLineEnd)
+            result.codes += withCrLfLineEnds(codes.codes);
+        else
+            result.codes += codes.codes;
         result.replaced += codes.replaced;
         start = end;
     }

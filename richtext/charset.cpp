@@ -3,6 +3,7 @@
 #include <iconv.h>
 #include <locale.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -226,6 +227,11 @@ std::u32string toUnicode(std::string_view codes)
 std::string toUtf8(std::string_view codes)
 {
     return encodeUtf8(toUnicode(codes));
+}
+
+int soleCode(char32_t c)
+{
+    return c < 0x10000 ? std::max<int>(reverseIndex().single[c], -1) : -1;
 }
 
 std::optional<Match> matchCode(std::u32string_view text)

@@ -27,6 +27,10 @@ struct Match {
 };
 std::optional<Match> matchCode(std::u32string_view text);
 
+// The code of a character that is a whole spelling by itself and begins no
+// longer one (so no look at what follows is needed); -1 otherwise.
+int soleCode(char32_t c);
+
 struct Conversion {
     std::string codes;
     std::size_t replaced = 0;   // characters transliterated or turned into "?"
