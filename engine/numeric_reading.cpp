@@ -114,11 +114,10 @@ double readNumber(std::string_view text)
     if (!anyDigit) {
         return 0.0;
     }
-    // Exponent: E (or D, which the reading has always taken as an exponent
-    // too), an optional sign and at least one digit; otherwise the number ends
-    // in front of the letter.
+    // Exponent: the letter E, an optional sign and at least one digit;
+    // otherwise the number ends in front of the letter.
     std::string exponent;
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
         std::size_t j = i + 1;
         std::string sign;
         if (j < s.size() && (s[j] == '+' || s[j] == '-')) {

@@ -28,7 +28,8 @@ TEST(NumericReading, ReadsTheLeadingNumberIgnoringBlanks)
     EXPECT_EQ(readNumber("1e3"), 1000.0);
     EXPECT_EQ(readNumber("2.5E-1"), 0.25);
     EXPECT_EQ(readNumber("1 E + 2"), 100.0);
-    EXPECT_EQ(readNumber("1d2"), 100.0);
+    EXPECT_EQ(readNumber("1d2"), 1.0);       // only E starts an exponent
+    EXPECT_EQ(readNumber("2D"), 2.0);
     EXPECT_EQ(readNumber("7E"), 7.0);        // no exponent digits: the number ends before E
     EXPECT_EQ(readNumber("7E+x"), 7.0);
     EXPECT_EQ(readNumber("\r5"), 0.0);       // CR is not one of the ignored characters
