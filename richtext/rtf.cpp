@@ -1,12 +1,17 @@
 #include "richtext/rtf.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <unordered_map>
+#include <string>
 #include <vector>
+
+#include <iconv.h>
 
 #include "richtext/charset.h"
 #include "richtext/code_pages.h"
@@ -532,16 +537,66 @@ private:
         pushUnicode(unit >= 0 && unit <= 0xFFFF ? static_cast<char32_t>(unit) : 0xFFFD);
     }
 
-    char32_t fromCodePage(unsigned char c) const
+    char32_t fromCodePage(unsigned char c)
     {
         const char16_t* table = codepages::kWindows1252;
-        if (codePage_ == 437)
+        if (codePage_ == 437) {
             table = codepages::kDos437;
-        else if (codePage_ == 850)
+        } else if (codePage_ == 850) {
             table = codepages::kDos850;
-        else if (codePage_ == 10000)
+        } else if (codePage_ == 10000) {
             table = codepages::kMacRoman;
+        } else if (codePage_ != 1252) {
+            if (const std::array<char32_t, 128>* page = otherPage())
+                return (*page)[c - 0x80];
+        }
         return table[c - 0x80];
+    }
+
+    // The upper half of another single-byte code page the document names
+    // (1250 Central European, 1251 Cyrillic, 1253 Greek, 866 DOS Cyrillic,
+    // ...), from the system's converter; made once per code page, on the
+    // first byte that needs it, and kept for the rest of the document (only
+    // numbers 400 to 1258 are tried, so that a document switching between
+    // ever new numbers costs little). A byte the code page does not define by
+    // itself (a lead byte of a double-byte code page) reads as U+FFFD. Null
+    // when the system does not know the code page: the bytes are then read
+    // as 1252.
+    const std::array<char32_t, 128>* otherPage()
+    {
+        if (codePage_ < 400 || codePage_ > 1258)
+            return nullptr;
+        auto found = otherPages_.find(codePage_);
+        if (found != otherPages_.end())
+            return found->second ? &*found->second : nullptr;
+        std::optional<std::array<char32_t, 128>>& page = otherPages_[codePage_];
+        iconv_t cd = reinterpret_cast<iconv_t>(-1);
+        for (const char* prefix : {"CP", "WINDOWS-"}) {
+            const std::string name = prefix + std::to_string(codePage_);
+            cd = iconv_open("UTF-32LE", name.c_str());
+            if (cd != reinterpret_cast<iconv_t>(-1))
+                break;
+        }
+        if (cd == reinterpret_cast<iconv_t>(-1))
+            return nullptr;
+        page.emplace();
+        for (int byte = 0x80; byte <= 0xFF; ++byte) {
+            char in = static_cast<char>(byte);
+            unsigned char out[16];
+            char* inPtr = &in;
+            std::size_t inLeft = 1;
+            char* outPtr = reinterpret_cast<char*>(out);
+            std::size_t outLeft = sizeof out;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            const std::size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+            char32_t c = 0xFFFD;
+            if (r != static_cast<std::size_t>(-1) && inLeft == 0 && sizeof out - outLeft == 4)
+                c = static_cast<char32_t>(out[0]) | static_cast<char32_t>(out[1]) << 8 |
+                    static_cast<char32_t>(out[2]) << 16 | static_cast<char32_t>(out[3]) << 24;
+            (*page)[static_cast<std::size_t>(byte - 0x80)] = c;
+        }
+        iconv_close(cd);
+        return &*page;
     }
 
     // ---- fonts ----
@@ -641,6 +696,7 @@ private:
 
     int defaultFont_ = 0;
     int codePage_ = 1252;
+    std::unordered_map<int, std::optional<std::array<char32_t, 128>>> otherPages_;   // see otherPage()
     std::unordered_map<int, bool> fonts_;   // font number -> is the calculator font
     int fontEntry_ = -1;
     std::string fontName_;

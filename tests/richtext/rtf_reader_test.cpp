@@ -73,12 +73,18 @@ TEST(RtfReader, HexBytesByFontAndCodePage)
               "\x8C" "OE\x8C" "OE\x8C");
     // Raw 8-bit bytes are read like \'hh.
     EXPECT_EQ(text(kTwoFonts + "\\f0 caf\xE9 \\f1 \x8C}"), "caf\xE9 \x8C");
-    // Code pages: 1252 by default, \mac, \pc, \pca; others read as 1252.
+    // Code pages: 1252 by default, \mac, \pc, \pca, and any other one that
+    // \ansicpg names (Greek alpha and omega are calculator characters;
+    // Cyrillic has none, so it is replaced, not read as Western letters).
     EXPECT_EQ(text("{\\rtf1 \\'e9\\'85}"), "\xE9\xA0");
     EXPECT_EQ(text("{\\rtf1\\mac \\'8e\\'c9}"), "\xE9\xA0");
     EXPECT_EQ(text("{\\rtf1\\pc \\'82\\'e3}"), "\xE9\x8C");
     EXPECT_EQ(text("{\\rtf1\\pca \\'9b\\'82}"), "\xF8\xE9");
-    EXPECT_EQ(text("{\\rtf1\\ansi\\ansicpg1251 \\'e9}"), "\xE9");
+    EXPECT_EQ(text("{\\rtf1\\ansi\\ansicpg1253 \\'e1\\'f9}"), "\x80\x94");   // alpha, omega
+    EXPECT_EQ(replaced("{\\rtf1\\ansi\\ansicpg1253 \\'e1\\'f9}"), 0u);
+    EXPECT_EQ(text("{\\rtf1\\ansi\\ansicpg1251 \\'e9x}"), "?x");
+    EXPECT_EQ(replaced("{\\rtf1\\ansi\\ansicpg1251 \\'e9x}"), 1u);
+    EXPECT_EQ(text("{\\rtf1\\ansi\\ansicpg1251 a{\\f0\\'c0}\\ansicpg1250 \\'e8\\ansicpg99999 \\'e9}"), "a?c\xE9");
     // Font names: without inner groups, without ";", with alternates.
     EXPECT_EQ(text("{\\rtf1{\\fonttbl\\f0\\fswiss Helvetica;\\f1\\fnil Ti92Pluspc;}\\f1\\'80}"), "\x80");
     EXPECT_EQ(text("{\\rtf1{\\fonttbl{\\f5 Ti92Pluspc{\\*\\falt Courier}}}\\f5\\'80}"), "\x80");
