@@ -246,8 +246,10 @@ void Form2::closeEvent(QCloseEvent* event)
     // Closing during a run cancels it; the run sees the window go away.
     if (ProcessRun::running(owner_))
         state_.CancelRequested = true;
-    if (owner_.Text1 != nullptr)
-        owner_.Text1->setFocus();
+    if (owner_.Text1 != nullptr) {
+        owner_.activateWindow();
+        owner_.Text1->setFocus(Qt::OtherFocusReason);
+    }
     closed_ = true;
     event->accept();
 }

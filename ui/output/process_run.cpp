@@ -51,8 +51,12 @@ void Form1::Command1_Click()
     if (!window || window->isClosed() || !completed) {
         if (window && !window->isClosed())
             window->showCancelledState();
-        if (Text1 != nullptr)
-            Text1->setFocus();
+        // The keyboard goes back to the editor: its window becomes the
+        // active one again, whatever the platform activates after the hide.
+        if (Text1 != nullptr) {
+            activateWindow();
+            Text1->setFocus(Qt::OtherFocusReason);
+        }
         return;
     }
     window->showDoneState(Text1->fontSize());

@@ -104,6 +104,14 @@ protected:
 
     void process() { QTest::mouseClick(form->Command1, Qt::LeftButton); }
 
+    // Whether the keyboard goes to the editor: its window is the active one
+    // and the editor has the focus in it (not only its window's focus widget).
+    bool keyboardInEditor()
+    {
+        return QTest::qWaitFor([this] { return QApplication::focusWidget() == form->Text1; }, 1000)
+               && QApplication::activeWindow() == form.get();
+    }
+
     // The pass on its own, with the settings the run starts from.
     PassResult reference(const std::string& text) { return runLineBreakPass(text, state.settings, form->wrap->isChecked()); }
 
@@ -307,6 +315,7 @@ TEST_F(ProcessRunTest, CancelHidesTheWindowAndTheNextRunStartsAfresh)
     EXPECT_TRUE(window.ProgressBar1->isVisibleTo(&window));
     EXPECT_TRUE(window.Command1->isVisibleTo(&window));
     EXPECT_EQ(form->focusWidget(), form->Text1);
+    EXPECT_TRUE(keyboardInEditor()) << "typing after a cancel goes into the editor";
     // Half processed: shorter than the whole result, labels count what was done.
     const std::string partial = window.text2->text();
     EXPECT_LT(partial.size(), complete.text.size());
@@ -342,6 +351,7 @@ TEST_F(ProcessRunTest, ClosingTheWindowDuringARunCancelsIt)
     ASSERT_TRUE(closed);
     EXPECT_TRUE(state.CancelRequested);
     EXPECT_EQ(form->focusWidget(), form->Text1);
+    EXPECT_TRUE(keyboardInEditor());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.isNull()) << "a closed window is destroyed";
     EXPECT_EQ(form->outputWindow(), nullptr);
@@ -371,8 +381,11 @@ TEST_F(ProcessRunTest, ClosingAfterARunReturnsFocusAndTheNextRunReopens)
     process();
     ASSERT_TRUE(window && window->isVisible());
     form->Command1->setFocus();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.data()));
     window->close();
     EXPECT_EQ(form->focusWidget(), form->Text1);
+    EXPECT_TRUE(keyboardInEditor()) << "typing after the close goes into the editor";
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.isNull());
 
