@@ -317,6 +317,11 @@ void Form1::buildControls()
     for (std::size_t i = 0; i + 1 < chain.size(); ++i)
         QWidget::setTabOrder(chain[i], chain[i + 1]);
 
+    // Enter on a focused button presses it, as Space does (Qt does that only
+    // for buttons in dialogs unless told).
+    for (QPushButton* b : client_->findChildren<QPushButton*>())
+        b->setAutoDefault(true);
+
     // Responses.
     connect(Combo1, &QComboBox::currentIndexChanged, this, [this](int) { Combo1_Click(); });
     connect(Check1, &QCheckBox::toggled, this, [this](bool) { Check1_Click(); });
