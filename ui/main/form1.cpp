@@ -213,6 +213,9 @@ void Form1::buildControls()
     Text1->setTopTwips(840);
     Text1->setHeightTwips(2535);
     Text1->setText("Enter Text Here");
+    // Tab goes on to the next control, as everywhere in the window;
+    // Ctrl+Tab types a tab.
+    Text1->setTabChangesFocus(true);
 
     // The width list: data, never shown.
     List1 = place(new QListWidget(w), "List1", 0, 0, 1695, 255);

@@ -1,5 +1,6 @@
 #include "ui/main/rich_text_box.h"
 
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -298,6 +299,18 @@ void RichTextBox::showEvent(QShowEvent* event)
 {
     buildDeferred();
     QTextEdit::showEvent(event);
+}
+
+void RichTextBox::keyPressEvent(QKeyEvent* event)
+{
+    if (tabChangesFocus() && !isReadOnly() && event->key() == Qt::Key_Tab &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
+        replaceSelection("\t");
+        ensureCursorVisible();
+        event->accept();
+        return;
+    }
+    QTextEdit::keyPressEvent(event);
 }
 
 std::size_t RichTextBox::selStart() const

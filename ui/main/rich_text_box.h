@@ -63,6 +63,8 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // With Tab moving the focus, Ctrl+Tab types the tab.
+    void keyPressEvent(QKeyEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
     QMimeData* createMimeDataFromSelection() const override;

@@ -1,4 +1,5 @@
 // The main window from the keyboard: Enter on a focused button presses it,
+// Tab passes through the editor to the next control (Ctrl+Tab types a tab),
 // and the menu bar's access keys open "&File" and "&Settings" and run
 // "&About" at once.
 #include <QApplication>
@@ -42,6 +43,35 @@ TEST_F(Keyboard, EnterPressesTheFocusedButton)
     window->Command5[0]->setFocus();
     QTest::keyClick(window->Command5[0], Qt::Key_Return);
     EXPECT_EQ(window->Text1->text(), "_BRK\xD0");
+}
+
+TEST_F(Keyboard, TabPassesThroughTheEditorAndCtrlTabTypesATab)
+{
+    window->Command7->setFocus();
+    QTest::keyClick(window->Command7, Qt::Key_Tab);
+    EXPECT_EQ(focused(), window->Text1);
+    QTest::keyClick(window->Text1, Qt::Key_Tab);
+    EXPECT_EQ(focused(), static_cast<QWidget*>(window->Combo1));   // Text2 and Check1 are hidden
+    EXPECT_EQ(window->Text1->text(), "Enter Text Here");
+
+    window->Combo1->setCurrentIndex(4);
+    window->Text1->setFocus();
+    QTest::keyClick(window->Text1, Qt::Key_Tab);
+    EXPECT_EQ(focused(), static_cast<QWidget*>(window->Text2));
+    QTest::keyClick(window->Text2, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(focused(), window->Text1);
+    QTest::keyClick(window->Text1, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(focused(), window->Command7);
+    EXPECT_EQ(window->Text1->text(), "Enter Text Here");
+
+    // Ctrl+Tab types the tab (code 9) at the caret, over a selection too.
+    window->Text1->setFocus();
+    window->Text1->setSelStart(5);
+    window->Text1->setSelLength(1);
+    QTest::keyClick(window->Text1, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(window->Text1->text(), "Enter\tText Here");
+    EXPECT_EQ(window->Text1->selStart(), 6u);
+    EXPECT_EQ(focused(), window->Text1);
 }
 
 TEST_F(Keyboard, AccessKeysOfTheMenuBar)
