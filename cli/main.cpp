@@ -59,6 +59,7 @@ int main(int argc, char** argv)
     // The calculator codes to process: the input bytes themselves (--raw) or
     // the input read as the editor opens a file.
     std::string decodedCodes;
+    std::size_t replaced = 0;   // input characters without a calculator code
     std::string_view codes = input.bytes();
     const cli::PlainText plain = options.raw ? cli::PlainText::CrLfAscii : cli::classify(codes);
     if (plain == cli::PlainText::Ascii) {
@@ -82,9 +83,7 @@ int main(int argc, char** argv)
             const std::string name = options.inputPath == "-" ? std::string("standard input") : options.inputPath;
             return fail(kFailed, name + ": " + decoded.error);
         }
-        if (decoded.replaced > 0) {
-            std::fprintf(stderr, "%zu characters had no calculator code and were replaced\n", decoded.replaced);
-        }
+        replaced = decoded.replaced;
         decodedCodes = std::move(decoded.codes);
         codes = decodedCodes;
     }
@@ -134,6 +133,11 @@ int main(int argc, char** argv)
     }
     if (!output.commit(error)) {
         return fail(kFailed, error);
+    }
+    // The note on replaced characters goes with a run that took place; a
+    // failure or refusal stays a single line.
+    if (replaced > 0) {
+        std::fprintf(stderr, "%zu characters had no calculator code and were replaced\n", replaced);
     }
     std::fprintf(stderr, "%lld characters, %lld modifications\n", static_cast<long long>(size),
                  static_cast<long long>(modifications));

@@ -269,6 +269,12 @@ TEST_F(Cli, UsageAndRefusals)
     EXPECT_EQ(zero.status, 2);
     EXPECT_EQ(zero.err, "tessaline-process: Line length 0 characters admits no character\n");
 
+    // A refusal is the only line, also when the input had characters replaced
+    // (the note on them belongs to a run that takes place).
+    Outcome zeroReplaced = run("--preset 4", "\xE4\xB8\x80 text");
+    EXPECT_EQ(zeroReplaced.status, 2);
+    EXPECT_EQ(zeroReplaced.err, "tessaline-process: Line length 0 characters admits no character\n");
+
     Outcome narrow = run("--raw --preset 5 --custom 7", "ab\xAE");
     EXPECT_EQ(narrow.status, 2);
     EXPECT_EQ(narrow.err, "tessaline-process: Line length 7 pixels is too short for character 174 (8 pixels wide)\n");
