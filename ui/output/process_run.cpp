@@ -42,6 +42,10 @@ void Form1::Command1_Click()
     running_ = true;
     window->showProcessingState();   // steps 1 to 6
     window->show();                  // step 7: modeless, returns at once
+    // Shown again while open, it comes forward and becomes the active window,
+    // as on its first showing.
+    window->raise();
+    window->activateWindow();
     const ProcessOutcome outcome = ProcessText(*this);
     if (!self)
         return;   // the main window went away during the run

@@ -253,6 +253,25 @@ TEST_F(ProcessRunTest, ShortRunPassesThroughProcessingIntoDone)
     EXPECT_EQ(form->outputWindow(), &window) << "the Done window is reused";
 }
 
+TEST_F(ProcessRunTest, EveryRunShowsTheWindowInFrontAndLeavesTheFocusThere)
+{
+    Form2& window = output();
+    form->Text1->setText("Enter Text Here");
+    process();
+    ASSERT_TRUE(window.isVisible());
+
+    // The Done window stays open while the user goes back to the editor.
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->Text1->setFocus();
+    form->Text1->setText("Another text");
+    QMetaObject::invokeMethod(form->Command1, "click");   // a click that takes no focus
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; }, 1000))
+        << "showing the open window brings it forward, as the first run did";
+    EXPECT_EQ(window.text2->text(), "Another text\r\n");
+    EXPECT_EQ(form->focusWidget(), form->Text1) << "the completed run moved no focus in the main window";
+}
+
 TEST_F(ProcessRunTest, LabelsAndProgressFollowTheText)
 {
     Form2& window = output();
