@@ -137,7 +137,10 @@ int main(int argc, char** argv)
     // The note on replaced characters goes with a run that took place; a
     // failure or refusal stays a single line.
     if (replaced > 0) {
-        std::fprintf(stderr, "%zu characters had no calculator code and were replaced\n", replaced);
+        if (replaced == 1)
+            std::fputs("1 character had no calculator code and was replaced\n", stderr);
+        else
+            std::fprintf(stderr, "%zu characters had no calculator code and were replaced\n", replaced);
     }
     std::fprintf(stderr, "%lld characters, %lld modifications\n", static_cast<long long>(size),
                  static_cast<long long>(modifications));

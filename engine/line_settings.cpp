@@ -1,6 +1,7 @@
 #include "engine/line_settings.h"
 
 #include <charconv>
+#include <cmath>
 #include <optional>
 
 #include "engine/numeric_reading.h"
@@ -46,6 +47,24 @@ std::string formatValue(double value)
     return std::string(buffer, end);
 }
 
+// The text as typed, without its surrounding blanks, in quotes (long texts
+// cut short).
+std::string quotedText(std::string_view text)
+{
+    constexpr std::string_view kBlanks = " \t\r\n";
+    const auto first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) {
+        return "\"\"";
+    }
+    text = text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+    constexpr std::size_t kMost = 40;
+    std::string shown(text.substr(0, kMost));
+    if (text.size() > kMost) {
+        shown += "...";
+    }
+    return "\"" + shown + "\"";
+}
+
 }  // namespace
 
 Refusal applyCustomLength(int presetIndex, std::string_view customText, LineSettings& settings)
@@ -56,7 +75,9 @@ Refusal applyCustomLength(int presetIndex, std::string_view customText, LineSett
     double value = readNumber(customText);
     std::optional<std::int16_t> limit = roundToInt16(value);
     if (!limit) {
-        return {true, "Custom size " + formatValue(value) + " is outside -32768 to 32767"};
+        // A number too large for any value is named as it was typed.
+        const std::string shown = std::isfinite(value) ? formatValue(value) : quotedText(customText);
+        return {true, "Custom size " + shown + " is outside -32768 to 32767"};
     }
     settings.MeasureInPixels = presetIndex == 5;
     settings.LineLimit = *limit;

@@ -238,6 +238,11 @@ TEST_F(Cli, OutputFormats)
                       expectedErr;
     }
     EXPECT_EQ(d.err, expectedErr);
+
+    // One replaced character is told in the singular.
+    Outcome one = run("--preset 2", "snow \xE2\x98\x83");
+    EXPECT_EQ(one.status, 0);
+    EXPECT_EQ(one.err.substr(0, one.err.find('\n') + 1), "1 character had no calculator code and was replaced\n");
 }
 
 TEST_F(Cli, UsageAndRefusals)

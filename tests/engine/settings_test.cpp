@@ -209,6 +209,9 @@ TEST(LineSettings, CustomValueOutsideSixteenBitsIsRefused)
     EXPECT_NE(r.message.find("-1e+09"), std::string::npos) << r.message;
     r = applyCustomLength(4, "&H8000", s);
     EXPECT_EQ(r.message, "Custom size 32768 is outside -32768 to 32767");
+    // A number beyond any value is named as typed.
+    r = applyCustomLength(4, "  1e99999 ", s);
+    EXPECT_EQ(r.message, "Custom size \"1e99999\" is outside -32768 to 32767");
     EXPECT_EQ(s.LineLimit, 37);
     EXPECT_FALSE(applyCustomLength(4, "32767", s));
     EXPECT_EQ(s.LineLimit, 32767);
