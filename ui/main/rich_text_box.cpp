@@ -1,5 +1,6 @@
 #include "ui/main/rich_text_box.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
@@ -10,6 +11,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 
 #include "richtext/charset.h"
 #include "ui/twips.h"
@@ -310,7 +312,35 @@ void RichTextBox::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    QTextEdit::keyPressEvent(event);
+    if (isReadOnly() || allShownForms(event->text())) {
+        QTextEdit::keyPressEvent(event);
+        return;
+    }
+    typeConverted([&] { QTextEdit::keyPressEvent(event); });
+}
+
+void RichTextBox::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (isReadOnly() || allShownForms(event->commitString())) {
+        QTextEdit::inputMethodEvent(event);
+        return;
+    }
+    typeConverted([&] { QTextEdit::inputMethodEvent(event); });
+}
+
+void RichTextBox::typeConverted(const std::function<void()>& type)
+{
+    buildDeferred();
+    // The typed text and its conversion are one edit: one undo step takes
+    // back both, and the box never holds the unconverted text.
+    QTextCursor edit(document());
+    edit.beginEditBlock();
+    const int start = textCursor().selectionStart();
+    type();
+    const int end = textCursor().position();
+    if (end > start)
+        convertRange(start, end - start);
+    edit.endEditBlock();
 }
 
 std::size_t RichTextBox::selStart() const
@@ -457,6 +487,20 @@ void RichTextBox::onContentsChange(int position, int removed, int added)
     }
     if (converting_)
         return;
+    // Undo and redo go back to states the box has held: converting them again
+    // would put a new edit on the undo stack each time, and undo would never
+    // get past the restored text. (A new edit has emptied the redo stack by
+    // the time it is reported.)
+    if (doc->availableRedoSteps() > 0)
+        return;
+    convertRange(position, added);
+}
+
+void RichTextBox::convertRange(int position, int added)
+{
+    QTextDocument* doc = document();
+    const int docEnd = doc->characterCount() - 1;
+    const int changeEnd = std::min(position + added, docEnd);
 
     // The range to look at: the inserted text, widened to whole characters
     // (an overline typed after x joins it; one before an inserted x is its own).
@@ -497,7 +541,7 @@ void RichTextBox::onContentsChange(int position, int removed, int added)
     converting_ = true;
     replaceRange(from, to, converted);
     converting_ = false;
-    // This edit happens inside the change notification, which Qt does not
+    // This edit may happen inside the change notification, which Qt does not
     // send again for it: the touched blocks count afresh here.
     const int convertedEnd = from + static_cast<int>(converted.size());
     for (QTextBlock b = doc->findBlock(from); b.isValid(); b = b.next()) {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTextEdit>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -65,12 +66,19 @@ protected:
     void showEvent(QShowEvent* event) override;
     // With Tab moving the focus, Ctrl+Tab types the tab.
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
     QMimeData* createMimeDataFromSelection() const override;
 
 private:
     void onContentsChange(int position, int removed, int added);
+    // Turns the characters of [position, position + added) (with the ones
+    // next to it that they join) into calculator characters.
+    void convertRange(int position, int added);
+    // Runs a typing step (key press or input method commit) and converts what
+    // it inserted, as one edit.
+    void typeConverted(const std::function<void()>& type);
     // Document position (Qt counts a paragraph break as one position and the
     // two-code-point characters as two) <-> calculator offset. An offset
     // inside a CR LF pair lands before the break, or after it when

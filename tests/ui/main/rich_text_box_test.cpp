@@ -273,6 +273,35 @@ TEST_F(RichTextBoxTest, TypedCharactersBecomeCalculatorCharactersAtOnce)
     EXPECT_EQ(box.text(), "\xe9");
 }
 
+// A typed character that was converted on the way in is undone together
+// with its conversion: undo steps back past it instead of converting the
+// restored character again, and redo brings back the converted text.
+TEST_F(RichTextBoxTest, UndoAndRedoStepOverConvertedTyping)
+{
+    box.setText("ab");
+    box.setSelStart(2);
+    type(QStringLiteral("c\u201c"));
+    type(QStringLiteral("d\u2014"));
+    EXPECT_EQ(box.text(), "abc\"d-");
+
+    compose(QStringLiteral("\u4e2d"));
+    type(QStringLiteral("x\u0305"));
+    EXPECT_EQ(box.text(), "abc\"d-?" + std::string(1, kOverX));
+
+    // Every state that undo goes back to shows calculator characters only.
+    for (int i = 0; i < 20 && box.document()->isUndoAvailable(); ++i) {
+        QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(box.toPlainText(), shownText(box.text()));
+    }
+    EXPECT_EQ(box.text(), "ab");
+    EXPECT_EQ(box.toPlainText(), QStringLiteral("ab"));
+
+    for (int i = 0; i < 20 && box.document()->isRedoAvailable(); ++i)
+        box.redo();
+    EXPECT_EQ(box.text(), "abc\"d-?" + std::string(1, kOverX));
+    EXPECT_EQ(box.toPlainText(), shownText(box.text()));
+}
+
 TEST_F(RichTextBoxTest, PastedTextIsPlainCalculatorTextAndCopiesGoOutWithCrLf)
 {
     QSignalSpy replaced(&box, &RichTextBox::charactersReplaced);
