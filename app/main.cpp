@@ -26,15 +26,35 @@ bool displayAvailable()
 #endif
 }
 
+const char* const kNoDisplay = "tessaline: no display; start it with 'xvfb-run ./run' or set DISPLAY\n";
+
+// While the application connects to the display: a display that is named
+// but cannot be opened (a stale DISPLAY, a stopped Xvfb) ends the program
+// with the same one line instead of Qt's platform-plugin report and abort.
+void startUpMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    const QByteArray category(context.category != nullptr ? context.category : "");
+    if (type == QtFatalMsg) {
+        std::fputs(kNoDisplay, stderr);
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    if (category.startsWith("qt.qpa."))
+        return;   // the connection's own complaints precede the fatal one
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     if (!displayAvailable()) {
-        std::fputs("tessaline: no display; start it with 'xvfb-run ./run' or set DISPLAY\n", stderr);
+        std::fputs(kNoDisplay, stderr);
         return 1;
     }
+    const QtMessageHandler previousHandler = qInstallMessageHandler(startUpMessages);
     QApplication app(argc, argv);
+    qInstallMessageHandler(previousHandler);
     QApplication::setApplicationName(QStringLiteral("Tessaline"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
     QApplication::setOrganizationName(QString());
