@@ -312,7 +312,12 @@ void RichTextBox::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    if (isReadOnly() || allShownForms(event->text())) {
+    // Only a key that types its text (a printable character or a tab, as the
+    // box decides) needs converting; control keys (Ctrl+A, Backspace, undo)
+    // go straight through.
+    const QString typed = event->text();
+    const bool types = !typed.isEmpty() && (typed.front().isPrint() || typed.front() == u'\t');
+    if (isReadOnly() || !types || allShownForms(typed)) {
         QTextEdit::keyPressEvent(event);
         return;
     }
