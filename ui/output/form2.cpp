@@ -158,16 +158,28 @@ void Form2::setResultCaptions(const QString& size, const QString& modifications)
 
 void Form2::fitLabels()
 {
-    // The boxes have their laid-out width, or more where a caption in the
-    // platform's font would be cut.
+    // The boxes have their laid-out place and width, or more where a caption
+    // in the platform's font would be cut.
     const std::pair<QLabel*, int> labels[] = {{Label1, 735}, {Label2, 1245}, {Label4, 855}, {Label3, 975}};
-    for (const auto& [label, widthTwips] : labels) {
+    const int lefts[] = {2010, 2655, 4320, 5280};
+    for (std::size_t i = 0; i < std::size(labels); ++i) {
+        const auto& [label, widthTwips] = labels[i];
         const int width = std::max(twipsToPixels(widthTwips), label->sizeHint().width());
-        if (Label4 == label)
-            label->setGeometry(QRect(QPoint(label->geometry().right() + 1 - width, label->y()),
-                                     QSize(width, label->height())));
+        const int left = twipsToPixels(lefts[i]);
+        if (Label4 == label)   // right-aligned against "Modifications"
+            label->setGeometry(left + twipsToPixels(widthTwips) - width, label->y(), width, label->height());
         else
-            label->resize(width, label->height());
+            label->setGeometry(left, label->y(), width, label->height());
+    }
+    // A long size would run into the modification count: the size and its
+    // caption move left, as far as the window allows, to keep a gap.
+    const int gap = twipsToPixels(120);
+    const int sizeEnd = Label2->x() + Label2->sizeHint().width();
+    const int countStart = Label4->x() + Label4->width() - Label4->sizeHint().width();
+    const int shift = std::min(sizeEnd + gap - countStart, Label1->x());
+    if (shift > 0) {
+        Label1->move(Label1->x() - shift, Label1->y());
+        Label2->move(Label2->x() - shift, Label2->y());
     }
 }
 

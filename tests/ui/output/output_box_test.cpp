@@ -2,6 +2,7 @@
 // next run, and a run that ends without the Done state leaves its text in the
 // hidden box.
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 #include "ui/main/form1.h"
 #include "ui/main/rich_text_box.h"
 #include "ui/output/form2.h"
+#include "ui/twips.h"
 
 namespace tessaline {
 namespace {
@@ -107,6 +109,29 @@ TEST_F(OutputBoxTest, RunsWithoutTheDoneStateLeaveTheirTextInTheHiddenBox)
     process();
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->text2->text(), "ab\r\n");
+}
+
+}  // namespace
+}  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+// The size of a long text and a large modification count stay apart in the
+// strip above the output box.
+TEST_F(OutputBoxTest, LongResultCaptionsStayApart)
+{
+    window->setResultCaptions(QStringLiteral("3,685,719 characters"), QStringLiteral("168,945"));
+    const int sizeEnd = window->Label2->x() + window->Label2->sizeHint().width();
+    const int countStart = window->Label4->x() + window->Label4->width() - window->Label4->sizeHint().width();
+    EXPECT_LT(sizeEnd, countStart);
+    EXPECT_LT(window->Label1->x() + window->Label1->sizeHint().width(), window->Label2->x() + window->Label2->width());
+    EXPECT_GE(window->Label1->x(), 0);
+
+    // Short captions keep the laid-out places.
+    window->setResultCaptions(QStringLiteral("17 characters"), QStringLiteral("1"));
+    EXPECT_EQ(window->Label1->x(), twipsToPixels(2010));
+    EXPECT_EQ(window->Label2->x(), twipsToPixels(2655));
 }
 
 }  // namespace
