@@ -11,6 +11,7 @@
 #include "richtext/charset.h"
 #include "richtext/rtf.h"
 #include "richtext/text_file.h"
+#include "tests/richtext/crlf_pairs.h"
 
 using namespace tessaline;
 
@@ -22,17 +23,6 @@ void require(bool condition, const char* what)
         std::fprintf(stderr, "invariant broken: %s\n", what);
         std::abort();
     }
-}
-
-bool onlyCrLfPairs(const std::string& codes)
-{
-    for (std::size_t i = 0; i < codes.size(); ++i) {
-        if (codes[i] == '\r' && (i + 1 == codes.size() || codes[i + 1] != '\n'))
-            return false;
-        if (codes[i] == '\n' && (i == 0 || codes[i - 1] != '\r'))
-            return false;
-    }
-    return true;
 }
 
 }  // namespace

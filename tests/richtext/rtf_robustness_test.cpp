@@ -7,24 +7,14 @@
 
 #include "richtext/rtf.h"
 #include "richtext/text_file.h"
+#include "tests/richtext/crlf_pairs.h"
 
 using tessaline::decodeTextFile;
+using tessaline::onlyCrLfPairs;
 using tessaline::rtf::read;
 using tessaline::rtf::write;
 
 namespace {
-
-// True when every CR is followed by LF and every LF follows a CR.
-bool onlyCrLfPairs(const std::string& codes)
-{
-    for (std::size_t i = 0; i < codes.size(); ++i) {
-        if (codes[i] == '\r' && (i + 1 == codes.size() || codes[i + 1] != '\n'))
-            return false;
-        if (codes[i] == '\n' && (i == 0 || codes[i - 1] != '\r'))
-            return false;
-    }
-    return true;
-}
 
 std::string randomBytes(std::mt19937& random, std::size_t size)
 {
