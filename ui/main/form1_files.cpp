@@ -3,6 +3,7 @@
 #include "ui/main/form1.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QMessageBox>
 
 #include "ui/app_state.h"
@@ -19,6 +20,15 @@ QString shownPath(const QString& path)
 {
     return QDir::toNativeSeparators(path);
 }
+
+// The wait cursor while a long file is read or written.
+class BusyCursor {
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
 
 }  // namespace
 
@@ -43,7 +53,12 @@ void Form1::load_Click()
 
     QString error;
     std::size_t replaced = 0;
-    if (!Text1->loadFile(*chosen, &error, &replaced)) {
+    bool loaded = false;
+    {
+        const BusyCursor busy;
+        loaded = Text1->loadFile(*chosen, &error, &replaced);
+    }
+    if (!loaded) {
         showMessage(applicationTitle(),
                     QStringLiteral("Cannot open \"%1\".\n%2").arg(shownPath(*chosen), error));
         return;
@@ -67,7 +82,12 @@ void Form1::save_Click()
     state().lastFileName = *chosen;
 
     QString error;
-    if (!Text1->saveFile(*chosen, &error)) {
+    bool saved = false;
+    {
+        const BusyCursor busy;
+        saved = Text1->saveFile(*chosen, &error);
+    }
+    if (!saved) {
         showMessage(applicationTitle(),
                     QStringLiteral("Cannot save \"%1\".\n%2").arg(shownPath(*chosen), error));
     }
