@@ -20,29 +20,11 @@
 #include "ui/main/form1.h"
 #include "ui/main/rich_text_box.h"
 #include "ui/output/form2.h"
+#include "tests/support/word_text.h"
 
 using namespace tessaline;
 
 namespace {
-
-// Words of 1 to 11 letters, single spaces, a line end now and then.
-std::string wordText(std::size_t length)
-{
-    std::string text;
-    text.reserve(length + 16);
-    unsigned state = 12345;
-    while (text.size() < length) {
-        state = state * 1103515245u + 12345u;
-        const unsigned wordLength = 1 + (state >> 16) % 11;
-        for (unsigned i = 0; i < wordLength; ++i)
-            text.push_back(static_cast<char>('a' + (state >> (i % 16)) % 26));
-        text += ((state >> 8) % 37 == 0) ? "\r\n" : " ";
-    }
-    text.resize(length);
-    if (text.back() == '\r')
-        text.back() = 'x';
-    return text;
-}
 
 // Records the turns of the event loop: a 0 ms timer fires at every turn.
 struct LoopWatch {
@@ -108,7 +90,7 @@ int main(int argc, char** argv)
     std::printf("%7s %11s %11s %9s %13s %7s %22s\n", "size MB", "1st run ms", "2nd run ms", "pass only",
                 "longest gap", "turns", "cancel->stop/hide ms");
     for (double megabytes : sizes) {
-        const std::string text = wordText(static_cast<std::size_t>(megabytes * 1024 * 1024));
+        const std::string text = wordText(static_cast<std::size_t>(megabytes * 1024 * 1024), 12345);
         form.Text1->setText(text);
 
         // Two complete runs: into a window never shown, then into the Done

@@ -29,28 +29,10 @@
 #include "ui/output/form2.h"
 #include "ui/output/module1.h"
 #include "ui/twips.h"
+#include "tests/support/word_text.h"
 
 namespace tessaline {
 namespace {
-
-// A text of words of varied length, with a line end now and then.
-std::string wordText(std::size_t length, unsigned start = 7)
-{
-    std::string text;
-    text.reserve(length + 16);
-    unsigned state = start;
-    while (text.size() < length) {
-        state = state * 1103515245u + 12345u;
-        const unsigned wordLength = 1 + (state >> 16) % 11;
-        for (unsigned i = 0; i < wordLength; ++i)
-            text.push_back(static_cast<char>('a' + (state >> (i % 16)) % 26));
-        text += ((state >> 8) % 37 == 0) ? "\r\n" : " ";
-    }
-    text.resize(length);
-    if (!text.empty() && text.back() == '\r')
-        text.back() = 'x';
-    return text;
-}
 
 // What the window shows, captured at one moment.
 struct WindowSnapshot {
