@@ -12,7 +12,6 @@ namespace {
 constexpr std::string_view kSignatureTi89 = "**TI89**";
 constexpr std::string_view kSignatureTi92Plus = "**TI92P*";
 constexpr std::size_t kFolderAt = 0x0A;
-constexpr std::size_t kCommentAt = 0x12;
 constexpr std::size_t kEntryCountAt = 0x3A;
 constexpr std::size_t kEntryTableAt = 0x3C;
 constexpr std::size_t kEntrySize = 16;
