@@ -72,7 +72,7 @@ struct CalcWriteOptions {
     CalcFormat format;
     std::string name;              // the variable name, or the parts' base name
     std::string folder = "main";
-    std::string comment;           // at most 40 characters, stored in the file
+    std::string comment;           // stored in the file; more than 40 characters is refused
 };
 
 struct CalcFileBytes {
