@@ -1,0 +1,115 @@
+// Calculator text-variable files: the files that hold one text variable of a
+// TI-89 (.89t), TI-92 Plus (.9xt) or Voyage 200 (.v2t), and the group files
+// (.89g, .9xg, .v2g) that hold several. Texts are calculator codes with CR LF
+// line ends, as the processed text is.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessaline {
+
+enum class Calculator { Ti89, Ti92Plus, Voyage200 };
+
+struct CalcFormat {
+    Calculator calculator = Calculator::Ti89;
+    bool group = false;
+};
+
+// The file extension without its dot ("89t", "9xg", "v2t", …), and back
+// (case-insensitive; nullopt for any other extension).
+std::string calcFileExtension(CalcFormat format);
+std::optional<CalcFormat> calcFormatFromExtension(std::string_view extension);
+
+// The most one text variable holds: its lines' mode bytes, characters and the
+// separators between lines. The longest line is one less (its mode byte).
+inline constexpr std::size_t kMaxVariableText = 65514;
+inline constexpr std::size_t kMaxCalcNameLength = 8;
+inline constexpr std::size_t kMaxCalcCommentLength = 40;
+
+enum class NameRole { Variable, Folder };
+
+// Empty when `name` is a valid variable or folder name (1 to 8 characters, a
+// letter first, then letters, digits or "_"; either case, stored lower case);
+// otherwise a message saying which rule it breaks.
+std::string calcNameProblem(std::string_view name, NameRole role);
+
+// A valid variable name made from a file name, for prefilling a name field:
+// the name without folders and extension, letters and digits and "_" kept,
+// lower case, starting at the first letter, at most 8 characters
+// ("My notes.txt" gives "mynotes"); "text" when nothing is left.
+std::string calcNameFromFileName(std::string_view fileName);
+
+// True when `bytes` start with the signature of a TI-89 or TI-92 Plus /
+// Voyage 200 variable file; such input is read with readCalcFile().
+bool hasCalcFileSignature(std::string_view bytes);
+
+struct CalcVariable {
+    std::string name;     // lower case
+    std::string folder;   // lower case
+    std::string codes;    // the text, CR LF line ends
+};
+
+struct CalcSplit {
+    bool ok = false;
+    std::vector<CalcVariable> variables;   // at least one when ok
+    std::string error;                     // why, when !ok
+};
+
+// The text as the variables it is saved in: one variable named `name` when it
+// fits, otherwise name1, name2, … (the name shortened so each stays within 8
+// characters), each holding whole lines. A CR LF, a lone CR and a lone LF each
+// end a line; in the variables every line end is CR LF. Refused, with the
+// message: an invalid name or folder, a character 0 (said by line and
+// column), and a line too long for any variable.
+CalcSplit splitCalcText(std::string_view codes, std::string_view name,
+                        std::string_view folder = "main");
+
+struct CalcWriteOptions {
+    CalcFormat format;
+    std::string name;              // the variable name, or the parts' base name
+    std::string folder = "main";
+    std::string comment;           // stored in the file; more than 40 characters is refused
+};
+
+struct CalcFileBytes {
+    std::string variableName;   // single files: the variable's; group files: empty
+    std::string bytes;
+};
+
+struct CalcWriteResult {
+    bool ok = false;
+    std::vector<CalcFileBytes> files;   // one group file, or one file per variable
+    std::string error;                  // why, when !ok; nothing is to be written
+};
+
+// The text split as splitCalcText() does, written as one group file
+// (format.group) or as one single-variable file per variable in order.
+CalcWriteResult writeCalcText(std::string_view codes, const CalcWriteOptions& options);
+
+struct CalcReadResult {
+    bool ok = false;
+    // The signature tells only the family: a Voyage 200 file reads as
+    // Ti92Plus. group is true for a file with a folder entry or several
+    // variables.
+    CalcFormat format;
+    std::vector<CalcVariable> variables;   // in file order
+    std::string warning;   // a problem the text survives (a wrong checksum)
+    std::string error;     // why, when !ok
+};
+
+// The text variables of a single or group file. Each line's mode byte is
+// dropped and every line end becomes CR LF. Any byte string is read without
+// reading past its end: a file whose signature, entry table, offsets, sizes,
+// size words or end-of-text tags do not agree, or that holds a variable other
+// than a text, is refused with a message saying what is wrong.
+CalcReadResult readCalcFile(std::string_view bytes);
+
+// The variables' texts one after the other, joined by CR LF: the text that
+// splitCalcText() cut.
+std::string joinCalcTexts(const std::vector<CalcVariable>& variables);
+
+}  // namespace tessaline
