@@ -2,7 +2,7 @@
 # and the Debian package (cpack -G DEB in the build folder). Included by the
 # top-level CMakeLists.txt after the programs are defined.
 
-set(TESSALINE_APPSTREAM_ID "org.tessaline.Tessaline")
+set(TESSALINE_APPSTREAM_ID "org.tessaline.tessaline")
 set(TESSALINE_SCREENSHOT_URL "https://tessaline.invalid/docs" CACHE STRING
   "Web address where the pictures of the repository's docs/ folder are published")
 set(TESSALINE_PACKAGE_MAINTAINER "Tessaline developers <tessaline@packages.invalid>" CACHE STRING
@@ -37,9 +37,12 @@ if(TESSALINE_GZIP)
     install(FILES ${TESSALINE_PACKAGING_OUT}/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   endforeach()
 
+  # The package is native (the packaging lives with the program, so its
+  # version has no Debian revision): Debian policy names its changelog, in
+  # Debian's format, changelog.gz.
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TESSALINE_PACKAGING_DIR}/changelog)
-  tessaline_gzip(${TESSALINE_PACKAGING_DIR}/changelog ${TESSALINE_PACKAGING_OUT}/changelog.Debian.gz)
-  install(FILES ${TESSALINE_PACKAGING_OUT}/changelog.Debian.gz DESTINATION ${TESSALINE_DOC_DIR})
+  tessaline_gzip(${TESSALINE_PACKAGING_DIR}/changelog ${TESSALINE_PACKAGING_OUT}/changelog.gz)
+  install(FILES ${TESSALINE_PACKAGING_OUT}/changelog.gz DESTINATION ${TESSALINE_DOC_DIR})
 else()
   message(WARNING "gzip not found: the manual pages and the changelog are not installed")
 endif()
@@ -58,8 +61,19 @@ set(CPACK_PACKAGE_NAME tessaline)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Tessaline developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "prepare texts for reading on TI-89 and TI-92 Plus calculators")
-set(CPACK_PACKAGE_DESCRIPTION
-  "Tessaline breaks the lines of a text so that it reads well on the screen of a TI-89 or TI-92 Plus calculator, in the Folivane reader or in the calculator's Text Editor: it inserts CR LF so that no line is wider than the target allows, measured in pixels of the calculator's small font or counted in characters.\n\nThe package holds the window program tessaline, where texts are typed or opened, marked up for Folivane and processed, and the batch tool tessaline-process, which does the same to files.")
+# One element per line of the extended description (Debian wants lines of at
+# most 80 characters); an empty element is an empty line.
+set(description
+  "Tessaline breaks the lines of a text so that it reads well on the screen"
+  "of a TI-89 or TI-92 Plus calculator, in the Folivane reader or in the"
+  "calculator's Text Editor: it inserts CR LF so that no line is wider than"
+  "the target allows, measured in pixels of the calculator's small font or"
+  "counted in characters."
+  ""
+  "The package holds the window program tessaline, where texts are typed or"
+  "opened, marked up for Folivane and processed, and the batch tool"
+  "tessaline-process, which does the same to files.")
+list(JOIN description "\n" CPACK_PACKAGE_DESCRIPTION)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

@@ -43,13 +43,14 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Section)" = utils ] || fail "Section is '$(field Section)'"
 depends=$(field Depends)
 # Computed from the programs: the C and C++ runtimes always, Qt with the window.
-for library in libc6 libstdc++6; do
-  [[ "$depends" =~ (^|, )$library[\ ,]|(^|, )$library$ ]] || fail "Depends lacks $library: $depends"
+required=(libc6 libstdc++6)
+[ "$gui" = 1 ] && required+=(libqt6widgets6)
+names=$(tr ',' '\n' <<<"$depends" | awk '{print $1}')
+for library in "${required[@]}"; do
+  grep -qxF "$library" <<<"$names" || fail "Depends lacks $library: $depends"
 done
-if [ "$gui" = 1 ]; then
-  [[ "$depends" == *libqt6widgets6* ]] || fail "Depends lacks Qt's widgets: $depends"
-fi
-dpkg-deb -I "$deb" | grep -q '^ Description: prepare texts for reading on TI-89' || fail "Description's first line"
+info=$(dpkg-deb -I "$deb")
+grep -q '^ Description: prepare texts for reading on TI-89' <<<"$info" || fail "Description's first line"
 
 # Contents: every file the package promises, owned by root, nothing outside /usr.
 dpkg-deb -c "$deb" >"$work/contents"
@@ -57,14 +58,14 @@ expected=(
   ./usr/bin/tessaline-process
   ./usr/share/man/man1/tessaline-process.1.gz
   ./usr/share/doc/tessaline/copyright
-  ./usr/share/doc/tessaline/changelog.Debian.gz
+  ./usr/share/doc/tessaline/changelog.gz
 )
 if [ "$gui" = 1 ]; then
   expected+=(
     ./usr/bin/tessaline
     ./usr/share/man/man1/tessaline.1.gz
     ./usr/share/applications/tessaline.desktop
-    ./usr/share/metainfo/org.tessaline.Tessaline.metainfo.xml
+    ./usr/share/metainfo/org.tessaline.tessaline.metainfo.xml
     ./usr/share/icons/hicolor/scalable/apps/tessaline.svg
   )
   for size in 16 22 24 32 48 64 128 256; do
@@ -78,7 +79,7 @@ done
 grep -v '^\./$' <<<"$paths" | grep -v '^\./usr/' && fail "files outside /usr"
 awk '$2 != "root/root"' "$work/contents" | grep . && fail "files not owned by root"
 awk '$1 !~ /^(drwxr-xr-x|-rw-r--r--|-rwxr-xr-x)$/' "$work/contents" | grep . && fail "unusual permissions"
-grep ' \./usr/bin/' "$work/contents" | grep -v '^-rwxr-xr-x' && fail "a program that cannot be run"
+grep ' \./usr/bin/.' "$work/contents" | grep -v '^-rwxr-xr-x' && fail "a program that cannot be run"
 
 # Unpacked (not installed): what the files say.
 root="$work/root"
@@ -86,11 +87,11 @@ dpkg-deb -x "$deb" "$root"
 shown=$("$root/usr/bin/tessaline-process" --version)
 [ "$shown" = "tessaline-process $version" ] || fail "--version prints '$shown'"
 
-head -1 < <(gzip -dc "$root/usr/share/doc/tessaline/changelog.Debian.gz") \
-  | grep -q "^tessaline ($version) " || fail "the changelog's newest entry is not version $version"
+newest=$(gzip -dc "$root/usr/share/doc/tessaline/changelog.gz" | sed -n 1p)
+[[ "$newest" == "tessaline ($version) "* ]] || fail "the changelog's newest entry is not version $version: $newest"
 grep -q '^License: GPL-2+$' "$root/usr/share/doc/tessaline/copyright" || fail "the copyright file names no GPL-2+"
 
-for page in "$root"/usr/share/man/man1/*.1.gz "$root"/usr/share/doc/tessaline/changelog.Debian.gz; do
+for page in "$root"/usr/share/man/man1/*.1.gz "$root"/usr/share/doc/tessaline/changelog.gz; do
   # Debian wants gzip -9 without a time stamp: header bytes 4-7 zero, byte 8 is 2.
   header=$(od -An -tx1 -j4 -N5 "$page" | tr -d ' \n')
   [ "$header" = 0000000002 ] || fail "$(basename "$page") is not gzipped with -9n (header $header)"
@@ -101,8 +102,12 @@ manual=$(gzip -dc "$root/usr/share/man/man1/tessaline-process.1.gz")
 grep -q "^\.TH TESSALINE-PROCESS 1 .*Tessaline $version" <<<"$manual" || fail "the manual page's title line lacks $version"
 options=$("$root/usr/bin/tessaline-process" --help | grep -oE '(^|[ [])--?[a-z][a-z-]*' | tr -d ' [' | sort -u)
 [ -n "$options" ] || fail "no options found in --help"
+# The options the page describes: the words of each paragraph tag (the line
+# after .TP) in its OPTIONS section.
+described=$(awk '/^\.SH/ { inside = ($2 == "OPTIONS") } inside && tag { print } { tag = /^\.TP/ }' <<<"$manual" \
+  | sed 's/\\-/-/g; s/\\f[BIRP]//g' | grep -oE -- '--?[a-z][a-z-]*' | sort -u)
 for option in $options; do
-  grep -qF -- "${option//-/\\-}" <<<"$manual" || fail "the manual page does not describe $option"
+  grep -qxF -- "$option" <<<"$described" || fail "the manual page does not describe $option"
 done
 
 if [ "$gui" = 1 ]; then

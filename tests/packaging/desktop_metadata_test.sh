@@ -29,7 +29,7 @@ launchable=$(grep -oP '<launchable type="desktop-id">\K[^<]+' "$metainfo")
 id=$(grep -oP '<id>\K[^<]+' "$metainfo")
 [ "$(basename "$metainfo")" = "$id.metainfo.xml" ] || fail "$(basename "$metainfo") is not named after $id"
 # The newest release is this version.
-newest=$(grep -oP '<release version="\K[^"]+' "$metainfo" | head -1)
+newest=$(grep -m1 -oP '<release version="\K[^"]+' "$metainfo")
 [ "$newest" = "$version" ] || fail "the newest release is '$newest', not $version"
 # Every screenshot is a picture in docs/.
 while read -r picture; do
