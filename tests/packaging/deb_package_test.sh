@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package into a temporary folder and checks its control
-# fields and contents with dpkg-deb. Nothing is installed on the machine: the
-# package is only listed and unpacked into the temporary folder.
+# fields and contents with dpkg-deb, and with lintian where it is installed.
+# Nothing is installed on the machine: the package is only listed and
+# unpacked into the temporary folder.
 # Usage: deb_package_test.sh CPACK BUILD-DIR VERSION WITH-GUI(0|1)
 # Exits 77 (skipped) where cpack or dpkg-deb is missing.
 set -euo pipefail
@@ -117,6 +118,14 @@ if [ "$gui" = 1 ]; then
     read -r width height < <(od -An -tu1 -j16 -N8 "$png" | awk '{print $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8}')
     [ "${width}x${height}" = "$folder" ] || fail "$folder/apps/tessaline.png is ${width}x${height}"
   done
+fi
+
+# Debian's own checks, where lintian is installed: no error and no warning.
+if command -v lintian >/dev/null; then
+  if ! lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1; then
+    grep -v 'running with root privileges' "$work/lintian.log"
+    fail "lintian"
+  fi
 fi
 
 if [ "$failures" -ne 0 ]; then
