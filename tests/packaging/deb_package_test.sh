@@ -4,14 +4,17 @@
 # Nothing is installed on the machine: the package is only listed and
 # unpacked into the temporary folder.
 # Usage: deb_package_test.sh CPACK BUILD-DIR VERSION WITH-GUI(0|1)
-# Exits 77 (skipped) where cpack or dpkg-deb is missing.
+# Exits 77 (skipped) where cpack, dpkg-deb or dpkg-shlibdeps is missing.
 set -euo pipefail
 cpack="$1" build="$2" version="$3" gui="$4"
 
-if ! command -v "$cpack" >/dev/null || ! command -v dpkg-deb >/dev/null || ! command -v dpkg >/dev/null; then
-  echo "cpack or dpkg-deb is missing: skipped"
-  exit 77
-fi
+# cpack computes the dependencies with dpkg-shlibdeps (dpkg-dev) and file.
+for tool in "$cpack" dpkg dpkg-deb dpkg-shlibdeps file; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "$tool is missing: skipped"
+    exit 77
+  fi
+done
 
 failures=0
 fail() {
