@@ -43,6 +43,10 @@ int main(int argc, char** argv)
         std::fputs(cli::kUsage, stdout);
         return std::fflush(stdout) == 0 ? kDone : kFailed;
     }
+    if (options.version) {
+        std::fputs("tessaline-process " TESSALINE_VERSION "\n", stdout);
+        return std::fflush(stdout) == 0 ? kDone : kFailed;
+    }
 
     LineSettings settings;
     settings.CharWidths = defaultCharWidths();

@@ -27,6 +27,7 @@ const char* const kUsage =
     "                   standard output\n"
     "  IN               the text to process; absent or - for standard input\n"
     "  --help           show this help\n"
+    "  --version        show the program's version\n"
     "\n"
     "Reports \"SIZE characters, MODS modifications\" on standard error.\n"
     "Exit status: 0 done, 1 usage or file error, 2 line length refused.\n";
@@ -71,6 +72,8 @@ ParseResult parseOptions(const std::vector<std::string>& args)
                 optionsEnded = true;
             } else if (arg == "--help" || arg == "-h") {
                 o.help = true;
+            } else if (arg == "--version") {
+                o.version = true;
             } else if (arg == "--no-wrap") {
                 o.wordWrap = false;
             } else if (arg == "--raw") {

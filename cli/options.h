@@ -18,6 +18,7 @@ struct Options {
     std::string outputPath;        // empty: standard output
     std::string inputPath = "-";   // "-": standard input
     bool help = false;
+    bool version = false;
 };
 
 struct ParseResult {

@@ -1,5 +1,5 @@
-// The program's own 32 x 32 icon, drawn in code; the main window and the
-// about box show it.
+// The program's icon, one drawing for the desktop and the windows: the PNGs
+// under icons/hicolor, compiled in. The main window and the about box show it.
 #pragma once
 
 #include <QIcon>
@@ -8,6 +8,6 @@
 namespace tessaline {
 
 QPixmap appIconPixmap();   // 32 x 32
-QIcon appIcon();
+QIcon appIcon();           // every size there is
 
 }  // namespace tessaline
