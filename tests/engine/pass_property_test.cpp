@@ -11,6 +11,7 @@
 #include "engine/line_break_pass.h"
 #include "engine/line_break_pass_core.h"
 #include "literal_pass.h"
+#include "support/callback_hooks.h"
 
 using namespace tessaline;
 
@@ -146,13 +147,13 @@ struct Recorder {
         log.push_back(value);
     }
 
-    PassHooks hooks()
+    CallbackHooks hooks()
     {
-        PassHooks h;
-        h.wordWrap = [this] { return onWordWrap(); };
-        h.cancelRequested = [this] { return onCancelRequested(); };
-        h.yield = [this] { onYield(); };
-        h.progress = [this](std::int64_t maximum, std::int64_t value) { onProgress(maximum, value); };
+        CallbackHooks h;
+        h.onWordWrap = [this] { return onWordWrap(); };
+        h.onCancelRequested = [this] { return onCancelRequested(); };
+        h.onYield = [this] { onYield(); };
+        h.onProgress = [this](std::int64_t maximum, std::int64_t value) { onProgress(maximum, value); };
         return h;
     }
 
@@ -210,7 +211,8 @@ TEST(PassProperty, FastPassEqualsLiteralPass)
         const Scenario scenario = randomScenario(rng, text.size());
 
         Recorder fast(scenario);
-        PassResult got = runLineBreakPass(text, fast.live, fast.hooks());
+        CallbackHooks fastHooks = fast.hooks();
+        PassResult got = runLineBreakPassWith(text, fast.live, fastHooks);
         Recorder slow(scenario);
         oracle::LiteralResult want = oracle::literalPass(text, slow.live, slow.hooks());
 
@@ -279,10 +281,11 @@ TEST(PassProperty, ProcessedLinesFitTheLimit)
 
 TEST(PassProperty, BatchPassEqualsLiteralPass)
 {
-    // The batch pass (fixed settings, no hooks) finds line ends and spaces by
-    // searching rather than character by character; it must still give the
-    // literal result, in both modes, with or without word wrap, with zero and
-    // negative widths, and at any limit that admits the text.
+    // The batch entry point (fixed settings, hooks that do nothing) measures
+    // the characters that fit as a run and copies them in one piece; it must
+    // still give the literal result, in both modes, with or without word
+    // wrap, with zero and negative widths, and at any limit that admits the
+    // text.
     std::mt19937 rng(4242);
     std::uniform_int_distribution<int> percent(0, 99);
     for (int round = 0; round < 6000; ++round) {
@@ -300,8 +303,8 @@ TEST(PassProperty, BatchPassEqualsLiteralPass)
             s.MeasureInPixels ? admittingLimit(rng, true, s.CharWidths) : std::uniform_int_distribution<int>(1, 60)(rng));
         const bool wrap = percent(rng) < 70;
 
-        PassHooks hooks;
-        hooks.wordWrap = [wrap] { return wrap; };
+        CallbackHooks hooks;
+        hooks.onWordWrap = [wrap] { return wrap; };
         oracle::LiteralResult want = oracle::literalPass(text, s, hooks);
         PassResult got = runLineBreakPass(text, s, wrap);
         SCOPED_TRACE("round " + std::to_string(round));
@@ -313,8 +316,8 @@ TEST(PassProperty, BatchPassEqualsLiteralPass)
 
 TEST(PassProperty, BatchAndHookPassesStopAlikeOnLimitsThatAdmitNothing)
 {
-    // Limits below the widest character (or below 1 character): both versions
-    // stop at the same point with the same message, text and count.
+    // Limits below the widest character (or below 1 character): the pass run
+    // character by character and the batch run stop at the same point with the same message, text and count.
     std::mt19937 rng(99);
     std::uniform_int_distribution<int> percent(0, 99);
     int stopped = 0;
@@ -326,10 +329,10 @@ TEST(PassProperty, BatchAndHookPassesStopAlikeOnLimitsThatAdmitNothing)
         s.LineLimit = static_cast<std::int16_t>(s.MeasureInPixels ? std::uniform_int_distribution<int>(-3, 9)(rng)
                                                                   : std::uniform_int_distribution<int>(-2, 2)(rng));
         const bool wrap = percent(rng) < 70;
-        PassHooks hooks;
-        hooks.wordWrap = [wrap] { return wrap; };
-        hooks.yield = [] {};
-        PassResult slow = runLineBreakPass(text, s, hooks);
+        CallbackHooks hooks;
+        hooks.onWordWrap = [wrap] { return wrap; };
+        hooks.onYield = [] {};
+        PassResult slow = runLineBreakPassWith(text, s, hooks);
         PassResult fast = runLineBreakPass(text, s, wrap);
         // The template pass with hooks that declare fixed settings.
         FixedSettingsHooks fixed{wrap};
