@@ -3,21 +3,23 @@
 // implementation of where lines break; the window runs it with hooks that
 // report progress and take a cancel, batch work with hooks that do nothing.
 //
-// The rules are those of an in-place edit of one buffer: examine the
-// character at CharPos, and on an overflow insert CR LF in front of it or
-// replace the last space of the line by CR LF, then continue behind the
-// inserted LF. Done that way, every edit moves the rest of the text. Here the
-// text is split into the part already examined (`out`, whose size is CharPos)
-// and the part still to come (`in` from index `i`); the edited buffer is
-// always out + in[i..]. An edit only ever touches the end of `out`:
+// The rules are those of an in-place edit of one buffer: examine the next
+// character, and on an overflow insert CR LF in front of it or replace the
+// last space of the line by CR LF, then continue behind the inserted LF. Done
+// that way, every edit moves the rest of the text. Here the text is split
+// into the part already examined (`out`, whose size is the position of the
+// character last examined) and the part still to come (`in` from index `i`);
+// the edited buffer is always out + in[i..]. An edit only ever touches the
+// end of `out`:
 // - hard break: the overflowing character is the last of `out`; it is replaced
 //   by CR LF and `i` steps back so that the same character comes next;
-// - break at the last space: the space and the WordChars characters after it
+// - break at the last space: the space and the wordChars characters after it
 //   are the tail of `out` (they were copied from `in` unchanged, since nothing
 //   is edited inside a line); the tail is cut at the space, CR LF appended and
-//   `i` steps back by WordChars so that those characters come next.
+//   `i` steps back by wordChars so that those characters come next.
 // Every hook sees the calls and values that editing the buffer in place would
-// produce.
+// produce: progress(maximum, value) gets the buffer's length and the position
+// of the character last examined.
 #pragma once
 
 #include <algorithm>
@@ -308,7 +310,7 @@ PassCounts runPass(std::string_view in, const LineSettings& settings, Hooks& hoo
         }
 
         if constexpr (!kQuiet) {
-            // The length of the edited buffer now, and CharPos.
+            // The length of the edited buffer now, and the position examined.
             hooks.yield();
             hooks.progress(static_cast<std::int64_t>(pos + (n - i)), static_cast<std::int64_t>(pos));
         }

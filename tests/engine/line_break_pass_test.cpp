@@ -314,3 +314,37 @@ TEST(LineBreakPass, LimitsThatAdmitNoCharacter)
     EXPECT_EQ(r.text, "abcd\r\nefgh");
     EXPECT_EQ(r.modificationCount, 1);
 }
+
+namespace {
+
+// Quiet hooks whose word-wrap answer alternates, starting with yes.
+struct AlternatingQuietHooks {
+    static constexpr bool kQuiet = true;
+    int asked = 0;
+    bool wordWrap() { return ++asked % 2 == 1; }
+    bool cancelRequested() { return true; }   // never asked
+    void yield() { ADD_FAILURE() << "yield on quiet hooks"; }
+    void progress(std::int64_t, std::int64_t) { ADD_FAILURE() << "progress on quiet hooks"; }
+};
+
+}  // namespace
+
+TEST(LineBreakPass, QuietHooksAreAskedForWordWrapAtEachBreak)
+{
+    // Hooks that declare themselves quiet get no call per character, but the
+    // word-wrap query still comes at every break, as many times and with the
+    // same effect as when the characters are examined one by one.
+    const std::string text = "aaa bbb ccc ddd eee fff ggg hhh iii jjj kkk lll";
+    AlternatingQuietHooks quiet;
+    PassResult q = runLineBreakPassWith(text, characters(10), quiet);
+    int asked = 0;
+    CallbackHooks oneByOne;
+    oneByOne.onWordWrap = [&] { return ++asked % 2 == 1; };
+    PassResult o = runLineBreakPassWith(text, characters(10), oneByOne);
+    EXPECT_FALSE(q.cancelled);
+    EXPECT_EQ(q.text, "aaa bbb\r\nccc ddd ee\r\ne fff ggg\r\nhhh iii jj\r\nj kkk lll\r\n");
+    EXPECT_EQ(q.text, o.text);
+    EXPECT_EQ(q.modificationCount, o.modificationCount);
+    EXPECT_EQ(quiet.asked, 4);
+    EXPECT_EQ(asked, 4);
+}

@@ -390,3 +390,84 @@ TEST(PassProperty, StreamedPassHandsOnTheSameText)
     EXPECT_EQ(refused.size, 120);
     EXPECT_EQ(refused.modificationCount, 10);
 }
+
+TEST(PassProperty, StreamedPassEqualsLiteralPass)
+{
+    // Pieces as short as one character, words longer than a piece (zero
+    // widths make long lines in pixel mode), negative widths: the pieces
+    // joined are the literal result, and every piece but the last is whole.
+    std::mt19937 rng(5150);
+    std::uniform_int_distribution<int> percent(0, 99);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text = randomText(rng, round % 25 == 0 ? 1500 : 200);
+        if (percent(rng) < 20) {
+            // A word far longer than any piece.
+            text.insert(text.size() / 2, std::string(static_cast<std::size_t>(percent(rng) + 50), 'w'));
+        }
+        LineSettings s;
+        s.CharWidths = defaultCharWidths();
+        if (percent(rng) < 40) {
+            std::uniform_int_distribution<int> width(percent(rng) < 50 ? 0 : -3, 6);
+            for (int code = 1; code <= 255; ++code) {
+                s.CharWidths[code] = static_cast<std::int16_t>(width(rng));
+            }
+        }
+        s.MeasureInPixels = percent(rng) < 50;
+        s.LineLimit = static_cast<std::int16_t>(
+            s.MeasureInPixels ? admittingLimit(rng, true, s.CharWidths) : std::uniform_int_distribution<int>(1, 60)(rng));
+        const bool wrap = percent(rng) < 70;
+        const std::size_t chunk = std::uniform_int_distribution<std::size_t>(1, 40)(rng);
+
+        CallbackHooks hooks;
+        hooks.onWordWrap = [wrap] { return wrap; };
+        const oracle::LiteralResult want = oracle::literalPass(text, s, hooks);
+        std::vector<std::size_t> sizes;
+        std::string joined;
+        const StreamedPass got = streamLineBreakPass(text, s, wrap, [&](std::string_view piece) {
+            joined.append(piece);
+            sizes.push_back(piece.size());
+            return true;
+        }, chunk);
+        SCOPED_TRACE("round " + std::to_string(round) + ", piece " + std::to_string(chunk));
+        ASSERT_FALSE(got.error);
+        ASSERT_EQ(joined, want.text);
+        ASSERT_EQ(got.size, static_cast<std::int64_t>(want.text.size()));
+        ASSERT_EQ(got.modificationCount, want.modificationCount);
+        for (std::size_t k = 0; k + 1 < sizes.size(); ++k) {
+            ASSERT_EQ(sizes[k], chunk);
+        }
+        ASSERT_TRUE(sizes.empty() || (sizes.back() >= 1 && sizes.back() <= chunk));
+    }
+}
+
+TEST(PassProperty, StreamedPassStopsLikeTheWholePass)
+{
+    // On a limit that admits no character of the text the streamed pass hands
+    // on the text as far as it got and the untouched rest, as the whole pass
+    // returns it.
+    std::mt19937 rng(606);
+    std::uniform_int_distribution<int> percent(0, 99);
+    int stopped = 0;
+    for (int round = 0; round < 1000; ++round) {
+        const std::string text = randomText(rng, 300);
+        LineSettings s;
+        s.CharWidths = defaultCharWidths();
+        s.MeasureInPixels = percent(rng) < 70;
+        s.LineLimit = static_cast<std::int16_t>(s.MeasureInPixels ? std::uniform_int_distribution<int>(-3, 9)(rng)
+                                                                  : std::uniform_int_distribution<int>(-2, 2)(rng));
+        const bool wrap = percent(rng) < 70;
+        const std::size_t chunk = std::uniform_int_distribution<std::size_t>(1, 20)(rng);
+        const PassResult whole = runLineBreakPass(text, s, wrap);
+        std::string joined;
+        const StreamedPass streamed = streamLineBreakPass(text, s, wrap, [&](std::string_view piece) {
+            joined.append(piece);
+            return true;
+        }, chunk);
+        SCOPED_TRACE("round " + std::to_string(round));
+        ASSERT_EQ(streamed.error, whole.error);
+        ASSERT_EQ(joined, whole.text);
+        ASSERT_EQ(streamed.modificationCount, whole.modificationCount);
+        stopped += whole.error.has_value();
+    }
+    EXPECT_GT(stopped, 200);
+}
