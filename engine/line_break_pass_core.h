@@ -246,18 +246,30 @@ PassCounts runPass(std::string_view in, const LineSettings& settings, Hooks& hoo
             const LineSettings& s = view.current();
             const std::size_t start = i;
             const std::size_t end = i + std::min(n - i, output.longestRun());
-            auto measureRun = [&]<bool InPixels>() {
-                const std::int64_t limit = s.LineLimit;
-                bool over;
+            const std::int64_t limit = s.LineLimit;
+            if (s.MeasureInPixels) {
                 do {
                     c = source[i++];
                     line.take(c, s.CharWidths[c]);
-                    over = line.exceeds<InPixels>(limit);
-                } while (!over && i != end);
-                return over;
-            };
-            overflow = s.MeasureInPixels ? measureRun.template operator()<true>()
-                                         : measureRun.template operator()<false>();
+                    overflow = line.exceeds<true>(limit);
+                } while (!overflow && i != end);
+            } else {
+                // Counted in characters, the line can only overflow once the
+                // characters that still fit are taken (a CR or LF among them
+                // begins a shorter line), so the limit is looked at only then.
+                for (;;) {
+                    const std::int64_t fit = std::max<std::int64_t>(limit - line.lineChars + 1, 1);
+                    const std::size_t stop = i + std::min(end - i, static_cast<std::size_t>(fit));
+                    do {
+                        c = source[i++];
+                        line.take(c, s.CharWidths[c]);
+                    } while (i != stop);
+                    overflow = line.exceeds<false>(limit);
+                    if (overflow || i == end) {
+                        break;
+                    }
+                }
+            }
             const std::size_t taken = i - start;
             ensureRoom(taken + 2);
             std::memcpy(o + pos, source + start, taken);
