@@ -275,6 +275,7 @@ PassCounts runPass(std::string_view in, const LineSettings& settings, Hooks& hoo
             std::memcpy(o + pos, source + start, taken);
             pos += taken;
             if (taken > 1) {
+                // Characters in front of the overflowing one fitted.
                 afterInsertedBreak = false;
             }
         } else {
