@@ -9,8 +9,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "engine/char_widths.h"
 #include "engine/line_break_pass.h"
@@ -110,42 +112,33 @@ void BM_CharactersWithWrap(benchmark::State& state)
 }
 BENCHMARK(BM_CharactersWithWrap)->Unit(benchmark::kMillisecond);
 
-// The hook version: all hooks empty (the batch pass serves), then every hook
-// set but doing nothing (four calls per character).
-void BM_EmptyHooks(benchmark::State& state)
-{
-    const LineSettings s = settingsFor(0);
-    const PassHooks hooks;
-    measure(state, 10, [&](std::string t) { return runLineBreakPass(std::move(t), s, hooks); });
-}
-BENCHMARK(BM_EmptyHooks)->Unit(benchmark::kMillisecond);
-
-// The character-by-character loop the hooks need, with only the word-wrap
-// query set: the cost of that loop without any call per character.
-void BM_WordWrapHookOnly(benchmark::State& state)
-{
-    const LineSettings s = settingsFor(0);
-    PassHooks hooks;
-    hooks.wordWrap = [] { return true; };
-    measure(state, 10, [&](std::string t) { return runLineBreakPass(std::move(t), s, hooks); });
-}
-BENCHMARK(BM_WordWrapHookOnly)->Unit(benchmark::kMillisecond);
+// Hooks kept as std::function objects and all set, doing nothing: four
+// calls per character that the compiler cannot see through.
+struct CallbackNoOpHooks {
+    std::function<bool()> onWordWrap = [] { return true; };
+    std::function<bool()> onCancelRequested = [] { return false; };
+    std::function<void()> onYield = [] {};
+    std::function<void(std::int64_t, std::int64_t)> onProgress = [](std::int64_t, std::int64_t) {};
+    bool wordWrap() { return onWordWrap(); }
+    bool cancelRequested() { return onCancelRequested(); }
+    void yield() { onYield(); }
+    void progress(std::int64_t maximum, std::int64_t value) { onProgress(maximum, value); }
+};
 
 void BM_NoOpHooks(benchmark::State& state)
 {
     const LineSettings s = settingsFor(0);
-    PassHooks hooks;
-    hooks.wordWrap = [] { return true; };
-    hooks.cancelRequested = [] { return false; };
-    hooks.yield = [] {};
-    hooks.progress = [](std::int64_t, std::int64_t) {};
-    measure(state, 10, [&](std::string t) { return runLineBreakPass(std::move(t), s, hooks); });
+    measure(state, 10, [&](std::string t) {
+        CallbackNoOpHooks hooks;
+        return runLineBreakPassWith(std::move(t), s, hooks);
+    });
 }
 BENCHMARK(BM_NoOpHooks)->Unit(benchmark::kMillisecond);
 
 // The per-character pass with hooks given as a type: every hook inline and
-// doing nothing. Set against BM_WordWrapHookOnly (the same loop, no call per
-// character) and BM_NoOpHooks (the same hooks as std::function objects).
+// doing nothing, but not declared quiet, so the pass still visits the
+// characters one by one. Set against BM_PixelsWithWrap (the same hooks
+// declared quiet) and BM_NoOpHooks (the same hooks as std::function objects).
 struct InlineNoOpHooks {
     bool wordWrap() { return true; }
     bool cancelRequested() { return false; }
@@ -213,6 +206,27 @@ void BM_InlineWindowLikeHooks(benchmark::State& state)
     state.counters["shown"] = static_cast<double>(changes);
 }
 BENCHMARK(BM_InlineWindowLikeHooks)->Unit(benchmark::kMillisecond);
+
+// The streamed batch pass as the command-line tool runs it: 37 characters,
+// word wrap, pieces of 1 MiB handed to a sink that only counts them.
+void BM_StreamedCharactersWithWrap(benchmark::State& state)
+{
+    const LineSettings s = settingsFor(3);
+    const std::string& text = textOf(10);
+    std::int64_t mods = 0;
+    for (auto _ : state) {
+        std::size_t handed = 0;
+        StreamedPass r = streamLineBreakPass(text, s, true, [&](std::string_view piece) {
+            handed += piece.size();
+            return true;
+        });
+        mods = r.modificationCount;
+        benchmark::DoNotOptimize(handed);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
+    state.counters["breaks"] = static_cast<double>(mods);
+}
+BENCHMARK(BM_StreamedCharactersWithWrap)->Unit(benchmark::kMillisecond);
 
 // Linear time: the same throughput at 1, 10 and 100 MB.
 void BM_Scaling(benchmark::State& state)

@@ -1,61 +1,68 @@
-// The line-break pass with std::function hooks: a thin adapter over the
-// per-character pass of line_break_pass_core.h.
+// The batch entry points of the line-break pass and the check that refuses a
+// limit before a run.
 
 #include "engine/line_break_pass.h"
 #include "engine/line_break_pass_core.h"
 #include "engine/pass_messages.h"
 
+#include <algorithm>
 #include <array>
 
 namespace tessaline {
 
 namespace {
 
-// The caller's std::function hooks. Which of them are set is decided once,
-// before the run, so an empty hook costs nothing per character.
-template <bool Cancel, bool Yield, bool Progress>
-struct FunctionHooks {
-    // With no hook running at every character the settings can only change
-    // inside the word-wrap query, so the pass may work on a copy.
-    static constexpr bool kLiveSettings = Cancel || Yield || Progress;
-    const PassHooks& hooks;
-    bool wordWrap() const { return hooks.wordWrap ? hooks.wordWrap() : true; }
-    bool cancelRequested() const
+// Hands the processed text to a sink in pieces of exactly `chunk` characters
+// while the pass runs; the rest goes when it ends.
+class PieceOutput {
+public:
+    static constexpr bool kHandsOn = true;
+
+    PieceOutput(const std::function<bool(std::string_view)>& sink, std::size_t chunk) : sink_(sink), chunk_(chunk) {}
+
+    // A run of characters copied in one piece stays short enough that the
+    // buffer holds little more than one piece.
+    std::size_t longestRun() const { return chunk_; }
+
+    // Hands on the whole pieces at the front of `finished`; returns how many
+    // characters went.
+    std::size_t handOn(std::string_view finished)
     {
-        if constexpr (Cancel) {
-            return hooks.cancelRequested();
+        std::size_t given = 0;
+        while (finished.size() - given >= chunk_) {
+            offer(finished.substr(given, chunk_));
+            given += chunk_;
         }
-        return false;
+        return given;
     }
-    void yield() const
+
+    // Hands on everything, the last piece possibly shorter.
+    void finish(std::string_view rest)
     {
-        if constexpr (Yield) {
-            hooks.yield();
+        while (!rest.empty()) {
+            const std::size_t take = std::min(rest.size(), chunk_);
+            offer(rest.substr(0, take));
+            rest.remove_prefix(take);
         }
     }
-    void progress(std::int64_t maximum, std::int64_t value) const
+
+    std::int64_t size() const { return size_; }
+    bool failed() const { return failed_; }
+
+private:
+    void offer(std::string_view piece)
     {
-        if constexpr (Progress) {
-            hooks.progress(maximum, value);
+        size_ += static_cast<std::int64_t>(piece.size());
+        if (!failed_) {
+            failed_ = !sink_(piece);
         }
     }
+
+    const std::function<bool(std::string_view)>& sink_;
+    std::size_t chunk_;
+    std::int64_t size_ = 0;
+    bool failed_ = false;
 };
-
-template <bool Cancel, bool Yield, bool Progress>
-PassResult runWith(std::string text, const LineSettings& settings, const PassHooks& hooks)
-{
-    FunctionHooks<Cancel, Yield, Progress> adapter{hooks};
-    return runLineBreakPassWith(std::move(text), settings, adapter);
-}
-
-template <bool Cancel, bool Yield>
-PassResult runWithHooks(std::string text, const LineSettings& settings, const PassHooks& hooks)
-{
-    if (hooks.progress) {
-        return runWith<Cancel, Yield, true>(std::move(text), settings, hooks);
-    }
-    return runWith<Cancel, Yield, false>(std::move(text), settings, hooks);
-}
 
 }  // namespace
 
@@ -97,18 +104,27 @@ Refusal checkLimitAdmitsText(const LineSettings& settings, std::string_view text
     return {};
 }
 
-PassResult runLineBreakPass(std::string text, const LineSettings& settings, const PassHooks& hooks)
+PassResult runLineBreakPass(std::string text, const LineSettings& settings, bool wordWrap)
 {
-    if (!hooks.wordWrap && !hooks.cancelRequested && !hooks.yield && !hooks.progress) {
-        // Nothing to ask and nothing to tell: the batch pass gives the same.
-        return runLineBreakPass(std::move(text), settings, true);
-    }
-    if (hooks.cancelRequested) {
-        return hooks.yield ? runWithHooks<true, true>(std::move(text), settings, hooks)
-                           : runWithHooks<true, false>(std::move(text), settings, hooks);
-    }
-    return hooks.yield ? runWithHooks<false, true>(std::move(text), settings, hooks)
-                       : runWithHooks<false, false>(std::move(text), settings, hooks);
+    QuietPassHooks hooks{wordWrap};
+    return runLineBreakPassWith(std::move(text), settings, hooks);
+}
+
+StreamedPass streamLineBreakPass(std::string_view text, const LineSettings& settings, bool wordWrap,
+                                 const std::function<bool(std::string_view)>& sink, std::size_t chunkBytes)
+{
+    QuietPassHooks hooks{wordWrap};
+    PieceOutput output(sink, std::max<std::size_t>(chunkBytes, 1));
+    std::string buffer;
+    passDetail::PassCounts counts = passDetail::runPass(text, settings, hooks, buffer, output);
+    output.finish(buffer);
+
+    StreamedPass result;
+    result.size = output.size();
+    result.modificationCount = counts.modifications;
+    result.error = std::move(counts.error);
+    result.sinkFailed = output.failed();
+    return result;
 }
 
 }  // namespace tessaline

@@ -1,29 +1,35 @@
-// The per-character line-break pass, as a template over its hooks, so that a
-// caller with inline hooks pays for no call it does not make.
+// The line-break pass, as a template over its hooks, so that a caller with
+// inline hooks pays for no call it does not make. This is the one
+// implementation of where lines break; the window runs it with hooks that
+// report progress and take a cancel, batch work with hooks that do nothing.
 //
-// The pass is described as an in-place edit of one buffer: examine the
-// character at CharPos, and on an overflow insert CR LF in front of it or
-// replace the last space of the line by CR LF, then continue behind the
-// inserted LF. Done literally, every edit moves the rest of the text. Here the
-// text is split into the part already examined (`out`, whose size is CharPos)
-// and the part still to come (`in` from index `i`); the buffer the literal pass
-// would hold is always out + in[i..]. An edit only ever touches the end of
-// `out`:
+// The rules are those of an in-place edit of one buffer: examine the next
+// character, and on an overflow insert CR LF in front of it or replace the
+// last space of the line by CR LF, then continue behind the inserted LF. Done
+// that way, every edit moves the rest of the text. Here the text is split
+// into the part already examined (`out`, whose size is the position of the
+// character last examined) and the part still to come (`in` from index `i`);
+// the edited buffer is always out + in[i..]. An edit only ever touches the
+// end of `out`:
 // - hard break: the overflowing character is the last of `out`; it is replaced
 //   by CR LF and `i` steps back so that the same character comes next;
-// - break at the last space: the space and the WordChars characters after it
+// - break at the last space: the space and the wordChars characters after it
 //   are the tail of `out` (they were copied from `in` unchanged, since nothing
 //   is edited inside a line); the tail is cut at the space, CR LF appended and
-//   `i` steps back by WordChars so that those characters come next.
-// Every hook sees the same sequence of calls and values as the literal pass.
-// Without hooks (batch work) batch_pass.cpp serves, which copies whole lines.
+//   `i` steps back by wordChars so that those characters come next.
+// Every hook sees the calls and values that editing the buffer in place would
+// produce: progress(maximum, value) gets the buffer's length and the position
+// of the character last examined.
 #pragma once
 
 #include <algorithm>
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "engine/line_break_pass.h"
@@ -42,6 +48,10 @@ namespace tessaline {
 // settings change only from within wordWrap() (or never): the pass then works
 // on a copy, taken again after each wordWrap(). Otherwise the caller's
 // settings object is read afresh at every use, so any hook may change it.
+// Optionally `static constexpr bool kQuiet = true;` says more: the settings
+// never change during the run, cancelRequested() is always false, and yield()
+// and progress() do nothing. The pass then calls none of these three and
+// copies the characters that fit on a line as one piece.
 template <class Hooks>
 concept LineBreakPassHooks = requires(Hooks& h, std::int64_t n) {
     { h.wordWrap() } -> std::convertible_to<bool>;
@@ -50,33 +60,57 @@ concept LineBreakPassHooks = requires(Hooks& h, std::int64_t n) {
     h.progress(n, n);
 };
 
+// Hooks for batch work: a fixed word-wrap state, nothing else.
+struct QuietPassHooks {
+    static constexpr bool kQuiet = true;
+    bool wrap = true;
+    bool wordWrap() const { return wrap; }
+    bool cancelRequested() const { return false; }
+    void yield() const {}
+    void progress(std::int64_t, std::int64_t) const {}
+};
+
+// The pass's building blocks; not for use outside the engine.
 namespace passDetail {
 
+inline constexpr unsigned char kCr = 13;
+inline constexpr unsigned char kLf = 10;
+inline constexpr unsigned char kSpace = 32;
+
 template <class Hooks>
-constexpr bool liveSettings()
+constexpr bool quiet()
 {
-    if constexpr (requires { Hooks::kLiveSettings; }) {
-        return Hooks::kLiveSettings;
+    if constexpr (requires { Hooks::kQuiet; }) {
+        return Hooks::kQuiet;
     } else {
-        return true;
+        return false;
     }
 }
 
-// The settings as the pass reads them: the caller's object at every use, or a
-// copy refreshed after each word-wrap query.
-template <bool Live>
+// How the pass reads the settings: the caller's object at every use, a copy
+// refreshed after each word-wrap query, or a copy taken once.
+enum class SettingsReading { Live, RefreshedAtBreaks, Fixed };
+
+template <class Hooks>
+constexpr SettingsReading settingsReading()
+{
+    if constexpr (quiet<Hooks>()) {
+        return SettingsReading::Fixed;
+    } else if constexpr (requires { Hooks::kLiveSettings; }) {
+        return Hooks::kLiveSettings ? SettingsReading::Live : SettingsReading::RefreshedAtBreaks;
+    } else {
+        return SettingsReading::Live;
+    }
+}
+
+template <SettingsReading Reading>
 class SettingsView;
 
 template <>
-class SettingsView<true> {
+class SettingsView<SettingsReading::Live> {
 public:
     explicit SettingsView(const LineSettings& s) : s_(s) {}
     void refresh() {}
-    std::int64_t width(unsigned char c) const { return s_.CharWidths[c]; }
-    bool overflows(std::int64_t linePixels, std::int64_t lineChars) const
-    {
-        return s_.MeasureInPixels ? linePixels > s_.LineLimit : lineChars > s_.LineLimit;
-    }
     const LineSettings& current() const { return s_; }
 
 private:
@@ -84,21 +118,251 @@ private:
 };
 
 template <>
-class SettingsView<false> {
+class SettingsView<SettingsReading::RefreshedAtBreaks> {
 public:
     explicit SettingsView(const LineSettings& s) : source_(s), copy_(s) {}
     void refresh() { copy_ = source_; }
-    std::int64_t width(unsigned char c) const { return copy_.CharWidths[c]; }
-    bool overflows(std::int64_t linePixels, std::int64_t lineChars) const
-    {
-        return copy_.MeasureInPixels ? linePixels > copy_.LineLimit : lineChars > copy_.LineLimit;
-    }
     const LineSettings& current() const { return copy_; }
 
 private:
     const LineSettings& source_;
     LineSettings copy_;
 };
+
+template <>
+class SettingsView<SettingsReading::Fixed> {
+public:
+    explicit SettingsView(const LineSettings& s) : copy_(s) {}
+    void refresh() {}
+    const LineSettings& current() const { return copy_; }
+
+private:
+    LineSettings copy_;
+};
+
+// The counters of the line being measured. A space begins a new word (its
+// width counts to the word's pixels, not to its characters); CR and LF begin
+// a new line and count to it.
+struct LineMeasure {
+    std::int64_t linePixels = 0;
+    std::int64_t lineChars = 0;
+    std::int64_t wordPixels = 0;
+    std::int64_t wordChars = 0;
+
+    void take(unsigned char c, std::int64_t width)
+    {
+        // All ones except on a space: spaces come too irregularly for a
+        // branch to be predicted.
+        const std::int64_t inWord = -static_cast<std::int64_t>(c != kSpace);
+        wordChars = (wordChars + 1) & inWord;
+        wordPixels &= inWord;
+        if (c <= kCr && (c == kCr || c == kLf)) [[unlikely]] {
+            clear();
+        }
+        linePixels += width;
+        wordPixels += width;
+        ++lineChars;
+    }
+    void clear() { *this = LineMeasure{}; }
+    template <bool InPixels>
+    bool exceeds(std::int64_t limit) const
+    {
+        return InPixels ? linePixels > limit : lineChars > limit;
+    }
+    bool overflows(const LineSettings& s) const
+    {
+        return s.MeasureInPixels ? exceeds<true>(s.LineLimit) : exceeds<false>(s.LineLimit);
+    }
+};
+
+// Where the processed text goes while the pass runs: it stays in the buffer
+// (KeepOutput), or finished pieces are handed on and the buffer reused.
+struct KeepOutput {
+    static constexpr bool kHandsOn = false;
+    // The most characters the pass copies as one piece.
+    static constexpr std::size_t longestRun() { return static_cast<std::size_t>(-1); }
+};
+
+// What the pass reports besides the text.
+struct PassCounts {
+    std::int64_t modifications = 0;
+    bool cancelled = false;
+    std::optional<std::string> error;
+};
+
+// Runs the pass over `in` into `out` (which it resizes as it writes). With
+// an output that hands on pieces, `out` holds only the unfinished end of the
+// text when the pass returns; otherwise it holds the whole processed text.
+template <class Hooks, class Output>
+PassCounts runPass(std::string_view in, const LineSettings& settings, Hooks& hooks, std::string& out,
+                   Output& output)
+{
+    constexpr bool kQuiet = quiet<Hooks>();
+    static_assert(kQuiet || !Output::kHandsOn, "only quiet hooks can let pieces go before the pass ends");
+
+    PassCounts counts;
+    const std::size_t n = in.size();
+    if (n == 0) {
+        return counts;
+    }
+    const auto* const source = reinterpret_cast<const unsigned char*>(in.data());
+
+    // The output is written through a pointer; the string is lengthened a
+    // chunk at a time, so memory is only touched as the output grows.
+    char* o = out.data();
+    std::size_t pos = 0;            // characters written to `out`
+    std::size_t room = out.size();  // characters writable at o
+    auto ensureRoom = [&](std::size_t needed) {
+        if (room - pos < needed) [[unlikely]] {
+            constexpr std::size_t kChunk = std::size_t{1} << 16;
+            out.resize(std::max(pos + needed, out.size() + kChunk));
+            o = out.data();
+            room = out.size();
+        }
+    };
+    std::size_t handedOn = 0;   // characters that `output` took from the front of `out`
+
+    SettingsView<settingsReading<Hooks>()> view(settings);
+    LineMeasure line;
+    std::size_t i = 0;   // next character of `in`
+    bool afterInsertedBreak = false;   // nothing examined yet on a line begun by an inserted break
+    bool complete = false;
+
+    for (;;) {
+        if constexpr (!kQuiet) {
+            if (hooks.cancelRequested()) {
+                counts.cancelled = true;
+                break;
+            }
+            hooks.yield();
+        }
+
+        unsigned char c;
+        bool overflow;
+        if constexpr (kQuiet) {
+            // No hook wants to see the characters one by one: the characters
+            // up to the first that overflows are measured in a row and copied
+            // as one piece, the overflowing one with them.
+            const LineSettings& s = view.current();
+            const std::size_t start = i;
+            const std::size_t end = i + std::min(n - i, output.longestRun());
+            const std::int64_t limit = s.LineLimit;
+            if (s.MeasureInPixels) {
+                do {
+                    c = source[i++];
+                    line.take(c, s.CharWidths[c]);
+                    overflow = line.exceeds<true>(limit);
+                } while (!overflow && i != end);
+            } else {
+                // Counted in characters, the line can only overflow once the
+                // characters that still fit are taken (a CR or LF among them
+                // begins a shorter line), so the limit is looked at only then.
+                for (;;) {
+                    const std::int64_t fit = std::max<std::int64_t>(limit - line.lineChars + 1, 1);
+                    const std::size_t stop = i + std::min(end - i, static_cast<std::size_t>(fit));
+                    do {
+                        c = source[i++];
+                        line.take(c, s.CharWidths[c]);
+                    } while (i != stop);
+                    overflow = line.exceeds<false>(limit);
+                    if (overflow || i == end) {
+                        break;
+                    }
+                }
+            }
+            const std::size_t taken = i - start;
+            ensureRoom(taken + 2);
+            std::memcpy(o + pos, source + start, taken);
+            pos += taken;
+            if (taken > 1) {
+                // Characters in front of the overflowing one fitted.
+                afterInsertedBreak = false;
+            }
+        } else {
+            ensureRoom(4);
+            c = source[i++];
+            o[pos++] = static_cast<char>(c);
+            line.take(c, view.current().CharWidths[c]);
+            overflow = line.overflows(view.current());
+        }
+
+        if (overflow) [[unlikely]] {
+            if (afterInsertedBreak) {
+                // Alone on its line the character still overflows: another
+                // break in front of it would be followed by the same overflow
+                // for ever. Stop with the text as it stands.
+                counts.error = passMessages::tooShort(view.current(), c);
+                --i;
+                --pos;
+                break;
+            }
+            const bool wrap = hooks.wordWrap();
+            view.refresh();
+            ensureRoom(2);
+            if (!wrap || line.linePixels == line.wordPixels) {
+                // Hard break in front of the overflowing character, which is
+                // examined again as the first character of the new line.
+                o[pos - 1] = static_cast<char>(kCr);
+                o[pos++] = static_cast<char>(kLf);
+                --i;
+                counts.modifications += 1;
+            } else {
+                // The last space of the line becomes the break; the characters
+                // after it are examined again on the new line.
+                const auto tail = static_cast<std::size_t>(line.wordChars);
+                pos -= tail + 1;
+                o[pos++] = static_cast<char>(kCr);
+                o[pos++] = static_cast<char>(kLf);
+                i -= tail;
+                counts.modifications += 2;
+            }
+            line.clear();
+            afterInsertedBreak = true;
+        } else {
+            afterInsertedBreak = false;
+        }
+
+        if constexpr (!kQuiet) {
+            // The length of the edited buffer now, and the position examined.
+            hooks.yield();
+            hooks.progress(static_cast<std::int64_t>(pos + (n - i)), static_cast<std::int64_t>(pos));
+        }
+        if (i == n) {
+            complete = true;
+            break;
+        }
+        if constexpr (Output::kHandsOn) {
+            // A later break cuts back to the last space at most; the closing
+            // break looks at the last two characters.
+            const std::size_t keep = std::max<std::size_t>(static_cast<std::size_t>(line.wordChars) + 1, 2);
+            if (pos > keep) {
+                const std::size_t given = output.handOn(std::string_view(o, pos - keep));
+                if (given > 0) {
+                    std::memmove(o, o + given, pos - given);
+                    pos -= given;
+                    handedOn += given;
+                }
+            }
+        }
+    }
+
+    if (complete) {
+        if constexpr (!kQuiet) {
+            counts.cancelled = hooks.cancelRequested();
+        }
+        if (!counts.cancelled && handedOn + pos != 1 && static_cast<unsigned char>(o[pos - 2]) != kCr) {
+            ensureRoom(2);
+            o[pos++] = static_cast<char>(kCr);
+            o[pos++] = static_cast<char>(kLf);
+            counts.modifications += 1;
+        }
+        out.resize(pos);
+    } else {
+        out.resize(pos);
+        out.append(in.substr(i));
+    }
+    return counts;
+}
 
 }  // namespace passDetail
 
@@ -108,138 +372,20 @@ template <class Hooks>
     requires LineBreakPassHooks<Hooks>
 PassResult runLineBreakPassWith(std::string text, const LineSettings& settings, Hooks& hooks)
 {
-    constexpr unsigned char kCr = 13;
-    constexpr unsigned char kLf = 10;
-    constexpr unsigned char kSpace = 32;
-
     PassResult result;
     if (text.empty()) {
         return result;
     }
-
     // Taken over from the caller and released when the pass returns.
     const std::string in = std::move(text);
-    const std::size_t n = in.size();
-    const auto* const source = reinterpret_cast<const unsigned char*>(in.data());
-
-    // The output is written through a pointer. Each character gets at most
-    // one break in front of it and the closing break adds two, so the
-    // reserved capacity suffices (were it exceeded, the resize would simply
-    // move the string); the string is lengthened a chunk at a time, so memory
-    // is only touched as the output grows.
-    std::string& out = result.text;
-    out.reserve(3 * n + 2);
-    char* o = nullptr;
-    std::size_t room = 0;   // out.size(): bytes writable at o
-    auto makeRoom = [&](std::size_t pos) {
-        constexpr std::size_t kChunk = std::size_t{1} << 16;
-        out.resize(std::max(pos + 4, out.size() + kChunk));
-        o = out.data();
-        room = out.size();
-    };
-
-    passDetail::SettingsView<passDetail::liveSettings<Hooks>()> view(settings);
-
-    std::size_t i = 0;     // next character of `in`
-    std::size_t pos = 0;   // CharPos: characters of the output
-    std::int64_t linePixels = 0;
-    std::int64_t wordPixels = 0;
-    std::int64_t wordChars = 0;
-    std::int64_t lineChars = 0;
-    std::int64_t modifications = 0;
-    bool afterInsertedBreak = false;   // nothing examined yet on a line begun by an inserted break
-    bool complete = false;
-
-    for (;;) {
-        if (hooks.cancelRequested()) {
-            result.cancelled = true;
-            break;
-        }
-        hooks.yield();
-
-        if (room - pos < 4) [[unlikely]] {
-            makeRoom(pos);
-        }
-        const unsigned char c = source[i++];
-        o[pos++] = static_cast<char>(c);
-        const bool space = c == kSpace;
-        wordChars = space ? 0 : wordChars + 1;
-        wordPixels = space ? 0 : wordPixels;
-        if (c <= kCr && (c == kCr || c == kLf)) [[unlikely]] {
-            linePixels = 0;
-            wordChars = 0;
-            wordPixels = 0;
-            lineChars = 0;
-        }
-        const std::int64_t width = view.width(c);
-        linePixels += width;
-        wordPixels += width;
-        ++lineChars;
-
-        if (view.overflows(linePixels, lineChars)) [[unlikely]] {
-            if (afterInsertedBreak) {
-                // Alone on its line the character still overflows: another
-                // break in front of it would be followed by the same overflow
-                // for ever. Stop with the text as it stands.
-                result.error = passMessages::tooShort(view.current(), c);
-                --i;
-                --pos;
-                break;
-            }
-            const bool wrap = hooks.wordWrap();
-            view.refresh();
-            if (!wrap || linePixels == wordPixels) {
-                // Hard break in front of the overflowing character, which is
-                // examined again as the first character of the new line.
-                o[pos - 1] = static_cast<char>(kCr);
-                o[pos++] = static_cast<char>(kLf);
-                --i;
-                modifications += 1;
-            } else {
-                // The last space of the line becomes the break; the characters
-                // after it are examined again on the new line.
-                const auto tail = static_cast<std::size_t>(wordChars);
-                pos -= tail + 1;
-                o[pos++] = static_cast<char>(kCr);
-                o[pos++] = static_cast<char>(kLf);
-                i -= tail;
-                modifications += 2;
-            }
-            linePixels = 0;
-            wordChars = 0;
-            wordPixels = 0;
-            lineChars = 0;
-            afterInsertedBreak = true;
-        } else {
-            afterInsertedBreak = false;
-        }
-
-        // The length of the text as the literal pass would hold it now.
-        hooks.yield();
-        hooks.progress(static_cast<std::int64_t>(pos + (n - i)), static_cast<std::int64_t>(pos));
-        if (i == n) {
-            complete = true;
-            break;
-        }
-    }
-
-    if (complete) {
-        if (hooks.cancelRequested()) {
-            result.cancelled = true;
-        } else if (pos != 1 && static_cast<unsigned char>(o[pos - 2]) != kCr) {
-            if (room - pos < 2) {
-                makeRoom(pos);
-            }
-            o[pos++] = static_cast<char>(kCr);
-            o[pos++] = static_cast<char>(kLf);
-            modifications += 1;
-        }
-        out.resize(pos);
-    } else {
-        out.resize(pos);
-        out.append(in, i, std::string::npos);
-    }
-    result.modificationCount = modifications;
+    // Each character gets at most one break in front of it and the closing
+    // break adds two, so the output never needs more than this.
+    result.text.reserve(3 * in.size() + 2);
+    passDetail::KeepOutput keep;
+    passDetail::PassCounts counts = passDetail::runPass(in, settings, hooks, result.text, keep);
+    result.modificationCount = counts.modifications;
+    result.cancelled = counts.cancelled;
+    result.error = std::move(counts.error);
     return result;
 }
 

@@ -6,7 +6,9 @@
 
 #include "engine/char_widths.h"
 #include "engine/line_break_pass.h"
+#include "engine/line_break_pass_core.h"
 #include "engine/line_settings.h"
+#include "support/callback_hooks.h"
 
 using namespace tessaline;
 
@@ -38,15 +40,17 @@ Outcome run(const std::string& text, const LineSettings& s, bool wrap)
     PassResult r = runLineBreakPass(text, s, wrap);
     EXPECT_FALSE(r.cancelled);
     EXPECT_FALSE(r.error);
-    // The hook version gives the same with empty hooks / a fixed wrap hook.
-    PassHooks hooks;
-    hooks.wordWrap = [wrap] { return wrap; };
-    PassResult h = runLineBreakPass(text, s, hooks);
+    // Run character by character with hooks, the pass gives the same with a
+    // fixed wrap hook and with no hook set.
+    CallbackHooks hooks;
+    hooks.onWordWrap = [wrap] { return wrap; };
+    PassResult h = runLineBreakPassWith(text, s, hooks);
     EXPECT_EQ(h.text, r.text);
     EXPECT_EQ(h.modificationCount, r.modificationCount);
     if (wrap) {
         // No hook at all: word wrap counts as on.
-        PassResult none = runLineBreakPass(text, s, PassHooks{});
+        CallbackHooks unset;
+        PassResult none = runLineBreakPassWith(text, s, unset);
         EXPECT_EQ(none.text, r.text);
         EXPECT_EQ(none.modificationCount, r.modificationCount);
     }
@@ -88,12 +92,12 @@ TEST(LineBreakPass, TextEnds)
     const LineSettings s = characters(10);
     // Empty text: returned as it is, no hook is called at all.
     int calls = 0;
-    PassHooks counting;
-    counting.wordWrap = [&] { ++calls; return true; };
-    counting.cancelRequested = [&] { ++calls; return false; };
-    counting.yield = [&] { ++calls; };
-    counting.progress = [&](std::int64_t, std::int64_t) { ++calls; };
-    PassResult empty = runLineBreakPass("", s, counting);
+    CallbackHooks counting;
+    counting.onWordWrap = [&] { ++calls; return true; };
+    counting.onCancelRequested = [&] { ++calls; return false; };
+    counting.onYield = [&] { ++calls; };
+    counting.onProgress = [&](std::int64_t, std::int64_t) { ++calls; };
+    PassResult empty = runLineBreakPassWith("", s, counting);
     EXPECT_EQ(empty.text, "");
     EXPECT_EQ(empty.modificationCount, 0);
     EXPECT_EQ(calls, 0);
@@ -177,16 +181,16 @@ TEST(LineBreakPass, HookCalls)
     int wraps = 0, cancels = 0, yields = 0;
     std::vector<std::pair<std::int64_t, std::int64_t>> progress;
     std::vector<char> order;
-    PassHooks hooks;
-    hooks.wordWrap = [&] { ++wraps; order.push_back('W'); return false; };
-    hooks.cancelRequested = [&] { ++cancels; order.push_back('C'); return false; };
-    hooks.yield = [&] { ++yields; order.push_back('Y'); };
-    hooks.progress = [&](std::int64_t m, std::int64_t v) {
+    CallbackHooks hooks;
+    hooks.onWordWrap = [&] { ++wraps; order.push_back('W'); return false; };
+    hooks.onCancelRequested = [&] { ++cancels; order.push_back('C'); return false; };
+    hooks.onYield = [&] { ++yields; order.push_back('Y'); };
+    hooks.onProgress = [&](std::int64_t m, std::int64_t v) {
         progress.emplace_back(m, v);
         order.push_back('P');
     };
     // 14 letters, one hard break: the 11th letter is examined twice.
-    PassResult r = runLineBreakPass("abcdefghijklmn", s, hooks);
+    PassResult r = runLineBreakPassWith("abcdefghijklmn", s, hooks);
     EXPECT_EQ(r.text, "abcdefghij\r\nklmn\r\n");
     const int examined = 15;
     EXPECT_EQ(static_cast<int>(progress.size()), examined);
@@ -208,9 +212,9 @@ TEST(LineBreakPass, Cancel)
 {
     const LineSettings s = characters(5);
     int asked = 0;
-    PassHooks hooks;
-    hooks.cancelRequested = [&] { return ++asked > 8; };   // set during the 8th character
-    PassResult r = runLineBreakPass("abcdefghijkl", s, hooks);
+    CallbackHooks hooks;
+    hooks.onCancelRequested = [&] { return ++asked > 8; };   // set during the 8th character
+    PassResult r = runLineBreakPassWith("abcdefghijkl", s, hooks);
     EXPECT_TRUE(r.cancelled);
     // Seven characters examined (one of them twice): the part scanned is
     // broken, the rest untouched, no closing break.
@@ -218,8 +222,8 @@ TEST(LineBreakPass, Cancel)
     EXPECT_EQ(r.modificationCount, 1);
 
     // A cancel before the first character leaves the text as it was.
-    hooks.cancelRequested = [] { return true; };
-    r = runLineBreakPass("abc", s, hooks);
+    hooks.onCancelRequested = [] { return true; };
+    r = runLineBreakPassWith("abc", s, hooks);
     EXPECT_TRUE(r.cancelled);
     EXPECT_EQ(r.text, "abc");
     EXPECT_EQ(r.modificationCount, 0);
@@ -227,9 +231,9 @@ TEST(LineBreakPass, Cancel)
     // A cancel that arrives while the last character is finished: no closing break.
     int yields = 0;
     bool cancel = false;
-    hooks.cancelRequested = [&] { return cancel; };
-    hooks.yield = [&] { cancel = ++yields == 6; };
-    r = runLineBreakPass("abc", s, hooks);
+    hooks.onCancelRequested = [&] { return cancel; };
+    hooks.onYield = [&] { cancel = ++yields == 6; };
+    r = runLineBreakPassWith("abc", s, hooks);
     EXPECT_TRUE(r.cancelled);
     EXPECT_EQ(r.text, "abc");
     EXPECT_EQ(r.modificationCount, 0);
@@ -240,9 +244,9 @@ TEST(LineBreakPass, SettingsChangedDuringARun)
     // Word wrap toggled off after the first break.
     LineSettings s = characters(10);
     int breaks = 0;
-    PassHooks hooks;
-    hooks.wordWrap = [&] { return ++breaks == 1; };
-    PassResult r = runLineBreakPass("aaa bbb ccc ddd eee fff", s, hooks);
+    CallbackHooks hooks;
+    hooks.onWordWrap = [&] { return ++breaks == 1; };
+    PassResult r = runLineBreakPassWith("aaa bbb ccc ddd eee fff", s, hooks);
     EXPECT_EQ(r.text, "aaa bbb\r\nccc ddd ee\r\ne fff\r\n");
     EXPECT_EQ(r.modificationCount, 4);
 
@@ -250,13 +254,13 @@ TEST(LineBreakPass, SettingsChangedDuringARun)
     // letter of line 2): the rest of the run measures 160 pixels.
     LineSettings live = characters(10);
     int yields = 0;
-    PassHooks presetHooks;
-    presetHooks.yield = [&] {
+    CallbackHooks presetHooks;
+    presetHooks.onYield = [&] {
         if (++yields == 23) {
             applyPreset(0, live);   // pixels, 160
         }
     };
-    r = runLineBreakPass(std::string(30, 'a') + " " + std::string(50, 'b'), live, presetHooks);
+    r = runLineBreakPassWith(std::string(30, 'a') + " " + std::string(50, 'b'), live, presetHooks);
     EXPECT_EQ(r.text, std::string(10, 'a') + "\r\n" + std::string(20, 'a') + "\r\n" + std::string(40, 'b') +
                           "\r\n" + std::string(10, 'b') + "\r\n");
     EXPECT_EQ(r.modificationCount, 5);
@@ -299,14 +303,48 @@ TEST(LineBreakPass, LimitsThatAdmitNoCharacter)
     // A hook lowering the limit that far in the middle of a run.
     LineSettings live = characters(10);
     int yields = 0;
-    PassHooks hooks;
-    hooks.yield = [&] {
+    CallbackHooks hooks;
+    hooks.onYield = [&] {
         if (++yields == 8) {
             live.LineLimit = 0;
         }
     };
-    r = runLineBreakPass("abcdefgh", live, hooks);
+    r = runLineBreakPassWith("abcdefgh", live, hooks);
     ASSERT_TRUE(r.error);
     EXPECT_EQ(r.text, "abcd\r\nefgh");
     EXPECT_EQ(r.modificationCount, 1);
+}
+
+namespace {
+
+// Quiet hooks whose word-wrap answer alternates, starting with yes.
+struct AlternatingQuietHooks {
+    static constexpr bool kQuiet = true;
+    int asked = 0;
+    bool wordWrap() { return ++asked % 2 == 1; }
+    bool cancelRequested() { return true; }   // never asked
+    void yield() { ADD_FAILURE() << "yield on quiet hooks"; }
+    void progress(std::int64_t, std::int64_t) { ADD_FAILURE() << "progress on quiet hooks"; }
+};
+
+}  // namespace
+
+TEST(LineBreakPass, QuietHooksAreAskedForWordWrapAtEachBreak)
+{
+    // Hooks that declare themselves quiet get no call per character, but the
+    // word-wrap query still comes at every break, as many times and with the
+    // same effect as when the characters are examined one by one.
+    const std::string text = "aaa bbb ccc ddd eee fff ggg hhh iii jjj kkk lll";
+    AlternatingQuietHooks quiet;
+    PassResult q = runLineBreakPassWith(text, characters(10), quiet);
+    int asked = 0;
+    CallbackHooks oneByOne;
+    oneByOne.onWordWrap = [&] { return ++asked % 2 == 1; };
+    PassResult o = runLineBreakPassWith(text, characters(10), oneByOne);
+    EXPECT_FALSE(q.cancelled);
+    EXPECT_EQ(q.text, "aaa bbb\r\nccc ddd ee\r\ne fff ggg\r\nhhh iii jj\r\nj kkk lll\r\n");
+    EXPECT_EQ(q.text, o.text);
+    EXPECT_EQ(q.modificationCount, o.modificationCount);
+    EXPECT_EQ(quiet.asked, 4);
+    EXPECT_EQ(asked, 4);
 }

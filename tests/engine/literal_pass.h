@@ -7,8 +7,9 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/line_break_pass.h"
-#include "engine/text_buffer.h"
+#include "engine/line_settings.h"
+#include "support/callback_hooks.h"
+#include "support/text_buffer.h"
 
 namespace tessaline::oracle {
 
@@ -18,15 +19,12 @@ struct LiteralResult {
     bool cancelled = false;
 };
 
-inline LiteralResult literalPass(const std::string& source, const LineSettings& settings, const PassHooks& hooks)
+inline LiteralResult literalPass(const std::string& source, const LineSettings& settings,
+                                 const CallbackHooks& hooks)
 {
-    auto wordWrap = [&] { return hooks.wordWrap ? hooks.wordWrap() : true; };
-    auto cancelRequested = [&] { return hooks.cancelRequested && hooks.cancelRequested(); };
-    auto yield = [&] {
-        if (hooks.yield) {
-            hooks.yield();
-        }
-    };
+    auto wordWrap = [&] { return hooks.wordWrap(); };
+    auto cancelRequested = [&] { return hooks.cancelRequested(); };
+    auto yield = [&] { hooks.yield(); };
 
     TextBuffer buffer;
     buffer.setText(source);
@@ -79,9 +77,7 @@ inline LiteralResult literalPass(const std::string& source, const LineSettings& 
         }
         const auto maximum = static_cast<std::int64_t>(buffer.length());
         yield();
-        if (hooks.progress) {
-            hooks.progress(maximum, charPos);
-        }
+        hooks.progress(maximum, charPos);
     } while (static_cast<std::int64_t>(buffer.length()) != charPos);
 
     if (!r.cancelled && cancelRequested()) {

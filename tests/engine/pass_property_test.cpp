@@ -11,6 +11,7 @@
 #include "engine/line_break_pass.h"
 #include "engine/line_break_pass_core.h"
 #include "literal_pass.h"
+#include "support/callback_hooks.h"
 
 using namespace tessaline;
 
@@ -146,13 +147,13 @@ struct Recorder {
         log.push_back(value);
     }
 
-    PassHooks hooks()
+    CallbackHooks hooks()
     {
-        PassHooks h;
-        h.wordWrap = [this] { return onWordWrap(); };
-        h.cancelRequested = [this] { return onCancelRequested(); };
-        h.yield = [this] { onYield(); };
-        h.progress = [this](std::int64_t maximum, std::int64_t value) { onProgress(maximum, value); };
+        CallbackHooks h;
+        h.onWordWrap = [this] { return onWordWrap(); };
+        h.onCancelRequested = [this] { return onCancelRequested(); };
+        h.onYield = [this] { onYield(); };
+        h.onProgress = [this](std::int64_t maximum, std::int64_t value) { onProgress(maximum, value); };
         return h;
     }
 
@@ -210,7 +211,8 @@ TEST(PassProperty, FastPassEqualsLiteralPass)
         const Scenario scenario = randomScenario(rng, text.size());
 
         Recorder fast(scenario);
-        PassResult got = runLineBreakPass(text, fast.live, fast.hooks());
+        CallbackHooks fastHooks = fast.hooks();
+        PassResult got = runLineBreakPassWith(text, fast.live, fastHooks);
         Recorder slow(scenario);
         oracle::LiteralResult want = oracle::literalPass(text, slow.live, slow.hooks());
 
@@ -279,10 +281,11 @@ TEST(PassProperty, ProcessedLinesFitTheLimit)
 
 TEST(PassProperty, BatchPassEqualsLiteralPass)
 {
-    // The batch pass (fixed settings, no hooks) finds line ends and spaces by
-    // searching rather than character by character; it must still give the
-    // literal result, in both modes, with or without word wrap, with zero and
-    // negative widths, and at any limit that admits the text.
+    // The batch entry point (fixed settings, hooks that do nothing) measures
+    // the characters that fit as a run and copies them in one piece; it must
+    // still give the literal result, in both modes, with or without word
+    // wrap, with zero and negative widths, and at any limit that admits the
+    // text.
     std::mt19937 rng(4242);
     std::uniform_int_distribution<int> percent(0, 99);
     for (int round = 0; round < 6000; ++round) {
@@ -300,8 +303,8 @@ TEST(PassProperty, BatchPassEqualsLiteralPass)
             s.MeasureInPixels ? admittingLimit(rng, true, s.CharWidths) : std::uniform_int_distribution<int>(1, 60)(rng));
         const bool wrap = percent(rng) < 70;
 
-        PassHooks hooks;
-        hooks.wordWrap = [wrap] { return wrap; };
+        CallbackHooks hooks;
+        hooks.onWordWrap = [wrap] { return wrap; };
         oracle::LiteralResult want = oracle::literalPass(text, s, hooks);
         PassResult got = runLineBreakPass(text, s, wrap);
         SCOPED_TRACE("round " + std::to_string(round));
@@ -313,8 +316,8 @@ TEST(PassProperty, BatchPassEqualsLiteralPass)
 
 TEST(PassProperty, BatchAndHookPassesStopAlikeOnLimitsThatAdmitNothing)
 {
-    // Limits below the widest character (or below 1 character): both versions
-    // stop at the same point with the same message, text and count.
+    // Limits below the widest character (or below 1 character): the pass run
+    // character by character and the batch run stop at the same point with the same message, text and count.
     std::mt19937 rng(99);
     std::uniform_int_distribution<int> percent(0, 99);
     int stopped = 0;
@@ -326,10 +329,10 @@ TEST(PassProperty, BatchAndHookPassesStopAlikeOnLimitsThatAdmitNothing)
         s.LineLimit = static_cast<std::int16_t>(s.MeasureInPixels ? std::uniform_int_distribution<int>(-3, 9)(rng)
                                                                   : std::uniform_int_distribution<int>(-2, 2)(rng));
         const bool wrap = percent(rng) < 70;
-        PassHooks hooks;
-        hooks.wordWrap = [wrap] { return wrap; };
-        hooks.yield = [] {};
-        PassResult slow = runLineBreakPass(text, s, hooks);
+        CallbackHooks hooks;
+        hooks.onWordWrap = [wrap] { return wrap; };
+        hooks.onYield = [] {};
+        PassResult slow = runLineBreakPassWith(text, s, hooks);
         PassResult fast = runLineBreakPass(text, s, wrap);
         // The template pass with hooks that declare fixed settings.
         FixedSettingsHooks fixed{wrap};
@@ -386,4 +389,85 @@ TEST(PassProperty, StreamedPassHandsOnTheSameText)
     EXPECT_EQ(offered, 1);
     EXPECT_EQ(refused.size, 120);
     EXPECT_EQ(refused.modificationCount, 10);
+}
+
+TEST(PassProperty, StreamedPassEqualsLiteralPass)
+{
+    // Pieces as short as one character, words longer than a piece (zero
+    // widths make long lines in pixel mode), negative widths: the pieces
+    // joined are the literal result, and every piece but the last is whole.
+    std::mt19937 rng(5150);
+    std::uniform_int_distribution<int> percent(0, 99);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text = randomText(rng, round % 25 == 0 ? 1500 : 200);
+        if (percent(rng) < 20) {
+            // A word far longer than any piece.
+            text.insert(text.size() / 2, std::string(static_cast<std::size_t>(percent(rng) + 50), 'w'));
+        }
+        LineSettings s;
+        s.CharWidths = defaultCharWidths();
+        if (percent(rng) < 40) {
+            std::uniform_int_distribution<int> width(percent(rng) < 50 ? 0 : -3, 6);
+            for (int code = 1; code <= 255; ++code) {
+                s.CharWidths[code] = static_cast<std::int16_t>(width(rng));
+            }
+        }
+        s.MeasureInPixels = percent(rng) < 50;
+        s.LineLimit = static_cast<std::int16_t>(
+            s.MeasureInPixels ? admittingLimit(rng, true, s.CharWidths) : std::uniform_int_distribution<int>(1, 60)(rng));
+        const bool wrap = percent(rng) < 70;
+        const std::size_t chunk = std::uniform_int_distribution<std::size_t>(1, 40)(rng);
+
+        CallbackHooks hooks;
+        hooks.onWordWrap = [wrap] { return wrap; };
+        const oracle::LiteralResult want = oracle::literalPass(text, s, hooks);
+        std::vector<std::size_t> sizes;
+        std::string joined;
+        const StreamedPass got = streamLineBreakPass(text, s, wrap, [&](std::string_view piece) {
+            joined.append(piece);
+            sizes.push_back(piece.size());
+            return true;
+        }, chunk);
+        SCOPED_TRACE("round " + std::to_string(round) + ", piece " + std::to_string(chunk));
+        ASSERT_FALSE(got.error);
+        ASSERT_EQ(joined, want.text);
+        ASSERT_EQ(got.size, static_cast<std::int64_t>(want.text.size()));
+        ASSERT_EQ(got.modificationCount, want.modificationCount);
+        for (std::size_t k = 0; k + 1 < sizes.size(); ++k) {
+            ASSERT_EQ(sizes[k], chunk);
+        }
+        ASSERT_TRUE(sizes.empty() || (sizes.back() >= 1 && sizes.back() <= chunk));
+    }
+}
+
+TEST(PassProperty, StreamedPassStopsLikeTheWholePass)
+{
+    // On a limit that admits no character of the text the streamed pass hands
+    // on the text as far as it got and the untouched rest, as the whole pass
+    // returns it.
+    std::mt19937 rng(606);
+    std::uniform_int_distribution<int> percent(0, 99);
+    int stopped = 0;
+    for (int round = 0; round < 1000; ++round) {
+        const std::string text = randomText(rng, 300);
+        LineSettings s;
+        s.CharWidths = defaultCharWidths();
+        s.MeasureInPixels = percent(rng) < 70;
+        s.LineLimit = static_cast<std::int16_t>(s.MeasureInPixels ? std::uniform_int_distribution<int>(-3, 9)(rng)
+                                                                  : std::uniform_int_distribution<int>(-2, 2)(rng));
+        const bool wrap = percent(rng) < 70;
+        const std::size_t chunk = std::uniform_int_distribution<std::size_t>(1, 20)(rng);
+        const PassResult whole = runLineBreakPass(text, s, wrap);
+        std::string joined;
+        const StreamedPass streamed = streamLineBreakPass(text, s, wrap, [&](std::string_view piece) {
+            joined.append(piece);
+            return true;
+        }, chunk);
+        SCOPED_TRACE("round " + std::to_string(round));
+        ASSERT_EQ(streamed.error, whole.error);
+        ASSERT_EQ(joined, whole.text);
+        ASSERT_EQ(streamed.modificationCount, whole.modificationCount);
+        stopped += whole.error.has_value();
+    }
+    EXPECT_GT(stopped, 200);
 }

@@ -1,9 +1,9 @@
-// The text-buffer operations the line-break pass edits with.
+// The operations of the plain text-buffer model the tests edit with.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
-#include "engine/text_buffer.h"
+#include "support/text_buffer.h"
 
 using tessaline::TextBuffer;
 

@@ -13,7 +13,7 @@
 #include <random>
 #include <string>
 
-#include "engine/text_buffer.h"
+#include "support/text_buffer.h"
 #include "ui/main/rich_text_box.h"
 
 namespace tessaline {

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "engine/line_break_pass.h"
+#include "engine/line_break_pass_core.h"
 #include "engine/line_settings.h"
 #include "ui/app_state.h"
 #include "ui/main/form1.h"
@@ -29,6 +30,7 @@
 #include "ui/output/form2.h"
 #include "ui/output/module1.h"
 #include "ui/twips.h"
+#include "tests/support/callback_hooks.h"
 #include "tests/support/word_text.h"
 
 namespace tessaline {
@@ -482,9 +484,9 @@ TEST_F(ProcessRunTest, PresetAndWordWrapChangedMidRunApplyFromThatCharacter)
     bool wrapOn = true;
     bool refPreset = false;
     bool refWrap = false;
-    PassHooks hooks;
-    hooks.wordWrap = [&] { return wrapOn; };
-    hooks.progress = [&](std::int64_t, std::int64_t charPos) {
+    CallbackHooks hooks;
+    hooks.onWordWrap = [&] { return wrapOn; };
+    hooks.onProgress = [&](std::int64_t, std::int64_t charPos) {
         if (charPos >= kPresetAt && !refPreset) {
             refPreset = true;
             applyPreset(3, settings);
@@ -494,7 +496,7 @@ TEST_F(ProcessRunTest, PresetAndWordWrapChangedMidRunApplyFromThatCharacter)
             wrapOn = false;
         }
     };
-    const PassResult expected = runLineBreakPass(text, settings, hooks);
+    const PassResult expected = runLineBreakPassWith(text, settings, hooks);
     EXPECT_EQ(window.text2->text(), expected.text);
     EXPECT_EQ(window.Label4->text().remove(QLocale().groupSeparator()).toLongLong(), expected.modificationCount);
 
