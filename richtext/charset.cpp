@@ -1,6 +1,5 @@
 #include "richtext/charset.h"
 
-#include <iconv.h>
 #include <locale.h>
 
 #include <algorithm>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "richtext/charset_table.h"
+#include "richtext/iconv_conversion.h"
 
 namespace tessaline::charset {
 
@@ -143,8 +143,6 @@ public:
     Transliterator& operator=(const Transliterator&) = delete;
     ~Transliterator()
     {
-        if (cd_ != invalid())
-            iconv_close(cd_);
         if (locale_)
             freelocale(locale_);
     }
@@ -165,47 +163,34 @@ public:
     }
 
 private:
-    static iconv_t invalid() { return reinterpret_cast<iconv_t>(-1); }
-
     std::u32string viaIconv(char32_t c)
     {
-        if (!opened_) {
-            opened_ = true;
+        if (!toLatin1_) {
             locale_ = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
             if (!locale_)
                 locale_ = newlocale(LC_CTYPE_MASK, "C.utf8", static_cast<locale_t>(0));
-            cd_ = iconv_open("ISO-8859-1//TRANSLIT", "UTF-32LE");
+            toLatin1_.emplace("ISO-8859-1//TRANSLIT", "UTF-32LE");
         }
-        if (cd_ == invalid())
-            return U"?";
+        const char in[4] = {static_cast<char>(c & 0xFF), static_cast<char>((c >> 8) & 0xFF),
+                            static_cast<char>((c >> 16) & 0xFF), static_cast<char>((c >> 24) & 0xFF)};
         locale_t previous = locale_ ? uselocale(locale_) : static_cast<locale_t>(0);
-        unsigned char in[4] = {static_cast<unsigned char>(c & 0xFF), static_cast<unsigned char>((c >> 8) & 0xFF),
-                               static_cast<unsigned char>((c >> 16) & 0xFF),
-                               static_cast<unsigned char>((c >> 24) & 0xFF)};
-        char out[64];
-        char* inPtr = reinterpret_cast<char*>(in);
-        size_t inLeft = sizeof in;
-        char* outPtr = out;
-        size_t outLeft = sizeof out;
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        const size_t r = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
+        const std::optional<std::string> latin1 = toLatin1_->convert(std::string_view(in, sizeof in));
         if (locale_)
             uselocale(previous);
-        if (r == static_cast<size_t>(-1) || inLeft != 0)
+        if (!latin1)
             return U"?";
         std::u32string result;
-        for (char* p = out; p < outPtr; ++p) {
-            const char32_t latin1 = static_cast<unsigned char>(*p);
-            if (const char32_t* s = substitute(latin1))
+        for (char byte : *latin1) {
+            const char32_t ch = static_cast<unsigned char>(byte);
+            if (const char32_t* s = substitute(ch))
                 result += s;
             else
-                result.push_back(latin1);
+                result.push_back(ch);
         }
         return result;
     }
 
-    bool opened_ = false;
-    iconv_t cd_ = invalid();
+    std::optional<internal::IconvConversion> toLatin1_;   // opened on first need
     locale_t locale_ = static_cast<locale_t>(0);
     std::unordered_map<char32_t, std::u32string> cache_;
 };
