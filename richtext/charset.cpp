@@ -66,6 +66,54 @@ const ReverseIndex& reverseIndex()
     return index;
 }
 
+// The shown forms as UTF-16.
+struct ShownIndex {
+    // The code of every shown form of one unit (the first code wins), -1 for none.
+    std::vector<std::int16_t> single = std::vector<std::int16_t>(0x10000, -1);
+    // Whether a shown form of several units starts with the unit.
+    std::vector<bool> startsLonger = std::vector<bool>(0x10000, false);
+    struct Longer {
+        std::u16string units;
+        unsigned char code;
+    };
+    std::vector<Longer> longer;   // longest first
+    std::size_t longest = 1;
+
+    ShownIndex()
+    {
+        const auto& table = codeTable();
+        for (int code = 0; code < 256; ++code) {
+            if (code == '\r' || code == '\n')
+                continue;
+            std::u16string units;
+            for (char32_t c : table[code].shown) {
+                if (c >= 0x10000) {
+                    units.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+                    units.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+                } else {
+                    units.push_back(static_cast<char16_t>(c));
+                }
+            }
+            if (units.size() == 1) {
+                if (single[units[0]] < 0)
+                    single[units[0]] = static_cast<std::int16_t>(code);
+            } else if (!units.empty()) {
+                startsLonger[units[0]] = true;
+                longest = std::max(longest, units.size());
+                longer.push_back({std::move(units), static_cast<unsigned char>(code)});
+            }
+        }
+        std::stable_sort(longer.begin(), longer.end(),
+                         [](const Longer& a, const Longer& b) { return a.units.size() > b.units.size(); });
+    }
+};
+
+const ShownIndex& shownIndex()
+{
+    static const ShownIndex index;
+    return index;
+}
+
 // Characters that glibc leaves alone, spells differently from what suits a
 // calculator text, or only transliterates under a UTF-8 locale: the common
 // punctuation, spaces and Latin-1 symbols without a code of their own.
@@ -302,6 +350,46 @@ Conversion fromUnicode(std::u32string_view text)
 Conversion fromUtf8(std::string_view utf8)
 {
     return fromUnicode(*decodeUtf8(utf8, false));
+}
+
+Conversion fromUtf16(std::u16string_view utf16)
+{
+    std::u32string unicode;
+    unicode.reserve(utf16.size());
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        const char16_t unit = utf16[i];
+        if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] < 0xE000) {
+            unicode.push_back(0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (utf16[i + 1] - 0xDC00));
+            ++i;
+        } else if (unit >= 0xD800 && unit < 0xE000) {
+            unicode.push_back(0xFFFD);
+        } else {
+            unicode.push_back(unit);
+        }
+    }
+    return fromUnicode(unicode);
+}
+
+std::optional<ShownMatch> matchShown(std::u16string_view text)
+{
+    if (text.empty())
+        return std::nullopt;
+    const ShownIndex& index = shownIndex();
+    if (index.startsLonger[text.front()]) {
+        for (const auto& form : index.longer) {
+            if (text.starts_with(form.units))
+                return ShownMatch{form.code, form.units.size()};
+        }
+    }
+    const std::int16_t code = index.single[text.front()];
+    if (code < 0)
+        return std::nullopt;
+    return ShownMatch{static_cast<unsigned char>(code), 1};
+}
+
+std::size_t longestShownForm()
+{
+    return shownIndex().longest;
 }
 
 std::string normalizeLineEnds(std::string_view codes)
