@@ -8,6 +8,10 @@
 #include "richtext/charset.h"
 #include "richtext/rtf.h"
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 namespace tessaline {
 
 namespace {
@@ -56,6 +60,25 @@ bool markLead(unsigned char b)
 bool continuation(unsigned char b)
 {
     return (b & 0xC0) == 0x80;
+}
+
+// Reserves room for `bytes` in `out`. A text of many megabytes is asked to
+// live on large pages where the system offers them: filling it then takes one
+// page fault per 2 MB instead of one per 4 KB, which on a 100 MB file is most
+// of the time decoding takes.
+void reserveText(std::string& out, std::size_t bytes)
+{
+    out.reserve(bytes);
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t kLargePage = std::uintptr_t{1} << 21;
+    if (bytes >= 16 * kLargePage) {
+        const auto at = reinterpret_cast<std::uintptr_t>(out.data());
+        const std::uintptr_t from = (at + kLargePage - 1) & ~(kLargePage - 1);
+        const std::uintptr_t to = (at + out.capacity()) & ~(kLargePage - 1);
+        if (to > from)
+            madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);   // a hint: failure changes nothing
+    }
+#endif
 }
 
 // Appends codes to a text, turning CR LF, lone CR and lone LF into CR LF as
@@ -218,7 +241,7 @@ DecodedText decodeTextFile(std::string_view bytes)
         bytes.remove_prefix(kBom.size());
 
     // Line ends may grow by a byte each; room for a few saves copying.
-    d.codes.reserve(bytes.size() + bytes.size() / 16 + 16);
+    reserveText(d.codes, bytes.size() + bytes.size() / 16 + 16);
     CodeWriter out(d.codes);
     // ASCII is taken as codes; on the first byte above 127 the text is read
     // again as UTF-8, and if it is none, as codes after all.
