@@ -6,8 +6,6 @@
 
 #include "cli/file_io.h"
 #include "cli/options.h"
-#include "cli/plain_text.h"
-#include "cli/utf8_pieces.h"
 #include "engine/char_widths.h"
 #include "engine/line_break_pass.h"
 #include "engine/line_settings.h"
@@ -65,23 +63,8 @@ int main(int argc, char** argv)
     std::string decodedCodes;
     std::size_t replaced = 0;   // input characters without a calculator code
     std::string_view codes = input.bytes();
-    const cli::PlainText plain = options.raw ? cli::PlainText::CrLfAscii : cli::classify(codes);
-    if (plain == cli::PlainText::Ascii) {
-        // Taken as codes with CR LF line ends, as the file reader takes them.
-        decodedCodes = cli::withCrLfLineEnds(codes);
-        input.release();
-        codes = decodedCodes;
-    } else if (plain == cli::PlainText::Other) {
-        // RTF goes to the file reader whole. Other non-ASCII bytes that are
-        // UTF-8 are decoded a block of lines at a time (the same codes with a
-        // fraction of the memory); bytes that are not UTF-8 are the
-        // calculator's own codes, which the file reader takes as they are.
-        std::optional<DecodedText> pieces;
-        if (!codes.starts_with("{\\rtf")) {
-            pieces = cli::decodeUtf8InPieces(codes);
-        }
-        DecodedText decoded = pieces ? std::move(*pieces) : decodeTextFile(input.bytes());
-        pieces.reset();
+    if (!options.raw) {
+        DecodedText decoded = decodeTextFile(codes);
         input.release();
         if (!decoded.ok) {
             const std::string name = options.inputPath == "-" ? std::string("standard input") : options.inputPath;
@@ -106,7 +89,7 @@ int main(int argc, char** argv)
         // The document needs the whole text at once. The input goes before
         // the pass runs, so that at most the text and its processed form are
         // held, then the processed form and the document.
-        std::string text = plain == cli::PlainText::CrLfAscii ? std::string(codes) : std::move(decodedCodes);
+        std::string text = options.raw ? std::string(codes) : std::move(decodedCodes);
         input.release();
         std::string().swap(decodedCodes);
         PassResult result = runLineBreakPass(std::move(text), settings, options.wordWrap);

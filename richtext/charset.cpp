@@ -1,6 +1,5 @@
 #include "richtext/charset.h"
 
-#include <iconv.h>
 #include <locale.h>
 
 #include <algorithm>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "richtext/charset_table.h"
+#include "richtext/iconv_conversion.h"
 
 namespace tessaline::charset {
 
@@ -63,6 +63,54 @@ struct ReverseIndex {
 const ReverseIndex& reverseIndex()
 {
     static const ReverseIndex index;
+    return index;
+}
+
+// The shown forms as UTF-16.
+struct ShownIndex {
+    // The code of every shown form of one unit (the first code wins), -1 for none.
+    std::vector<std::int16_t> single = std::vector<std::int16_t>(0x10000, -1);
+    // Whether a shown form of several units starts with the unit.
+    std::vector<bool> startsLonger = std::vector<bool>(0x10000, false);
+    struct Longer {
+        std::u16string units;
+        unsigned char code;
+    };
+    std::vector<Longer> longer;   // longest first
+    std::size_t longest = 1;
+
+    ShownIndex()
+    {
+        const auto& table = codeTable();
+        for (int code = 0; code < 256; ++code) {
+            if (code == '\r' || code == '\n')
+                continue;
+            std::u16string units;
+            for (char32_t c : table[code].shown) {
+                if (c >= 0x10000) {
+                    units.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+                    units.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+                } else {
+                    units.push_back(static_cast<char16_t>(c));
+                }
+            }
+            if (units.size() == 1) {
+                if (single[units[0]] < 0)
+                    single[units[0]] = static_cast<std::int16_t>(code);
+            } else if (!units.empty()) {
+                startsLonger[units[0]] = true;
+                longest = std::max(longest, units.size());
+                longer.push_back({std::move(units), static_cast<unsigned char>(code)});
+            }
+        }
+        std::stable_sort(longer.begin(), longer.end(),
+                         [](const Longer& a, const Longer& b) { return a.units.size() > b.units.size(); });
+    }
+};
+
+const ShownIndex& shownIndex()
+{
+    static const ShownIndex index;
     return index;
 }
 
@@ -143,8 +191,6 @@ public:
     Transliterator& operator=(const Transliterator&) = delete;
     ~Transliterator()
     {
-        if (cd_ != invalid())
-            iconv_close(cd_);
         if (locale_)
             freelocale(locale_);
     }
@@ -165,47 +211,34 @@ public:
     }
 
 private:
-    static iconv_t invalid() { return reinterpret_cast<iconv_t>(-1); }
-
     std::u32string viaIconv(char32_t c)
     {
-        if (!opened_) {
-            opened_ = true;
+        if (!toLatin1_) {
             locale_ = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
             if (!locale_)
                 locale_ = newlocale(LC_CTYPE_MASK, "C.utf8", static_cast<locale_t>(0));
-            cd_ = iconv_open("ISO-8859-1//TRANSLIT", "UTF-32LE");
+            toLatin1_.emplace("ISO-8859-1//TRANSLIT", "UTF-32LE");
         }
-        if (cd_ == invalid())
-            return U"?";
+        const char in[4] = {static_cast<char>(c & 0xFF), static_cast<char>((c >> 8) & 0xFF),
+                            static_cast<char>((c >> 16) & 0xFF), static_cast<char>((c >> 24) & 0xFF)};
         locale_t previous = locale_ ? uselocale(locale_) : static_cast<locale_t>(0);
-        unsigned char in[4] = {static_cast<unsigned char>(c & 0xFF), static_cast<unsigned char>((c >> 8) & 0xFF),
-                               static_cast<unsigned char>((c >> 16) & 0xFF),
-                               static_cast<unsigned char>((c >> 24) & 0xFF)};
-        char out[64];
-        char* inPtr = reinterpret_cast<char*>(in);
-        size_t inLeft = sizeof in;
-        char* outPtr = out;
-        size_t outLeft = sizeof out;
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        const size_t r = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
+        const std::optional<std::string> latin1 = toLatin1_->convert(std::string_view(in, sizeof in));
         if (locale_)
             uselocale(previous);
-        if (r == static_cast<size_t>(-1) || inLeft != 0)
+        if (!latin1)
             return U"?";
         std::u32string result;
-        for (char* p = out; p < outPtr; ++p) {
-            const char32_t latin1 = static_cast<unsigned char>(*p);
-            if (const char32_t* s = substitute(latin1))
+        for (char byte : *latin1) {
+            const char32_t ch = static_cast<unsigned char>(byte);
+            if (const char32_t* s = substitute(ch))
                 result += s;
             else
-                result.push_back(latin1);
+                result.push_back(ch);
         }
         return result;
     }
 
-    bool opened_ = false;
-    iconv_t cd_ = invalid();
+    std::optional<internal::IconvConversion> toLatin1_;   // opened on first need
     locale_t locale_ = static_cast<locale_t>(0);
     std::unordered_map<char32_t, std::u32string> cache_;
 };
@@ -317,6 +350,46 @@ Conversion fromUnicode(std::u32string_view text)
 Conversion fromUtf8(std::string_view utf8)
 {
     return fromUnicode(*decodeUtf8(utf8, false));
+}
+
+Conversion fromUtf16(std::u16string_view utf16)
+{
+    std::u32string unicode;
+    unicode.reserve(utf16.size());
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        const char16_t unit = utf16[i];
+        if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] < 0xE000) {
+            unicode.push_back(0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (utf16[i + 1] - 0xDC00));
+            ++i;
+        } else if (unit >= 0xD800 && unit < 0xE000) {
+            unicode.push_back(0xFFFD);
+        } else {
+            unicode.push_back(unit);
+        }
+    }
+    return fromUnicode(unicode);
+}
+
+std::optional<ShownMatch> matchShown(std::u16string_view text)
+{
+    if (text.empty())
+        return std::nullopt;
+    const ShownIndex& index = shownIndex();
+    if (index.startsLonger[text.front()]) {
+        for (const auto& form : index.longer) {
+            if (text.starts_with(form.units))
+                return ShownMatch{form.code, form.units.size()};
+        }
+    }
+    const std::int16_t code = index.single[text.front()];
+    if (code < 0)
+        return std::nullopt;
+    return ShownMatch{static_cast<unsigned char>(code), 1};
+}
+
+std::size_t longestShownForm()
+{
+    return shownIndex().longest;
 }
 
 std::string normalizeLineEnds(std::string_view codes)

@@ -64,6 +64,22 @@ private:
 
 // The same from UTF-8; an invalid byte sequence counts as one replaced "?".
 Conversion fromUtf8(std::string_view utf8);
+// The same from UTF-16 (as Qt holds text); a surrogate without its other
+// half counts as one replaced "?".
+Conversion fromUtf16(std::u16string_view utf16);
+
+// The shown forms in UTF-16, for text that holds only shown forms (the
+// editor's document): the code whose shown form starts `text`, preferring
+// the longest, and the UTF-16 units it takes; nothing when no shown form
+// starts there. CR and LF never match: they are only ever parts of a line
+// end, which the editor holds as paragraph breaks.
+struct ShownMatch {
+    unsigned char code;
+    std::size_t units;
+};
+std::optional<ShownMatch> matchShown(std::u16string_view text);
+// The most UTF-16 units a shown form takes.
+std::size_t longestShownForm();
 
 // CR LF, lone CR and lone LF all become CR LF.
 std::string normalizeLineEnds(std::string_view codes);

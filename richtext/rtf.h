@@ -8,8 +8,12 @@
 
 namespace tessaline::rtf {
 
+// The font of calculator text: write() names it, and read() takes bytes in
+// it as calculator codes.
+inline constexpr std::string_view kCalculatorFontName = "Ti92Pluspc";
+
 // The whole text as an RTF document whose plain text is exactly `codes`, in
-// the font "Ti92Pluspc" at `fontSizePoints` (rounded to half points), each
+// the calculator font at `fontSizePoints` (rounded to half points), each
 // CR LF a paragraph end (a lone CR or LF too). Codes outside printable ASCII
 // are written as the Unicode characters the program shows for them, with the
 // raw code as fallback, so other programs show the same characters and
@@ -24,7 +28,7 @@ struct ReadResult {
 };
 
 // The plain text of an RTF document, as calculator codes. Bytes (\'hh) in the
-// font "Ti92Pluspc" are codes themselves; elsewhere they are characters of
+// calculator font are codes themselves; elsewhere they are characters of
 // the document's code page, mapped like Unicode text (\uN). Tables, pictures,
 // field instructions, headers and footers and other non-text parts are
 // skipped. Any byte string is read in linear time and bounded memory: a

@@ -1,11 +1,226 @@
 #include "richtext/text_file.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <optional>
 
 #include "richtext/charset.h"
 #include "richtext/rtf.h"
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 namespace tessaline {
+
+namespace {
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+// A piece of text converted as code points ends at the first place after
+// this many bytes where it may end, so that memory stays bounded whatever the
+// text.
+constexpr std::size_t kLongestPiece = std::size_t{1} << 16;
+
+std::uint64_t wordAt(const unsigned char* p)
+{
+    std::uint64_t word = 0;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// Whether a byte of `word` is below 14 (maybe a CR or LF); bytes above 127 never count.
+bool mayHoldLineEnd(std::uint64_t word)
+{
+    return (((word & ~kHigh) - 14 * kOnes) & ~word & kHigh) != 0;
+}
+
+// Whether all eight bytes of `word` are printable ASCII (32 to 126).
+bool printableAscii(std::uint64_t word)
+{
+    const std::uint64_t below32 = (word - 0x20 * kOnes) & ~word & kHigh;
+    const std::uint64_t del = word ^ (0x7F * kOnes);
+    const std::uint64_t is127 = (del - kOnes) & ~del & kHigh;
+    return ((word & kHigh) | below32 | is127) == 0;
+}
+
+bool printable(unsigned char b)
+{
+    return b >= 0x20 && b < 0x7F;
+}
+
+// A combining mark (U+0300 to U+036F) starts with the byte CC or CD; it may
+// join the character in front of it into another spelling.
+bool markLead(unsigned char b)
+{
+    return b == 0xCC || b == 0xCD;
+}
+
+bool continuation(unsigned char b)
+{
+    return (b & 0xC0) == 0x80;
+}
+
+// Reserves room for `bytes` in `out`. A text of many megabytes is asked to
+// live on large pages where the system offers them: filling it then takes one
+// page fault per 2 MB instead of one per 4 KB, which on a 100 MB file is most
+// of the time decoding takes.
+void reserveText(std::string& out, std::size_t bytes)
+{
+    out.reserve(bytes);
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t kLargePage = std::uintptr_t{1} << 21;
+    if (bytes >= 16 * kLargePage) {
+        const auto at = reinterpret_cast<std::uintptr_t>(out.data());
+        const std::uintptr_t from = (at + kLargePage - 1) & ~(kLargePage - 1);
+        const std::uintptr_t to = (at + out.capacity()) & ~(kLargePage - 1);
+        if (to > from)
+            madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);   // a hint: failure changes nothing
+    }
+#endif
+}
+
+// Appends codes to a text, turning CR LF, lone CR and lone LF into CR LF as
+// they arrive (normalizeLineEnds of everything appended so far).
+class CodeWriter {
+public:
+    explicit CodeWriter(std::string& out) : out_(out) { out_.clear(); }
+
+    void run(const char* data, std::size_t size)
+    {
+        if (size == 0)
+            return;
+        out_.append(data, size);
+        afterCr_ = false;
+    }
+
+    void code(char c)
+    {
+        if (c == '\n' && afterCr_) {
+            afterCr_ = false;
+            return;
+        }
+        if (c == '\r' || c == '\n')
+            out_.append("\r\n", 2);
+        else
+            out_.push_back(c);
+        afterCr_ = c == '\r';
+    }
+
+    void codes(std::string_view text)
+    {
+        for (char c : text)
+            code(c);
+    }
+
+private:
+    std::string& out_;
+    bool afterCr_ = false;   // the last code appended was a CR (written as CR LF)
+};
+
+// Bytes taken as calculator codes, copied eight at a time where no CR or LF
+// may be among them. With `asciiOnly`, stops and returns false at the first
+// byte above 127.
+bool appendCodes(std::string_view bytes, bool asciiOnly, CodeWriter& out)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    const std::uint64_t stopBits = asciiOnly ? kHigh : 0;
+    std::size_t k = 0;
+    while (k < n) {
+        const std::size_t from = k;
+        while (k + 8 <= n && !mayHoldLineEnd(wordAt(p + k)) && !(wordAt(p + k) & stopBits))
+            k += 8;
+        while (k < n && p[k] != '\r' && p[k] != '\n' && !(asciiOnly && (p[k] & 0x80)))
+            ++k;
+        out.run(bytes.data() + from, k - from);
+        if (k == n)
+            break;
+        if (asciiOnly && (p[k] & 0x80))
+            return false;
+        out.code(static_cast<char>(p[k++]));
+    }
+    return true;
+}
+
+// The codes of UTF-8 bytes. Most characters are converted here from a
+// table: printable ASCII, tab, CR and LF are their own codes, and a character
+// that is a whole spelling by itself is looked up; anything next to a
+// combining mark, anything without a code and any broken sequence goes, a
+// piece at a time, through the character table's full conversion. Nothing
+// when a sequence is broken and `lenient` is false.
+std::optional<std::size_t> appendUtf8(std::string_view bytes, bool lenient, CodeWriter& out)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    charset::UnicodeToCodes converter;
+    charset::Conversion converted;
+    std::size_t replaced = 0;
+    // A character at k that is its own code and that no combining mark follows.
+    auto ownCode = [&](std::size_t k) {
+        const unsigned char b = p[k];
+        return (printable(b) || b == '\t' || b == '\r' || b == '\n') && !(k + 1 < n && markLead(p[k + 1]));
+    };
+    std::size_t k = 0;
+    while (k < n) {
+        const std::size_t from = k;
+        while (k + 8 <= n && printableAscii(wordAt(p + k)))
+            k += 8;
+        while (k < n && printable(p[k]))
+            ++k;
+        if (k > from && k < n && markLead(p[k]))
+            --k;   // the last character may join the mark into another spelling
+        out.run(bytes.data() + from, k - from);
+        if (k == n)
+            break;
+
+        const unsigned char b = p[k];
+        if (ownCode(k)) {
+            out.code(static_cast<char>(b));
+            ++k;
+            continue;
+        }
+        if (b >= 0xC2 && b < 0xF0) {
+            const std::size_t length = b < 0xE0 ? 2 : 3;
+            if (k + length <= n && continuation(p[k + 1]) && (length == 2 || continuation(p[k + 2]))
+                && !(k + length < n && markLead(p[k + length]))) {
+                char32_t c = length == 2 ? (b & 0x1F) : (b & 0x0F);
+                for (std::size_t j = 1; j < length; ++j)
+                    c = (c << 6) | (p[k + j] & 0x3F);
+                const int code = c >= 0x800 || length == 2 ? charset::soleCode(c) : -1;
+                if (code >= 0) {
+                    out.code(static_cast<char>(code));
+                    k += length;
+                    continue;
+                }
+            }
+        }
+
+        // The piece runs to the next character that is its own code: no
+        // spelling and no UTF-8 sequence runs across an ASCII byte that no
+        // mark follows. A long piece is cut before any whole sequence that
+        // is not a combining mark.
+        const std::size_t pieceFrom = k;
+        ++k;
+        while (k < n && !(p[k] < 0x80 && ownCode(k))) {
+            if (k - pieceFrom >= kLongestPiece && !continuation(p[k]) && !markLead(p[k]))
+                break;
+            ++k;
+        }
+        std::optional<std::u32string> unicode = charset::decodeUtf8(bytes.substr(pieceFrom, k - pieceFrom), !lenient);
+        if (!unicode)
+            return std::nullopt;
+        converted.codes.clear();
+        converted.replaced = 0;
+        converter.convert(*unicode, converted);
+        out.codes(converted.codes);
+        replaced += converted.replaced;
+    }
+    return replaced;
+}
+
+}  // namespace
 
 DecodedText decodeTextFile(std::string_view bytes)
 {
@@ -25,18 +240,23 @@ DecodedText decodeTextFile(std::string_view bytes)
     if (bom)
         bytes.remove_prefix(kBom.size());
 
-    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (!ascii) {
+    // Line ends may grow by a byte each; room for a few saves copying.
+    reserveText(d.codes, bytes.size() + bytes.size() / 16 + 16);
+    CodeWriter out(d.codes);
+    // ASCII is taken as codes; on the first byte above 127 the text is read
+    // again as UTF-8, and if it is none, as codes after all.
+    if (!appendCodes(bytes, true, out)) {
+        CodeWriter unicode(d.codes);
         // A byte-order mark declares UTF-8 even where a sequence is broken;
         // without one, only valid UTF-8 is taken as UTF-8.
-        if (auto unicode = charset::decodeUtf8(bytes, !bom)) {
-            charset::Conversion conv = charset::fromUnicode(*unicode);
-            d.codes = charset::normalizeLineEnds(conv.codes);
-            d.replaced = conv.replaced;
+        if (std::optional<std::size_t> replaced = appendUtf8(bytes, bom, unicode)) {
+            d.replaced = *replaced;
             return d;
         }
+        CodeWriter codes(d.codes);
+        appendCodes(bytes, false, codes);
+        return d;
     }
-    d.codes = charset::normalizeLineEnds(bytes);   // the calculator's own codes
     return d;
 }
 

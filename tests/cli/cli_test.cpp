@@ -163,6 +163,10 @@ TEST_F(Cli, PresetsAndInputs)
     EXPECT_EQ(lf.out, "one two\r\nthree\r\n");
     EXPECT_EQ(lf.out, crlf.out);
     EXPECT_EQ(lf.err, summary(16, 0));
+    // Rich text is read as rich text.
+    Outcome rich = run("--preset 2", "{\\rtf1\\ansi one two\\par three}");
+    EXPECT_EQ(rich.status, 0);
+    EXPECT_EQ(rich.out, lf.out);
     // With --raw a lone LF stays and the closing break follows it.
     Outcome raw = run("--raw --preset 2", "one two\nthree\n");
     EXPECT_EQ(raw.out, "one two\nthree\n\r\n");
@@ -349,40 +353,6 @@ TEST_F(Cli, OutputFileIsReplacedWhole)
     }
 }
 
-TEST_F(Cli, DecodedInputAgreesWithTheFileReader)
-{
-    // Without --raw the codes are those decodeTextFile makes of the bytes,
-    // whether or not the bytes need any change (CR LF ASCII is taken as it is).
-    const std::string inputs[] = {
-        "a\r\nb\r\n",
-        "1234567\r\n1234567\r\n",
-        "12345678\r\n",
-        "1234567\r",
-        "\n1234567890",
-        "a\rb\rc",
-        "x\r",
-        "\r\n",
-        "one\ntwo\r\nthree\rfour",
-        "Caf\xC3\xA9 au lait\r\n",
-        "\xEF\xBB\xBF" "bom first\r\n",
-        "code \xAE byte\r\n",
-        "{\\rtf1\\ansi hello}",
-        std::string(1000, 'w') + "\r\n" + std::string(999, 'v') + "\n",
-    };
-    LineSettings s;
-    s.CharWidths = defaultCharWidths();
-    applyPreset(2, s);
-    for (const std::string& input : inputs) {
-        DecodedText decoded = decodeTextFile(input);
-        ASSERT_TRUE(decoded.ok) << input;
-        PassResult want = runLineBreakPass(decoded.codes, s, true);
-        Outcome o = run("--preset 2", input);
-        EXPECT_EQ(o.status, 0) << input;
-        EXPECT_EQ(o.out, want.text) << input;
-        EXPECT_NE(o.err.find(summary(want.text.size(), want.modificationCount)), std::string::npos) << o.err;
-    }
-}
-
 TEST_F(Cli, InputThroughAPipeAndLongOutputs)
 {
     // Several megabytes of random codes through a pipe (read piece by piece)
@@ -413,63 +383,4 @@ TEST_F(Cli, InputThroughAPipeAndLongOutputs)
     Outcome file = run("--raw --preset 1 -o " + quoted(target), text);
     EXPECT_EQ(file.status, 0);
     EXPECT_TRUE(readFile(target) == want.text) << "file output differs";
-}
-
-TEST_F(Cli, LargeUtf8InputAgreesWithTheFileReader)
-{
-    // Megabytes of UTF-8 are converted a block of lines at a time; the codes
-    // must be those the file reader makes of the whole file: with and without
-    // a byte-order mark, with lines of a block's length, lone CRs, CR LF pairs
-    // and LFs, and with bytes that are not UTF-8 (taken as codes).
-    // Blocks end after the first LF a megabyte or more into the block: each
-    // stretch below is exactly a megabyte less one byte without any LF, then
-    // CR LF, so every block ends in a CR LF pair.
-    std::mt19937 rng(8);
-    std::uniform_int_distribution<int> percent(0, 99);
-    const char* const pieces[] = {"\xC3\xA9", "\xE2\x86\x92", "\xE2\x80\x9C", "\xF0\x9F\x98\x80", "\xCE\xB1",
-                                  "\xE2\x80\xA8", "\r",       " ",           "\x0B",
-                                  "x\xCC\x84",      "y\xCC\x84",  "\t",          "\x7F",       "\x01"};
-    constexpr std::size_t kBlock = std::size_t{1} << 20;
-    std::string text;
-    for (int stretch = 0; stretch < 3; ++stretch) {
-        const std::size_t stretchEnd = text.size() + kBlock - 1;
-        while (text.size() + 4 < stretchEnd) {
-            const int k = percent(rng);
-            if (k < 75) {
-                text.push_back(static_cast<char>('a' + k % 26));
-            } else {
-                text += pieces[k % 14];
-            }
-        }
-        text.append(stretchEnd - text.size(), 'q');
-        text += "\r\n";
-    }
-    text += "tail \xC3\xA9\n\n";
-    LineSettings s;
-    s.CharWidths = defaultCharWidths();
-    applyPreset(0, s);
-    // Overlong, surrogate and out-of-range sequences: replaced under a mark,
-    // otherwise the bytes are no UTF-8.
-    const std::string malformed = "abc \xC0\xAF def \xED\xA0\x80 ghi \xF4\x90\x80\x80 jkl \xE2\x82 end\r\n";
-    const std::string variants[] = {text,
-                                    "\xEF\xBB\xBF" + text,
-                                    text + "\xFF\xFE",
-                                    "\xEF\xBB\xBF" + text + "\xC3",
-                                    "\xEF\xBB\xBF" + malformed + text,
-                                    malformed + text,
-                                    "\xEF\xBB\xBF" "only ascii\n\x0B\r"};
-    for (const std::string& input : variants) {
-        DecodedText decoded = decodeTextFile(input);
-        ASSERT_TRUE(decoded.ok);
-        PassResult want = runLineBreakPass(decoded.codes, s, true);
-        Outcome o = run("", input);
-        EXPECT_EQ(o.status, 0);
-        EXPECT_TRUE(o.out == want.text) << "output differs for an input of " << input.size() << " bytes";
-        std::string expectedErr = summary(want.text.size(), want.modificationCount);
-        if (decoded.replaced > 0) {
-            expectedErr = std::to_string(decoded.replaced) +
-                          " characters had no calculator code and were replaced\n" + expectedErr;
-        }
-        EXPECT_EQ(o.err, expectedErr);
-    }
 }

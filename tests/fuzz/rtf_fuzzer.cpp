@@ -2,9 +2,11 @@
 // "no crash, no hang, no sanitizer report" it checks what must hold for any
 // input: only CR LF pairs as line ends, ok exactly for RTF, and whatever was
 // read is written and read back unchanged.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -46,8 +48,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const DecodedText d = decodeTextFile(input);
     require(d.ok, "every file decodes");
     require(onlyCrLfPairs(d.codes), "decoder: line ends are CR LF pairs");
-    if (isRtf)
+    if (isRtf) {
         require(d.codes == r.codes, "decoder reads RTF as the reader does");
+    } else {
+        // The decoder's shortcuts give what converting the whole text at
+        // once gives: UTF-8 (declared by a byte-order mark, or valid and not
+        // all ASCII) decoded and mapped, anything else taken as codes.
+        std::string_view text = input;
+        const bool bom = text.starts_with("\xEF\xBB\xBF");
+        if (bom)
+            text.remove_prefix(3);
+        std::optional<std::u32string> unicode;
+        if (std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; }))
+            unicode = charset::decodeUtf8(text, !bom);
+        if (unicode) {
+            const charset::Conversion whole = charset::fromUnicode(*unicode);
+            require(d.codes == charset::normalizeLineEnds(whole.codes) && d.replaced == whole.replaced,
+                    "decoder gives the codes of the whole text's conversion");
+        } else {
+            require(d.codes == charset::normalizeLineEnds(text) && d.replaced == 0, "decoder takes other bytes as codes");
+        }
+    }
 
     // The bytes taken as calculator codes: through Unicode and through RTF
     // and back, unchanged.

@@ -163,3 +163,26 @@ TEST(RtfReader, RecoversFromDamage)
     EXPECT_EQ(text(deepSkip), "shown");
     EXPECT_EQ(text("{\\rtf1 " + std::string(200000, '}') + "z"), "z");
 }
+
+TEST(RtfReader, EveryCharacterWordAndCodePageWord)
+{
+    // Each word that stands for a character, between two letters, and a word
+    // that only begins like one of them.
+    const std::pair<const char*, const char*> words[] = {
+        {"bullet", "\xB7"}, {"emdash", "-"},  {"emspace", " "},  {"endash", "-"},   {"enspace", " "},
+        {"ldblquote", "\""}, {"lquote", "'"}, {"qmspace", " "},  {"rdblquote", "\""}, {"rquote", "'"},
+        {"tab", "\t"},
+    };
+    for (const auto& [word, shown] : words) {
+        EXPECT_EQ(text(std::string("{\\rtf1 a\\") + word + " b}"), std::string("a") + shown + "b") << word;
+        EXPECT_EQ(text(std::string("{\\rtf1 a\\") + word + "x b}"), "ab") << word;
+    }
+    // The code page words: 0x82 is e acute in DOS 437 and 850, 0x9B a cent
+    // sign in 437 and o with a stroke in 850; 0x8E is e acute on the Mac;
+    // \ansicpg names a code page by number.
+    EXPECT_EQ(text("{\\rtf1\\ansi \\'e9}"), "\xE9");
+    EXPECT_EQ(text("{\\rtf1\\pc \\'82\\'9b}"), "\xE9\xA2");
+    EXPECT_EQ(text("{\\rtf1\\pca \\'82\\'9b}"), "\xE9\xF8");
+    EXPECT_EQ(text("{\\rtf1\\mac \\'8e}"), "\xE9");
+    EXPECT_EQ(text("{\\rtf1\\ansicpg437 \\'82}"), "\xE9");
+}

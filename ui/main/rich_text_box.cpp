@@ -24,25 +24,17 @@ constexpr char CR = 13;
 constexpr char LF = 10;
 constexpr char16_t kParagraphSeparator = 0x2029;
 constexpr char16_t kLineSeparator = 0x2028;
-constexpr char16_t kOverline = 0x0305;   // second half of the codes 154 and 155
-constexpr unsigned char kOverlinedX = 154;
-constexpr unsigned char kOverlinedY = 155;
 
-// The shown form of every code, and the code of every one-unit shown form.
+// The shown form of every code as a QString, made once from the character
+// table.
 struct ShownTable {
     std::array<QString, 256> shown;
-    std::array<std::int16_t, 65536> codeOfUnit;   // -1: not the shown form of a code
 
     ShownTable()
     {
-        codeOfUnit.fill(-1);
         for (int code = 0; code < 256; ++code) {
             const std::u32string_view text = charset::shown(static_cast<unsigned char>(code));
             shown[code] = QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size()));
-            if (code == CR || code == LF)
-                continue;   // only ever part of a line end
-            if (text.size() == 1 && text[0] < 0x10000 && codeOfUnit[text[0]] < 0)
-                codeOfUnit[text[0]] = static_cast<std::int16_t>(code);
         }
     }
 };
@@ -53,33 +45,72 @@ const ShownTable& table()
     return t;
 }
 
-bool isOverlineBase(char16_t c)
+std::u16string_view unitsOf(const QChar* text, int from, int size)
 {
-    return c == u'x' || c == u'y';
+    return std::u16string_view(reinterpret_cast<const char16_t*>(text + from), static_cast<std::size_t>(size - from));
 }
 
 // Number of code units the shown form of the character starting at `i` takes.
 int unitsAt(const QChar* text, int i, int size)
 {
-    return (i + 1 < size && text[i + 1].unicode() == kOverline && isOverlineBase(text[i].unicode())) ? 2 : 1;
+    const auto m = charset::matchShown(unitsOf(text, i, size));
+    return m ? static_cast<int>(m->units) : 1;
 }
 
-// True when [from, to) of `text` is made only of shown forms of codes and
-// paragraph breaks, i.e. nothing there needs converting.
+// Code units before `end` that continue a shown form begun before them (the
+// overline of x and y with an overline): the difference between a stretch's
+// length and its number of codes.
+int continuingUnits(const QString& text, int end)
+{
+    const QChar* data = text.constData();
+    const int size = static_cast<int>(text.size());
+    end = std::min(end, size);
+    int count = 0;
+    for (int i = 0; i < end;) {
+        const int units = unitsAt(data, i, size);
+        count += std::min(units, end - i) - 1;
+        i += units;
+    }
+    return count;
+}
+
+// The start of the shown form that `position` of `doc` is inside of, or
+// `position` when it is at the start of one.
+int startOfShownForm(const QTextDocument* doc, int position)
+{
+    const int longest = static_cast<int>(charset::longestShownForm());
+    for (int back = 1; back < longest && back <= position; ++back) {
+        std::u16string units;
+        for (int k = position - back; k < position - back + longest && k < doc->characterCount(); ++k)
+            units.push_back(doc->characterAt(k).unicode());
+        const auto m = charset::matchShown(units);
+        if (m && static_cast<int>(m->units) > back)
+            return position - back;
+    }
+    return position;
+}
+
+// True for a code unit that only continues a shown form (the overline of x
+// and y with an overline): no shown form starts with it.
+bool continuesShownForm(QChar c)
+{
+    const char16_t unit = c.unicode();
+    return unit != kParagraphSeparator && !charset::matchShown(std::u16string_view(&unit, 1));
+}
+
+// True when `text` is made only of shown forms of codes and paragraph
+// breaks, i.e. nothing there needs converting.
 bool allShownForms(const QString& text)
 {
-    const auto& t = table();
+    const QChar* data = text.constData();
     const int n = static_cast<int>(text.size());
     for (int i = 0; i < n; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c == kParagraphSeparator)
+        if (text[i].unicode() == kParagraphSeparator)
             continue;
-        if (i + 1 < n && text[i + 1].unicode() == kOverline && isOverlineBase(c)) {
-            ++i;
-            continue;
-        }
-        if (t.codeOfUnit[c] < 0)
+        const auto m = charset::matchShown(unitsOf(data, i, n));
+        if (!m)
             return false;
+        i += static_cast<int>(m->units) - 1;
     }
     return true;
 }
@@ -88,9 +119,7 @@ bool allShownForms(const QString& text)
 // character table's conversion, which also composes and transliterates.
 std::string convertIncoming(const QString& text, std::size_t* replaced)
 {
-    const QList<uint> ucs4 = text.toUcs4();
-    const std::u32string points(ucs4.begin(), ucs4.end());
-    const charset::Conversion conversion = charset::fromUnicode(points);
+    const charset::Conversion conversion = charset::fromUtf16(unitsOf(text.constData(), 0, static_cast<int>(text.size())));
     *replaced = conversion.replaced;
     return charset::normalizeLineEnds(conversion.codes);
 }
@@ -119,7 +148,6 @@ QString shownText(std::string_view codes)
 
 std::string codesOfText(const QString& text, std::size_t* replaced)
 {
-    const auto& t = table();
     std::size_t unknown = 0;
     std::string out;
     out.reserve(static_cast<std::size_t>(text.size()));
@@ -136,13 +164,9 @@ std::string codesOfText(const QString& text, std::size_t* replaced)
                 ++i;
             continue;
         }
-        if (i + 1 < n && text[i + 1].unicode() == kOverline && isOverlineBase(c)) {
-            out.push_back(static_cast<char>(c == u'x' ? kOverlinedX : kOverlinedY));
-            ++i;
-            continue;
-        }
-        if (t.codeOfUnit[c] >= 0) {
-            out.push_back(static_cast<char>(t.codeOfUnit[c]));
+        if (const auto m = charset::matchShown(unitsOf(text.constData(), i, n))) {
+            out.push_back(static_cast<char>(m->code));
+            i += static_cast<int>(m->units) - 1;
             continue;
         }
         // Another spelling (an alias, a surrogate pair, a character without a
@@ -187,11 +211,7 @@ std::size_t RichTextBox::blockCodeCount(const QTextBlock& block) const
     if (b.userState() >= 0)
         return static_cast<std::size_t>(b.length() - 1 - b.userState());
     const QString text = b.text();
-    int marks = 0;
-    const int n = static_cast<int>(text.size());
-    for (int i = 1; i < n; ++i)
-        if (text[i].unicode() == kOverline && isOverlineBase(text[i - 1].unicode()))
-            ++marks;
+    const int marks = continuingUnits(text, static_cast<int>(text.size()));
     b.setUserState(marks);
     return static_cast<std::size_t>(b.length() - 1 - marks);
 }
@@ -236,11 +256,7 @@ std::size_t RichTextBox::offsetOf(int position) const
     const int inBlock = position - target.position();
     if (blockCodeCount(target) == static_cast<std::size_t>(target.length() - 1))
         return offset + static_cast<std::size_t>(inBlock);
-    const QString text = target.text();
-    int marks = 0;
-    for (int i = 1; i < inBlock && i < text.size(); ++i)
-        if (text[i].unicode() == kOverline && isOverlineBase(text[i - 1].unicode()))
-            ++marks;
+    const int marks = continuingUnits(target.text(), inBlock);
     return offset + static_cast<std::size_t>(inBlock - marks);
 }
 
@@ -513,9 +529,8 @@ void RichTextBox::convertRange(int position, int added)
     int to = changeEnd;
     if (from > 0)
         --from;
-    if (from > 0 && doc->characterAt(from).unicode() == kOverline && isOverlineBase(doc->characterAt(from - 1).unicode()))
-        --from;
-    if (to < docEnd && doc->characterAt(to).unicode() == kOverline)
+    from = startOfShownForm(doc, from);
+    if (to < docEnd && continuesShownForm(doc->characterAt(to)))
         ++to;
     if (to <= from)
         return;

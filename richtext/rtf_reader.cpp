@@ -1,123 +1,18 @@
-#include "richtext/rtf.h"
-
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <climits>
-#include <cmath>
 #include <cstdint>
 #include <optional>
-#include <unordered_map>
 #include <string>
+#include <unordered_map>
 #include <vector>
-
-#include <iconv.h>
 
 #include "richtext/charset.h"
 #include "richtext/code_pages.h"
+#include "richtext/iconv_conversion.h"
+#include "richtext/rtf.h"
 
 namespace tessaline::rtf {
-
-namespace {
-
-constexpr std::string_view kFontName = "Ti92Pluspc";
-
-void appendNumber(std::string& out, long value)
-{
-    char buffer[24];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
-}
-
-// "\uN\'hh": one UTF-16 unit as RTF writes it (a signed 16-bit number).
-void appendUnicodeUnit(std::string& out, char16_t unit)
-{
-    out += "\\u";
-    appendNumber(out, static_cast<int16_t>(unit));
-}
-
-void appendHexByte(std::string& out, unsigned char byte)
-{
-    static constexpr char kHex[] = "0123456789abcdef";
-    out += "\\'";
-    out.push_back(kHex[byte >> 4]);
-    out.push_back(kHex[byte & 15]);
-}
-
-// A code outside printable ASCII: its character from the table as Unicode,
-// with the raw code as the fallback byte, so that other programs show what
-// this program shows and the code itself reads back here.
-void appendCharacter(std::string& out, unsigned char code)
-{
-    std::u16string units;
-    for (char32_t c : charset::shown(code)) {
-        if (c >= 0x10000) {
-            units.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
-            units.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-        } else {
-            units.push_back(static_cast<char16_t>(c));
-        }
-    }
-    if (units.size() > 1) {
-        // Several units, one fallback: only the last unit carries it.
-        out += "\\uc0";
-        for (std::size_t i = 0; i + 1 < units.size(); ++i)
-            appendUnicodeUnit(out, units[i]);
-        out += "\\uc1";
-    }
-    appendUnicodeUnit(out, units.back());
-    appendHexByte(out, code);
-}
-
-}  // namespace
-
-std::string write(std::string_view codes, double fontSizePoints)
-{
-    long halfPoints = 24;
-    if (std::isfinite(fontSizePoints))
-        halfPoints = static_cast<long>(std::clamp(std::round(fontSizePoints * 2.0), 1.0, 32767.0));
-
-    std::string out;
-    out.reserve(codes.size() + codes.size() / 4 + 128);
-    out += "{\\rtf1\\ansi\\ansicpg1252\\deff0 {\\fonttbl{\\f0\\fnil ";
-    out += kFontName;
-    out += ";}}\r\n\\uc1\\pard\\plain\\f0\\fs";
-    appendNumber(out, halfPoints);
-    out += ' ';
-
-    bool afterSpace = false;
-    for (std::size_t i = 0; i < codes.size(); ++i) {
-        const auto c = static_cast<unsigned char>(codes[i]);
-        if (c == ' ') {
-            // Later spaces of a run each in a group of their own, so that no
-            // reader folds or converts them.
-            out += afterSpace ? "{ }" : " ";
-            afterSpace = true;
-            continue;
-        }
-        afterSpace = false;
-        if (c == '\r' || c == '\n') {
-            // CR LF ends a paragraph; a lone CR or LF is a line end too.
-            if (c == '\r' && i + 1 < codes.size() && codes[i + 1] == '\n')
-                ++i;
-            out += "\r\n\\par ";
-        } else if (c == '\t') {
-            out += "\\tab ";
-        } else if (c == '\\' || c == '{' || c == '}') {
-            out.push_back('\\');
-            out.push_back(static_cast<char>(c));
-        } else if (c > 0x20 && c < 0x7F) {
-            out.push_back(static_cast<char>(c));
-        } else {
-            appendCharacter(out, c);
-        }
-    }
-    out += "}\r\n";
-    return out;
-}
-
-// ---------------------------------------------------------------------------
-// Reading
 
 namespace {
 
@@ -185,10 +80,10 @@ bool isOurFontName(std::string_view name)
         name.remove_suffix(1);
     while (!name.empty() && isTrimmed(name.front()))
         name.remove_prefix(1);
-    if (name.size() != kFontName.size())
+    if (name.size() != kCalculatorFontName.size())
         return false;
     for (std::size_t i = 0; i < name.size(); ++i) {
-        char a = name[i], b = kFontName[i];
+        char a = name[i], b = kCalculatorFontName[i];
         if (a >= 'A' && a <= 'Z')
             a = static_cast<char>(a - 'A' + 'a');
         if (b >= 'A' && b <= 'Z')
@@ -415,62 +310,116 @@ private:
             return;
         }
 
-        // Document-wide settings.
-        if (name == "deff") {
-            defaultFont_ = hasParam ? param : 0;
-        } else if (name == "ansicpg") {
-            codePage_ = hasParam ? param : 1252;
-        } else if (name == "mac") {
-            codePage_ = 10000;
-        } else if (name == "pc") {
-            codePage_ = 437;
-        } else if (name == "pca") {
-            codePage_ = 850;
-        }
-        // Character state.
-        else if (name == "f") {
-            state_.font = hasParam ? param : 0;
-        } else if (name == "plain") {
-            state_.font = -1;
-        } else if (name == "uc") {
-            state_.unicodeSkip = std::clamp(hasParam ? param : 1, 0, kMaxUnicodeSkip);
-        } else if (name == "u") {
-            if (hasParam) {
-                unicodeUnit(param < 0 ? param + 65536 : param);
-                skipUnits_ = static_cast<std::size_t>(state_.unicodeSkip);
-            }
-        }
-        // Text.
-        else if (name == "par" || name == "line" || name == "cell") {
+        const Word w{name, hasParam, param};
+        if (const Action action = actionOf(name))
+            (this->*action)(w);
+        else if (const char32_t c = symbolOf(name))
+            symbol(c);
+    }
+
+    // A control word of the document's text with its parameter.
+    struct Word {
+        std::string_view name;
+        bool hasParam = false;
+        int param = 0;
+
+        int paramOr(int fallback) const { return hasParam ? param : fallback; }
+    };
+    using Action = void (Reader::*)(const Word&);
+
+    // What a control word of the text does, or null for words without an
+    // effect here (formatting, and all words this reader does not know).
+    static Action actionOf(std::string_view name)
+    {
+        struct Entry {
+            std::string_view name;
+            Action action;
+        };
+        static constexpr Entry kWords[] = {
+            {"ansicpg", &Reader::ansiCodePage},
+            {"cell", &Reader::cellEnd},
+            {"deff", &Reader::defaultFont},
+            {"f", &Reader::font},
+            {"line", &Reader::lineBreak},
+            {"mac", &Reader::macCodePage},
+            {"page", &Reader::pageBreak},
+            {"par", &Reader::lineBreak},
+            {"pc", &Reader::dosCodePage},
+            {"pca", &Reader::dosMultilingualCodePage},
+            {"plain", &Reader::plainFont},
+            {"row", &Reader::rowEnd},
+            {"sect", &Reader::pageBreak},
+            {"u", &Reader::unicodeCharacter},
+            {"uc", &Reader::unicodeFallbackLength},
+        };
+        static_assert(std::ranges::is_sorted(kWords, {}, &Entry::name));
+        const auto* found = std::ranges::lower_bound(kWords, name, {}, &Entry::name);
+        return found != std::end(kWords) && found->name == name ? found->action : nullptr;
+    }
+
+    // The character a control word stands for, or 0.
+    static char32_t symbolOf(std::string_view name)
+    {
+        struct Entry {
+            std::string_view name;
+            char32_t character;
+        };
+        static constexpr Entry kSymbols[] = {
+            {"bullet", 0x2022},   {"emdash", 0x2014},    {"emspace", U' '},   {"endash", 0x2013},
+            {"enspace", U' '},    {"ldblquote", 0x201C}, {"lquote", 0x2018},  {"qmspace", U' '},
+            {"rdblquote", 0x201D}, {"rquote", 0x2019},   {"tab", U'\t'},
+        };
+        static_assert(std::ranges::is_sorted(kSymbols, {}, &Entry::name));
+        const auto* found = std::ranges::lower_bound(kSymbols, name, {}, &Entry::name);
+        return found != std::end(kSymbols) && found->name == name ? found->character : 0;
+    }
+
+    // Document-wide settings.
+    void defaultFont(const Word& w) { defaultFont_ = w.paramOr(0); }
+    void ansiCodePage(const Word& w) { codePage_ = w.paramOr(1252); }
+    void macCodePage(const Word&) { codePage_ = 10000; }
+    void dosCodePage(const Word&) { codePage_ = 437; }
+    void dosMultilingualCodePage(const Word&) { codePage_ = 850; }
+
+    // Character state.
+    void font(const Word& w) { state_.font = w.paramOr(0); }
+    void plainFont(const Word&) { state_.font = -1; }
+    void unicodeFallbackLength(const Word& w) { state_.unicodeSkip = std::clamp(w.paramOr(1), 0, kMaxUnicodeSkip); }
+
+    void unicodeCharacter(const Word& w)
+    {
+        if (!w.hasParam)
+            return;
+        unicodeUnit(w.param < 0 ? w.param + 65536 : w.param);
+        skipUnits_ = static_cast<std::size_t>(state_.unicodeSkip);
+    }
+
+    // Line ends. A table row ends a line unless its last cell has just
+    // ended one.
+    void lineBreak(const Word&)
+    {
+        lineEnd();
+        afterCell_ = false;
+    }
+
+    void cellEnd(const Word&)
+    {
+        lineEnd();
+        afterCell_ = true;
+    }
+
+    void rowEnd(const Word&)
+    {
+        if (!afterCell_)
             lineEnd();
-            afterCell_ = name == "cell";
-        } else if (name == "row") {
-            if (!afterCell_)
-                lineEnd();
-            afterCell_ = false;
-        } else if (name == "page" || name == "sect") {
-            // A break that ends a line unless the line has just ended.
-            if (!atLineStart())
-                lineEnd();
-        } else if (name == "tab") {
-            symbol(U'\t');
-        } else if (name == "emdash") {
-            symbol(0x2014);
-        } else if (name == "endash") {
-            symbol(0x2013);
-        } else if (name == "lquote") {
-            symbol(0x2018);
-        } else if (name == "rquote") {
-            symbol(0x2019);
-        } else if (name == "ldblquote") {
-            symbol(0x201C);
-        } else if (name == "rdblquote") {
-            symbol(0x201D);
-        } else if (name == "bullet") {
-            symbol(0x2022);
-        } else if (name == "emspace" || name == "enspace" || name == "qmspace") {
-            symbol(U' ');
-        }
+        afterCell_ = false;
+    }
+
+    // A break that ends a line unless the line has just ended.
+    void pageBreak(const Word&)
+    {
+        if (!atLineStart())
+            lineEnd();
     }
 
     // ---- text ----
@@ -570,32 +519,26 @@ private:
         if (found != otherPages_.end())
             return found->second ? &*found->second : nullptr;
         std::optional<std::array<char32_t, 128>>& page = otherPages_[codePage_];
-        iconv_t cd = reinterpret_cast<iconv_t>(-1);
+        std::optional<internal::IconvConversion> toUnicode;
         for (const char* prefix : {"CP", "WINDOWS-"}) {
-            const std::string name = prefix + std::to_string(codePage_);
-            cd = iconv_open("UTF-32LE", name.c_str());
-            if (cd != reinterpret_cast<iconv_t>(-1))
+            toUnicode.emplace("UTF-32LE", (prefix + std::to_string(codePage_)).c_str());
+            if (toUnicode->isOpen())
                 break;
         }
-        if (cd == reinterpret_cast<iconv_t>(-1))
+        if (!toUnicode->isOpen())
             return nullptr;
         page.emplace();
         for (int byte = 0x80; byte <= 0xFF; ++byte) {
-            char in = static_cast<char>(byte);
-            unsigned char out[16];
-            char* inPtr = &in;
-            std::size_t inLeft = 1;
-            char* outPtr = reinterpret_cast<char*>(out);
-            std::size_t outLeft = sizeof out;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-            const std::size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+            const char in = static_cast<char>(byte);
+            const std::optional<std::string> out = toUnicode->convert(std::string_view(&in, 1), 16);
             char32_t c = 0xFFFD;
-            if (r != static_cast<std::size_t>(-1) && inLeft == 0 && sizeof out - outLeft == 4)
-                c = static_cast<char32_t>(out[0]) | static_cast<char32_t>(out[1]) << 8 |
-                    static_cast<char32_t>(out[2]) << 16 | static_cast<char32_t>(out[3]) << 24;
+            if (out && out->size() == 4) {
+                const auto* u = reinterpret_cast<const unsigned char*>(out->data());
+                c = static_cast<char32_t>(u[0]) | static_cast<char32_t>(u[1]) << 8 |
+                    static_cast<char32_t>(u[2]) << 16 | static_cast<char32_t>(u[3]) << 24;
+            }
             (*page)[static_cast<std::size_t>(byte - 0x80)] = c;
         }
-        iconv_close(cd);
         return &*page;
     }
 
