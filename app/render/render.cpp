@@ -1,7 +1,6 @@
-// Build helper: renders the program's icon or its main window to a PNG file
-// on the offscreen platform. Not installed.
+// Build helper: renders the program's icon to a PNG file on the offscreen
+// platform. Not installed.
 //   tessaline-render icon PATH     the 32 x 32 window icon
-//   tessaline-render window PATH   the main window right after start-up
 #include <QApplication>
 #include <QPixmap>
 #include <QStyleFactory>
@@ -11,13 +10,11 @@
 #include <cstring>
 
 #include "ui/app_icon.h"
-#include "ui/app_state.h"
-#include "ui/main/form1.h"
 
 int main(int argc, char** argv)
 {
-    if (argc != 3 || (std::strcmp(argv[1], "icon") != 0 && std::strcmp(argv[1], "window") != 0)) {
-        std::fputs("usage: tessaline-render icon|window PATH\n", stderr);
+    if (argc != 3 || std::strcmp(argv[1], "icon") != 0) {
+        std::fputs("usage: tessaline-render icon PATH\n", stderr);
         return 2;
     }
     if (std::getenv("QT_QPA_PLATFORM") == nullptr)
@@ -26,16 +23,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Tessaline"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
-    QPixmap picture;
-    if (std::strcmp(argv[1], "icon") == 0) {
-        picture = tessaline::appIconPixmap();
-    } else {
-        tessaline::AppState state;
-        tessaline::Form1 window(state);
-        window.show();
-        QApplication::processEvents();
-        picture = window.grab();
-    }
+    const QPixmap picture = tessaline::appIconPixmap();
     if (!picture.save(QString::fromLocal8Bit(argv[2]), "PNG")) {
         std::fprintf(stderr, "tessaline-render: cannot write %s\n", argv[2]);
         return 1;

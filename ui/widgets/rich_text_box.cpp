@@ -1,4 +1,4 @@
-#include "ui/main/rich_text_box.h"
+#include "ui/widgets/rich_text_box.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -424,12 +424,12 @@ void RichTextBox::setHeightTwips(int height)
 
 int RichTextBox::topTwips() const
 {
-    return topTwips_ >= 0 && twipsToPixels(topTwips_) == y() ? topTwips_ : y() * 15;
+    return topTwips_ >= 0 && twipsToPixels(topTwips_) == y() ? topTwips_ : y() * kTwipsPerPixel;
 }
 
 int RichTextBox::heightTwips() const
 {
-    return heightTwips_ >= 0 && twipsToPixels(heightTwips_) == height() ? heightTwips_ : height() * 15;
+    return heightTwips_ >= 0 && twipsToPixels(heightTwips_) == height() ? heightTwips_ : height() * kTwipsPerPixel;
 }
 
 bool RichTextBox::canInsertFromMimeData(const QMimeData* source) const

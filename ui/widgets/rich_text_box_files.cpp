@@ -1,5 +1,5 @@
 // Loading and saving the whole content of the rich-text box.
-#include "ui/main/rich_text_box.h"
+#include "ui/widgets/rich_text_box.h"
 
 #include <QDir>
 #include <QFile>

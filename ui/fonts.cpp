@@ -1,0 +1,48 @@
+#include "ui/fonts.h"
+
+#include <QStringList>
+
+namespace tessaline {
+
+namespace {
+
+// DejaVu covers most of the calculator's characters; Symbola draws the rest
+// (the arrows and symbols of codes 0-31).
+void installFontSubstitutes()
+{
+    static const bool installed = [] {
+        const auto add = [](const char* family, const QStringList& standIns) {
+            const QString name = QString::fromLatin1(family);
+            if (!QFont::substitutes(name).contains(standIns.front()))
+                QFont::insertSubstitutions(name, standIns);
+        };
+        add(kCalculatorFontFamily,
+            {QStringLiteral("DejaVu Sans Mono"), QStringLiteral("DejaVu Sans"), QStringLiteral("Symbola")});
+        add(kDialogFontFamily, {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans"),
+                                QStringLiteral("DejaVu Sans"), QStringLiteral("Symbola")});
+        return true;
+    }();
+    (void)installed;
+}
+
+}  // namespace
+
+QFont dialogFont(double points)
+{
+    installFontSubstitutes();
+    QFont font(QString::fromLatin1(kDialogFontFamily));
+    font.setPointSizeF(points);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+QFont calculatorFont(double points)
+{
+    installFontSubstitutes();
+    QFont font(QString::fromLatin1(kCalculatorFontFamily));
+    font.setPointSizeF(points);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+}  // namespace tessaline
