@@ -244,7 +244,7 @@ void ProcessRun::start(const Request& request)
         emit finished(false);
         return;
     }
-    window->showDoneState(request.fontSize ? request.fontSize() : 9.0);
+    window->showDoneState(request.fontSize());
     emit finished(true);
 }
 
