@@ -66,7 +66,9 @@ OutputWindow::OutputWindow(QWidget* parent, std::shared_ptr<const Dialogs> dialo
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
                    | Qt::MSWindowsFixedSizeDialogHint);
     setWindowTitle(QStringLiteral("Processed Text"));
-    // The captions are laid out for a small font: 8 points.
+    // The captions are laid out for a small font: the application's font at
+    // 8 points. (The dialog font of the other windows is narrower; the
+    // captions keep the look they have always had.)
     QFont captionFont = font();
     captionFont.setPointSizeF(8);
     setFont(captionFont);
