@@ -11,7 +11,6 @@
 #include <QImage>
 #include <QTest>
 #include <QWindow>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <memory>
 

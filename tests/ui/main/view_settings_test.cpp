@@ -3,15 +3,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
 #include <QGroupBox>
 #include <QMenu>
-#include <QPixmap>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <array>
-#include <cstdlib>
 #include <memory>
 
 #include "ui/app_state.h"
