@@ -22,7 +22,7 @@ class ProcessRun : public QObject {
     Q_OBJECT
 public:
     // What a run starts from, as the main window shows it when PROCESS is
-    // pressed.
+    // pressed. Both functions must be set.
     struct Request {
         std::string text;
         int preset = 0;              // the chosen line-length preset
