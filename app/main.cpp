@@ -1,13 +1,12 @@
 // Tessaline: prepares texts for the TI-89 and TI-92 Plus calculators.
 #include <QApplication>
-#include <QPushButton>
 #include <QStyleFactory>
 
 #include <cstdio>
 #include <cstdlib>
 
 #include "ui/app_state.h"
-#include "ui/main/form1.h"
+#include "ui/main/main_window.h"
 
 namespace {
 
@@ -62,8 +61,7 @@ int main(int argc, char** argv)
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
     tessaline::AppState state;
-    tessaline::Form1 window(state);
+    tessaline::MainWindow window(state);
     window.show();
-    window.Command1->setFocus();
     return app.exec();
 }

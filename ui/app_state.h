@@ -1,6 +1,6 @@
 // The values the windows share: the line-length settings the pass reads, the
-// cancel flag of a processing run, the title-and-credit line and the file
-// name the Open/Save dialog remembers. One object, owned by the application.
+// title-and-credit line and the file name the Open/Save dialog remembers. One
+// object, owned by the application.
 #pragma once
 
 #include <QString>
@@ -10,10 +10,9 @@
 namespace tessaline {
 
 struct AppState {
-    LineSettings settings;          // CharWidths, LineLimit, MeasureInPixels
-    bool CancelRequested = false;
-    QString AppCredit;
-    QString lastFileName;           // the file name of the one Open/Save dialog
+    LineSettings settings;
+    QString credit;
+    QString lastFileName;   // the file name of the one Open/Save dialog
 };
 
 // The application title, as the platform knows the running program.

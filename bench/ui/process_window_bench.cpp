@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMainWindow>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -17,9 +19,8 @@
 
 #include "engine/line_break_pass.h"
 #include "ui/app_state.h"
-#include "ui/main/form1.h"
-#include "ui/main/rich_text_box.h"
-#include "ui/output/form2.h"
+#include "ui/main/main_window.h"
+#include "ui/widgets/rich_text_box.h"
 #include "tests/support/word_text.h"
 
 using namespace tessaline;
@@ -83,24 +84,25 @@ int main(int argc, char** argv)
         sizes = {1, 10};
 
     AppState state;
-    Form1 form(state);
+    MainWindow form(state);
     form.show();
-    Form2* window = form.ensureOutputWindow();
+    auto* editor = form.findChild<RichTextBox*>(QStringLiteral("Text1"));
+    auto* processButton = form.centralWidget()->findChild<QPushButton*>(QStringLiteral("Command1"));
 
     std::printf("%7s %11s %11s %9s %13s %7s %22s\n", "size MB", "1st run ms", "2nd run ms", "pass only",
                 "longest gap", "turns", "cancel->stop/hide ms");
     for (double megabytes : sizes) {
         const std::string text = wordText(static_cast<std::size_t>(megabytes * 1024 * 1024), 12345);
-        form.Text1->setText(text);
+        editor->setText(text);
 
         // Two complete runs: into a window never shown, then into the Done
         // window of the first. The event-loop watch covers both.
         LoopWatch watch;
         watch.start();
-        QTest::mouseClick(form.Command1, Qt::LeftButton);
+        QTest::mouseClick(processButton, Qt::LeftButton);
         const qint64 firstRun = watch.clock.nsecsElapsed();
         const qint64 secondStart = watch.clock.nsecsElapsed();
-        QTest::mouseClick(form.Command1, Qt::LeftButton);
+        QTest::mouseClick(processButton, Qt::LeftButton);
         const qint64 secondRun = watch.clock.nsecsElapsed() - secondStart;
         watch.stop(watch.clock.nsecsElapsed());
         if (std::getenv("BENCH_VERBOSE") != nullptr)
@@ -112,30 +114,36 @@ int main(int argc, char** argv)
         passClock.start();
         const PassResult alone = runLineBreakPass(text, state.settings, true);
         const qint64 firstPass = passClock.nsecsElapsed();
-        if (alone.text != window->text2->text()) {
+        // The output window, made by the first run.
+        auto* window = form.findChild<QMainWindow*>(QStringLiteral("Form2"));
+        auto* outputBox = window->findChild<RichTextBox*>(QStringLiteral("text2"));
+        auto* progressBar = window->findChild<QProgressBar*>(QStringLiteral("ProgressBar1"));
+        auto* cancelButton = window->findChild<QPushButton*>(QStringLiteral("Command1"));
+        if (alone.text != outputBox->text()) {
             std::fprintf(stderr, "the window shows another text than the pass makes\n");
             return 1;
         }
-        if (!window->text2->isVisible() || window->windowTitle() != "Processed Text") {
+        if (!outputBox->isVisible() || window->windowTitle() != "Processed Text") {
             std::fprintf(stderr, "the run did not reach the Done state\n");
             return 1;
         }
 
-        // Cancel clicked 100 ms into a run: the time until the pass examined
-        // its last character, and until the window is hidden.
+        // Cancel clicked 100 ms into a run: the time until the progress bar
+        // last moved, and until the window is hidden.
         qint64 cancelAt = -1;
         qint64 lastExamined = 0;
         QElapsedTimer cancelClock;
-        window->onProcessCharacter = [&](std::int64_t) { lastExamined = cancelClock.nsecsElapsed(); };
+        const QMetaObject::Connection progressWatch = QObject::connect(
+            progressBar, &QProgressBar::valueChanged, [&](int) { lastExamined = cancelClock.nsecsElapsed(); });
         QTimer::singleShot(100, window, [&] {
             cancelAt = cancelClock.nsecsElapsed();
-            QTest::mouseClick(window->Command1, Qt::LeftButton);
+            QTest::mouseClick(cancelButton, Qt::LeftButton);
         });
         cancelClock.start();
-        QTest::mouseClick(form.Command1, Qt::LeftButton);
+        QTest::mouseClick(processButton, Qt::LeftButton);
         const qint64 cancelEnd = cancelClock.nsecsElapsed();
-        const bool cancelled = state.CancelRequested && !window->isVisible();
-        window->onProcessCharacter = nullptr;
+        const bool cancelled = !window->isVisible();
+        QObject::disconnect(progressWatch);
         QCoreApplication::processEvents();   // a timer a short run left behind
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 

@@ -1,7 +1,5 @@
 // Platforms without a registry: no key can be opened, so the system
 // information lookup always ends in its "unavailable" message.
-#ifndef _WIN32
-
 #include "ui/about/registry.h"
 
 namespace tessaline {
@@ -29,5 +27,3 @@ std::shared_ptr<Registry> platformRegistry()
 }
 
 }  // namespace tessaline
-
-#endif

@@ -1,6 +1,4 @@
 // The Windows registry through the ANSI calls.
-#ifdef _WIN32
-
 #include "ui/about/registry.h"
 
 #include <windows.h>
@@ -47,5 +45,3 @@ std::shared_ptr<Registry> platformRegistry()
 }
 
 }  // namespace tessaline
-
-#endif

@@ -1,8 +1,6 @@
 #include "ui/about/sysinfo.h"
 
 #include <QFileInfo>
-#include <QMessageBox>
-#include <QPointer>
 #include <QProcess>
 #include <QWidget>
 #include <algorithm>
@@ -12,7 +10,7 @@
 
 namespace tessaline {
 
-SysInfoServices platformSysInfoServices(QWidget* messageParent)
+SysInfoServices platformSysInfoServices()
 {
     SysInfoServices services;
     services.registry = platformRegistry();
@@ -21,29 +19,25 @@ SysInfoServices platformSysInfoServices(QWidget* messageParent)
         // The path is the program itself, not a command line to be split.
         return !path.isEmpty() && QProcess::startDetached(path, {});
     };
-    QPointer<QWidget> parent(messageParent);
-    services.showMessage = [parent](const QString& title, const QString& text) {
-        QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent.data());
-        box.exec();
-    };
+    services.messages = std::make_shared<QtMessageBoxes>();
     return services;
 }
 
-bool GetKeyValue(Registry& registry, std::uint32_t KeyRoot, const QString& KeyName,
-                 const QString& SubKeyRef, QString& KeyVal)
+bool readRegistryValue(Registry& registry, std::uint32_t root, const QString& keyName,
+                       const QString& valueName, QString& value)
 {
     Registry::Handle key = 0;
-    if (!registry.openKey(KeyRoot, KeyName.toLocal8Bit().toStdString(), kSysInfoKeyAccess, key)) {
-        KeyVal.clear();
+    if (!registry.openKey(root, keyName.toLocal8Bit().toStdString(), kSysInfoKeyAccess, key)) {
+        value.clear();
         return false;
     }
 
     std::array<unsigned char, kValueBufferSize> buffer{};
     std::uint32_t type = 0;
     std::uint32_t size = kValueBufferSize;
-    if (!registry.queryValue(key, SubKeyRef.toLocal8Bit().toStdString(), type, buffer.data(),
+    if (!registry.queryValue(key, valueName.toLocal8Bit().toStdString(), type, buffer.data(),
                              size)) {
-        KeyVal.clear();
+        value.clear();
         registry.closeKey(key);
         return false;
     }
@@ -58,7 +52,7 @@ bool GetKeyValue(Registry& registry, std::uint32_t KeyRoot, const QString& KeyNa
         --kept;
 
     if (type == kRegTypeString) {
-        KeyVal = QString::fromLocal8Bit(reinterpret_cast<const char*>(buffer.data()),
+        value = QString::fromLocal8Bit(reinterpret_cast<const char*>(buffer.data()),
                                         static_cast<qsizetype>(kept));
     } else if (type == kRegTypeNumber) {
         static constexpr char digits[] = "0123456789ABCDEF";
@@ -67,7 +61,7 @@ bool GetKeyValue(Registry& registry, std::uint32_t KeyRoot, const QString& KeyNa
             hex += QLatin1Char(digits[buffer[i - 1] >> 4]);
             hex += QLatin1Char(digits[buffer[i - 1] & 0x0F]);
         }
-        KeyVal = hex;
+        value = hex;
     }
 
     registry.closeKey(key);
@@ -83,10 +77,10 @@ bool startTool(const SysInfoServices& services)
         return false;
     QString path;
     // The registered path is started as it stands, whether or not it exists.
-    if (GetKeyValue(*services.registry, kHKeyLocalMachine, QString::fromLatin1(kSysInfoPathKey),
+    if (readRegistryValue(*services.registry, kHKeyLocalMachine, QString::fromLatin1(kSysInfoPathKey),
                     QString::fromLatin1(kSysInfoPathValue), path))
         return services.startProgram(path);
-    if (!GetKeyValue(*services.registry, kHKeyLocalMachine, QString::fromLatin1(kSysInfoFolderKey),
+    if (!readRegistryValue(*services.registry, kHKeyLocalMachine, QString::fromLatin1(kSysInfoFolderKey),
                      QString::fromLatin1(kSysInfoFolderValue), path))
         return false;
     const QString joined = path + QString::fromLatin1(kSysInfoFileName);
@@ -97,7 +91,7 @@ bool startTool(const SysInfoServices& services)
 
 }  // namespace
 
-void StartSysInfo(const SysInfoServices& services)
+void startSysInfo(const SysInfoServices& services, QWidget* messageParent)
 {
     bool started = false;
     try {
@@ -106,8 +100,9 @@ void StartSysInfo(const SysInfoServices& services)
         // Every error on the way ends in the one message below.
         started = false;
     }
-    if (!started && services.showMessage)
-        services.showMessage(applicationTitle(), QString::fromLatin1(kSysInfoUnavailable));
+    if (!started && services.messages)
+        services.messages->show(messageParent, MessageBoxes::Icon::None, applicationTitle(),
+                                QString::fromLatin1(kSysInfoUnavailable));
 }
 
 }  // namespace tessaline

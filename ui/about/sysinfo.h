@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "ui/about/registry.h"
+#include "ui/message_boxes.h"
 
 class QWidget;
 
@@ -37,12 +38,12 @@ struct SysInfoServices {
     // Starts the program at `path` in a normal window that takes the focus,
     // without waiting for it; false when it cannot be started.
     std::function<bool(const QString& path)> startProgram;
-    // A message box with an OK button only and no icon.
-    std::function<void(const QString& title, const QString& text)> showMessage;
+    // Where the "unavailable" message shows.
+    std::shared_ptr<MessageBoxes> messages;
 };
 
-// The real operations; the message box is shown over `messageParent`.
-SysInfoServices platformSysInfoServices(QWidget* messageParent);
+// The real operations.
+SysInfoServices platformSysInfoServices();
 
 // The run-time error of a registry value that holds no bytes at all.
 class EmptyRegistryValue : public std::runtime_error {
@@ -52,16 +53,17 @@ public:
 
 // Reads one registry value as text: true when the value was read. A string
 // (type 1) gives its text, a 32-bit number (type 4) "&h" and its bytes in
-// hexadecimal, most significant first; any other type leaves `KeyVal` as it
+// hexadecimal, most significant first; any other type leaves `value` as it
 // was. A key that does not open or a value that cannot be read gives the empty
 // text and false. Throws EmptyRegistryValue for a value of size 0 (the key is
 // closed first).
-bool GetKeyValue(Registry& registry, std::uint32_t KeyRoot, const QString& KeyName,
-                 const QString& SubKeyRef, QString& KeyVal);
+bool readRegistryValue(Registry& registry, std::uint32_t root, const QString& keyName,
+                       const QString& valueName, QString& value);
 
 // Finds the system-information tool (the registered path, else the
 // registered folder when it holds MSINFO32.EXE) and starts it; any failure on
-// the way shows the "unavailable" message under the application title.
-void StartSysInfo(const SysInfoServices& services);
+// the way shows the "unavailable" message under the application title, over
+// `messageParent`.
+void startSysInfo(const SysInfoServices& services, QWidget* messageParent);
 
 }  // namespace tessaline

@@ -1,7 +1,5 @@
 // Written with the Windows calls directly: Qt offers no way to put data in the
 // predefined CF_TEXT format next to its own Unicode text.
-#ifdef _WIN32
-
 #include "ui/output/windows_clipboard.h"
 
 #include <windows.h>
@@ -48,5 +46,3 @@ bool putTextOnWindowsClipboard(std::u16string_view unicode, std::string_view cod
 }
 
 }  // namespace tessaline
-
-#endif

@@ -23,12 +23,12 @@ QString read(FakeRegistry& registry, const std::string& key, const std::string& 
              bool* found, QString start = QString())
 {
     QString value = start;
-    *found = GetKeyValue(registry, 0x80000002, QString::fromStdString(key),
+    *found = readRegistryValue(registry, 0x80000002, QString::fromStdString(key),
                          QString::fromStdString(name), value);
     return value;
 }
 
-TEST(GetKeyValue, ReadsStringsWithTheTrailingNulDropped)
+TEST(ReadRegistryValue, ReadsStringsWithTheTrailingNulDropped)
 {
     FakeRegistry registry;
     registry.setString("Soft\\Key", "PATH", "C:\\Tools\\tool.exe");
@@ -57,7 +57,7 @@ TEST(GetKeyValue, ReadsStringsWithTheTrailingNulDropped)
     EXPECT_EQ(registry.keysLeftOpen(), 0u);
 }
 
-TEST(GetKeyValue, ReadsNumbersAsHexMostSignificantFirst)
+TEST(ReadRegistryValue, ReadsNumbersAsHexMostSignificantFirst)
 {
     FakeRegistry registry;
     registry.set("K", "Hex105", 4, {0x05, 0x01, 0x00, 0x00});
@@ -76,7 +76,7 @@ TEST(GetKeyValue, ReadsNumbersAsHexMostSignificantFirst)
     EXPECT_EQ(registry.keysLeftOpen(), 0u);
 }
 
-TEST(GetKeyValue, OtherTypesCountAsReadButLeaveTheTextAlone)
+TEST(ReadRegistryValue, OtherTypesCountAsReadButLeaveTheTextAlone)
 {
     FakeRegistry registry;
     registry.set("K", "Expand", 2, {'%', 'x', '%', 0});
@@ -93,7 +93,7 @@ TEST(GetKeyValue, OtherTypesCountAsReadButLeaveTheTextAlone)
     EXPECT_EQ(registry.closes, 3);
 }
 
-TEST(GetKeyValue, FailuresGiveTheEmptyTextAndCloseWhatWasOpened)
+TEST(ReadRegistryValue, FailuresGiveTheEmptyTextAndCloseWhatWasOpened)
 {
     FakeRegistry registry;
     registry.addKey("Empty");
@@ -127,12 +127,12 @@ TEST(GetKeyValue, FailuresGiveTheEmptyTextAndCloseWhatWasOpened)
     EXPECT_EQ(registry.keysLeftOpen(), 0u);
 }
 
-TEST(GetKeyValue, ZeroSizeIsAnErrorAndOverstatedSizesStayInTheBuffer)
+TEST(ReadRegistryValue, ZeroSizeIsAnErrorAndOverstatedSizesStayInTheBuffer)
 {
     FakeRegistry registry;
     registry.set("K", "Zero", 1, {});
     QString value = "old";
-    EXPECT_THROW(GetKeyValue(registry, 0x80000002, "K", "Zero", value), EmptyRegistryValue);
+    EXPECT_THROW(readRegistryValue(registry, 0x80000002, "K", "Zero", value), EmptyRegistryValue);
     // The key is closed on the error route too.
     EXPECT_EQ(registry.closes, 1);
     EXPECT_EQ(registry.keysLeftOpen(), 0u);
@@ -149,6 +149,19 @@ TEST(GetKeyValue, ZeroSizeIsAnErrorAndOverstatedSizesStayInTheBuffer)
 }
 
 // The lookup's platform, recorded.
+// Message boxes that keep (title, text) of each message.
+class PairedMessages : public MessageBoxes {
+public:
+    explicit PairedMessages(std::vector<std::pair<QString, QString>>& messages) : messages_(messages) {}
+    void show(QWidget*, Icon, const QString& title, const QString& text) override
+    {
+        messages_.emplace_back(title, text);
+    }
+
+private:
+    std::vector<std::pair<QString, QString>>& messages_;
+};
+
 struct Recorder {
     std::shared_ptr<FakeRegistry> registry = std::make_shared<FakeRegistry>();
     std::vector<QString> started;
@@ -172,9 +185,7 @@ struct Recorder {
                 throw std::runtime_error("start failed");
             return startSucceeds && !path.isEmpty();
         };
-        s.showMessage = [this](const QString& title, const QString& text) {
-            messages.emplace_back(title, text);
-        };
+        s.messages = std::make_shared<PairedMessages>(messages);
         return s;
     }
     bool triedSecondLocation() const
@@ -197,7 +208,7 @@ TEST(StartSysInfo, TheRegisteredPathIsStartedAsItStands)
     Recorder r;
     r.registry->setString(kPathKey, "PATH", "C:\\No Such Folder\\msinfo32.exe");
     r.registry->setString(kFolderKey, "MSINFO", "C:\\Tools");
-    StartSysInfo(r.services());
+    startSysInfo(r.services(), nullptr);
     ASSERT_EQ(r.started.size(), 1u);
     EXPECT_EQ(r.started[0], "C:\\No Such Folder\\msinfo32.exe");
     EXPECT_TRUE(r.existsAsked.empty());   // no test whether it exists
@@ -212,7 +223,7 @@ TEST(StartSysInfo, TheRegisteredPathIsStartedAsItStands)
     Recorder failing;
     failing.registry->setString(kPathKey, "PATH", "C:\\bad.exe");
     failing.startSucceeds = false;
-    StartSysInfo(failing.services());
+    startSysInfo(failing.services(), nullptr);
     EXPECT_EQ(failing.started.size(), 1u);
     failing.expectMessage();
     EXPECT_FALSE(failing.triedSecondLocation());
@@ -220,7 +231,7 @@ TEST(StartSysInfo, TheRegisteredPathIsStartedAsItStands)
     Recorder throwing;
     throwing.registry->setString(kPathKey, "PATH", "C:\\bad.exe");
     throwing.startThrows = true;
-    StartSysInfo(throwing.services());
+    startSysInfo(throwing.services(), nullptr);
     throwing.expectMessage();
 }
 
@@ -229,7 +240,7 @@ TEST(StartSysInfo, TheRegisteredFolderIsUsedOnlyWhenItHoldsTheTool)
     Recorder r;
     r.registry->setString(kFolderKey, "MSINFO", "C:\\Shared\\MSInfo");
     r.existingFiles << "C:\\Shared\\MSInfo\\MSINFO32.EXE";
-    StartSysInfo(r.services());
+    startSysInfo(r.services(), nullptr);
     ASSERT_EQ(r.existsAsked.size(), 1u);
     EXPECT_EQ(r.existsAsked[0], "C:\\Shared\\MSInfo\\MSINFO32.EXE");
     ASSERT_EQ(r.started.size(), 1u);
@@ -244,13 +255,13 @@ TEST(StartSysInfo, TheRegisteredFolderIsUsedOnlyWhenItHoldsTheTool)
 
     Recorder noFile;
     noFile.registry->setString(kFolderKey, "MSINFO", "C:\\Shared\\MSInfo");
-    StartSysInfo(noFile.services());
+    startSysInfo(noFile.services(), nullptr);
     EXPECT_EQ(noFile.existsAsked.size(), 1u);
     EXPECT_TRUE(noFile.started.empty());
     noFile.expectMessage();
 
     Recorder nothing;
-    StartSysInfo(nothing.services());
+    startSysInfo(nothing.services(), nullptr);
     EXPECT_TRUE(nothing.started.empty());
     EXPECT_TRUE(nothing.existsAsked.empty());
     EXPECT_TRUE(nothing.triedSecondLocation());
@@ -261,7 +272,7 @@ TEST(StartSysInfo, TheRegisteredFolderIsUsedOnlyWhenItHoldsTheTool)
     tooLarge.registry->set(kPathKey, "PATH", 1, std::vector<unsigned char>(2000, 'x'));
     tooLarge.registry->setString(kFolderKey, "MSINFO", "D:\\Info");
     tooLarge.existingFiles << "D:\\Info\\MSINFO32.EXE";
-    StartSysInfo(tooLarge.services());
+    startSysInfo(tooLarge.services(), nullptr);
     ASSERT_EQ(tooLarge.started.size(), 1u);
     EXPECT_EQ(tooLarge.started[0], "D:\\Info\\MSINFO32.EXE");
 }
@@ -273,7 +284,7 @@ TEST(StartSysInfo, OddFirstLocationValuesEndInTheMessageWithoutTheSecond)
     other.registry->set(kPathKey, "PATH", 2, {'%', 'x', '%', 0});
     other.registry->setString(kFolderKey, "MSINFO", "C:\\Tools");
     other.existingFiles << "C:\\Tools\\MSINFO32.EXE";
-    StartSysInfo(other.services());
+    startSysInfo(other.services(), nullptr);
     ASSERT_EQ(other.started.size(), 1u);
     EXPECT_EQ(other.started[0], "");
     EXPECT_FALSE(other.triedSecondLocation());
@@ -284,7 +295,7 @@ TEST(StartSysInfo, OddFirstLocationValuesEndInTheMessageWithoutTheSecond)
     empty.registry->set(kPathKey, "PATH", 1, {});
     empty.registry->setString(kFolderKey, "MSINFO", "C:\\Tools");
     empty.existingFiles << "C:\\Tools\\MSINFO32.EXE";
-    StartSysInfo(empty.services());
+    startSysInfo(empty.services(), nullptr);
     EXPECT_TRUE(empty.started.empty());
     EXPECT_FALSE(empty.triedSecondLocation());
     EXPECT_EQ(empty.registry->keysLeftOpen(), 0u);
@@ -293,7 +304,7 @@ TEST(StartSysInfo, OddFirstLocationValuesEndInTheMessageWithoutTheSecond)
     // Size 0 at the second location takes the same route.
     Recorder emptyFolder;
     emptyFolder.registry->set(kFolderKey, "MSINFO", 1, {});
-    StartSysInfo(emptyFolder.services());
+    startSysInfo(emptyFolder.services(), nullptr);
     EXPECT_TRUE(emptyFolder.started.empty());
     EXPECT_TRUE(emptyFolder.existsAsked.empty());
     emptyFolder.expectMessage();
@@ -301,11 +312,11 @@ TEST(StartSysInfo, OddFirstLocationValuesEndInTheMessageWithoutTheSecond)
 
 TEST(StartSysInfo, ThePlatformOperations)
 {
-    SysInfoServices platform = platformSysInfoServices(nullptr);
+    SysInfoServices platform = platformSysInfoServices();
     ASSERT_TRUE(platform.registry);
     ASSERT_TRUE(platform.fileExists);
     ASSERT_TRUE(platform.startProgram);
-    ASSERT_TRUE(platform.showMessage);
+    ASSERT_TRUE(platform.messages);
 
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -326,15 +337,13 @@ TEST(StartSysInfo, ThePlatformOperations)
     Registry::Handle key = 0;
     EXPECT_FALSE(platform.registry->openKey(0x80000002, kPathKey, 0x2003F, key));
     std::vector<std::pair<QString, QString>> messages;
-    platform.showMessage = [&](const QString& title, const QString& text) {
-        messages.emplace_back(title, text);
-    };
+    platform.messages = std::make_shared<PairedMessages>(messages);
     bool startAsked = false;
     platform.startProgram = [&](const QString&) {
         startAsked = true;
         return true;
     };
-    StartSysInfo(platform);
+    startSysInfo(platform, nullptr);
     EXPECT_FALSE(startAsked);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].second, "System Information Is Unavailable At This Time");

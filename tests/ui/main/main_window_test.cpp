@@ -27,23 +27,29 @@
 
 #include "engine/char_widths.h"
 #include "richtext/charset.h"
-#include "ui/about/frm_about.h"
+#include "ui/about/about_box.h"
 #include "ui/app_icon.h"
 #include "ui/app_state.h"
-#include "ui/main/form1.h"
+#include "ui/main/main_window.h"
 #include "ui/main/palette.h"
-#include "ui/main/rich_text_box.h"
-#include "ui/output/form2.h"
+#include "ui/widgets/rich_text_box.h"
+#include "ui/output/output_window.h"
 #include "ui/twips.h"
+#include "tests/ui/output/progress_watch.h"
+#include "tests/ui/window_parts.h"
 
 namespace tessaline {
 namespace {
 
 const QString kTextSizeTip = QStringLiteral("change font size (doesn`t affect font within Folivane!");
 
-class MainWindow : public ::testing::Test {
+class MainWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { window = std::make_unique<Form1>(state); }
+    void SetUp() override
+    {
+        window = std::make_unique<MainWindow>(state);
+        ui = std::make_unique<testing::MainWindowParts>(*window);
+    }
 
     void showWindow()
     {
@@ -72,7 +78,8 @@ protected:
     }
 
     AppState state;
-    std::unique_ptr<Form1> window;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<testing::MainWindowParts> ui;
 };
 
 struct ControlLayout {
@@ -82,7 +89,7 @@ struct ControlLayout {
     bool shown;
 };
 
-TEST_F(MainWindow, EveryControlStandsWhereTheLayoutPutsIt)
+TEST_F(MainWindowTest, EveryControlStandsWhereTheLayoutPutsIt)
 {
     const std::vector<ControlLayout> layouts = {
         {"Frame7", "client", 5160, 3360, 3255, 975, true},
@@ -125,91 +132,91 @@ TEST_F(MainWindow, EveryControlStandsWhereTheLayoutPutsIt)
     }
     for (int i = 0; i < 64; ++i) {
         SCOPED_TRACE(i);
-        QPushButton* b = window->Command5[i];
+        QPushButton* b = ui->paletteButtons[i];
         ASSERT_NE(b, nullptr);
         EXPECT_EQ(b->objectName(), QStringLiteral("Command5_%1").arg(i));
-        EXPECT_EQ(b->parentWidget(), window->Frame5);
+        EXPECT_EQ(b->parentWidget(), ui->paletteFrame);
         const int row = i < 23 ? 0 : (i < 46 ? 1 : 2);
         const int column = i - (row == 0 ? 0 : (row == 1 ? 23 : 46));
         EXPECT_EQ(b->geometry(), twipsRect(120 + 360 * column, 240 + 360 * row, 255, 255));
         EXPECT_TRUE(b->isVisible());
     }
-    EXPECT_EQ(window->Command5[63]->geometry().left(), twipsToPixels(6240));
+    EXPECT_EQ(ui->paletteButtons[63]->geometry().left(), twipsToPixels(6240));
 
     // The public members are the named controls.
-    EXPECT_EQ(window->Frame7, control("Frame7"));
-    EXPECT_EQ(window->Text1, control("Text1"));
-    EXPECT_EQ(window->Command1, control("Command1"));
-    EXPECT_EQ(window->Label1, control("Label1"));
+    EXPECT_EQ(ui->presetFrame, control("Frame7"));
+    EXPECT_EQ(ui->editor, control("Text1"));
+    EXPECT_EQ(ui->processButton, control("Command1"));
+    EXPECT_EQ(ui->widthListNote, control("Label1"));
 }
 
-TEST_F(MainWindow, CaptionsTextsTooltipsAndFontsAreTheDesignOnes)
+TEST_F(MainWindowTest, CaptionsTextsTooltipsAndFontsAreTheDesignOnes)
 {
-    EXPECT_EQ(window->Frame7->title(), QStringLiteral("Desired Line Length"));
-    EXPECT_EQ(window->Check1->text(), QStringLiteral("Hide Tools"));
-    EXPECT_FALSE(window->Check1->isChecked());
-    EXPECT_EQ(window->Text2->text(), QString());
-    EXPECT_EQ(window->Label2->text(), QStringLiteral("Custom Size"));
-    EXPECT_EQ(window->Text1->text(), "Enter Text Here");
-    EXPECT_EQ(window->Frame6->title(), QStringLiteral("Text Size (9)"));
-    EXPECT_EQ(window->Command7->text(), QStringLiteral("-"));
-    EXPECT_EQ(window->Command6->text(), QStringLiteral("+"));
-    EXPECT_EQ(window->Frame5->title(), QStringLiteral("     Special Characters"));
-    EXPECT_EQ(window->Check3->text(), QString());
-    EXPECT_TRUE(window->Check3->isChecked());
-    EXPECT_EQ(window->Check2->text(), QStringLiteral("Big Buttons"));
-    EXPECT_FALSE(window->Check2->isChecked());
-    EXPECT_EQ(window->Command1->text(), QStringLiteral("PROCESS"));
-    EXPECT_EQ(window->Frame2->title(), QStringLiteral("Insert New Chapter"));
-    EXPECT_EQ(window->Command2->text(), QStringLiteral("Insert"));
-    EXPECT_EQ(window->Text6->text(), QString());
-    EXPECT_EQ(window->Label7->text(), QStringLiteral("Title"));
-    EXPECT_EQ(window->Frame3->title(), QStringLiteral("Insert Picture"));
-    EXPECT_EQ(window->Command3->text(), QStringLiteral("Insert"));
-    EXPECT_EQ(window->Text7->text(), QString());
-    EXPECT_EQ(window->Text7->maxLength(), 8);
-    EXPECT_EQ(window->Text6->maxLength(), 32767);
-    EXPECT_EQ(window->Label8->text(), QStringLiteral("Name"));
-    EXPECT_EQ(window->Frame4->title(), QStringLiteral("Page Break"));
-    EXPECT_EQ(window->Command4->text(), QStringLiteral("Insert"));
-    EXPECT_EQ(window->Label1->text(),
+    EXPECT_EQ(ui->presetFrame->title(), QStringLiteral("Desired Line Length"));
+    EXPECT_EQ(ui->hideToolsCheck->text(), QStringLiteral("Hide Tools"));
+    EXPECT_FALSE(ui->hideToolsCheck->isChecked());
+    EXPECT_EQ(ui->customSizeEdit->text(), QString());
+    EXPECT_EQ(ui->customSizeLabel->text(), QStringLiteral("Custom Size"));
+    EXPECT_EQ(ui->editor->text(), "Enter Text Here");
+    EXPECT_EQ(ui->textSizeFrame->title(), QStringLiteral("Text Size (9)"));
+    EXPECT_EQ(ui->smallerTextButton->text(), QStringLiteral("-"));
+    EXPECT_EQ(ui->largerTextButton->text(), QStringLiteral("+"));
+    EXPECT_EQ(ui->paletteFrame->title(), QStringLiteral("     Special Characters"));
+    EXPECT_EQ(ui->paletteShownCheck->text(), QString());
+    EXPECT_TRUE(ui->paletteShownCheck->isChecked());
+    EXPECT_EQ(ui->bigButtonsCheck->text(), QStringLiteral("Big Buttons"));
+    EXPECT_FALSE(ui->bigButtonsCheck->isChecked());
+    EXPECT_EQ(ui->processButton->text(), QStringLiteral("PROCESS"));
+    EXPECT_EQ(ui->chapterFrame->title(), QStringLiteral("Insert New Chapter"));
+    EXPECT_EQ(ui->chapterButton->text(), QStringLiteral("Insert"));
+    EXPECT_EQ(ui->chapterTitleEdit->text(), QString());
+    EXPECT_EQ(ui->chapterTitleLabel->text(), QStringLiteral("Title"));
+    EXPECT_EQ(ui->pictureFrame->title(), QStringLiteral("Insert Picture"));
+    EXPECT_EQ(ui->pictureButton->text(), QStringLiteral("Insert"));
+    EXPECT_EQ(ui->pictureNameEdit->text(), QString());
+    EXPECT_EQ(ui->pictureNameEdit->maxLength(), 8);
+    EXPECT_EQ(ui->chapterTitleEdit->maxLength(), 32767);
+    EXPECT_EQ(ui->pictureNameLabel->text(), QStringLiteral("Name"));
+    EXPECT_EQ(ui->pageBreakFrame->title(), QStringLiteral("Page Break"));
+    EXPECT_EQ(ui->pageBreakButton->text(), QStringLiteral("Insert"));
+    EXPECT_EQ(ui->widthListNote->text(),
               QStringLiteral("<- The sizes are stored in this hidden listbox. (I used it as a quick array)"));
 
     // Tooltips: the text-size one spells its apostrophe as a grave accent and
     // has no closing parenthesis.
-    EXPECT_EQ(window->Frame6->toolTip(), kTextSizeTip);
-    EXPECT_EQ(window->Command6->toolTip(), kTextSizeTip);
-    EXPECT_EQ(window->Command7->toolTip(), kTextSizeTip);
-    EXPECT_EQ(window->Command1->toolTip(), QStringLiteral("Click here to Process Text"));
-    EXPECT_EQ(window->Command2->toolTip(), QStringLiteral("Commands need to be on a new line"));
-    EXPECT_EQ(window->Command3->toolTip(), QStringLiteral("Command needs to be on a new line"));
-    EXPECT_EQ(window->Command4->toolTip(), QStringLiteral("Command needs to be on a new line"));
-    for (QWidget* w : {static_cast<QWidget*>(window->Frame7), static_cast<QWidget*>(window->Combo1),
-                       static_cast<QWidget*>(window->Text1), static_cast<QWidget*>(window->Frame5),
-                       static_cast<QWidget*>(window->Text6), static_cast<QWidget*>(window->Command5[0])})
+    EXPECT_EQ(ui->textSizeFrame->toolTip(), kTextSizeTip);
+    EXPECT_EQ(ui->largerTextButton->toolTip(), kTextSizeTip);
+    EXPECT_EQ(ui->smallerTextButton->toolTip(), kTextSizeTip);
+    EXPECT_EQ(ui->processButton->toolTip(), QStringLiteral("Click here to Process Text"));
+    EXPECT_EQ(ui->chapterButton->toolTip(), QStringLiteral("Commands need to be on a new line"));
+    EXPECT_EQ(ui->pictureButton->toolTip(), QStringLiteral("Command needs to be on a new line"));
+    EXPECT_EQ(ui->pageBreakButton->toolTip(), QStringLiteral("Command needs to be on a new line"));
+    for (QWidget* w : {static_cast<QWidget*>(ui->presetFrame), static_cast<QWidget*>(ui->presetCombo),
+                       static_cast<QWidget*>(ui->editor), static_cast<QWidget*>(ui->paletteFrame),
+                       static_cast<QWidget*>(ui->chapterTitleEdit), static_cast<QWidget*>(ui->paletteButtons[0])})
         EXPECT_TRUE(w->toolTip().isEmpty()) << w->objectName().toStdString();
 
     // Fonts: the calculator font for the editor and the palette, the large
     // dialog font for + and -, the dialog font elsewhere.
-    EXPECT_EQ(window->Text1->font().family(), QStringLiteral("Ti92Pluspc"));
-    EXPECT_DOUBLE_EQ(window->Text1->fontSize(), 9.0);
-    EXPECT_EQ(window->Text1->font().weight(), QFont::Normal);
-    for (QPushButton* b : window->Command5) {
+    EXPECT_EQ(ui->editor->font().family(), QStringLiteral("Ti92Pluspc"));
+    EXPECT_DOUBLE_EQ(ui->editor->fontSize(), 9.0);
+    EXPECT_EQ(ui->editor->font().weight(), QFont::Normal);
+    for (QPushButton* b : ui->paletteButtons) {
         EXPECT_EQ(b->font().family(), QStringLiteral("Ti92Pluspc"));
         EXPECT_DOUBLE_EQ(b->font().pointSizeF(), 9.75);
     }
-    EXPECT_EQ(window->Command6->font().family(), QStringLiteral("MS Sans Serif"));
-    EXPECT_DOUBLE_EQ(window->Command6->font().pointSizeF(), 12.0);
-    EXPECT_DOUBLE_EQ(window->Command7->font().pointSizeF(), 12.0);
-    for (QWidget* w : {static_cast<QWidget*>(window->Command1), static_cast<QWidget*>(window->Combo1),
-                       static_cast<QWidget*>(window->Label7), static_cast<QWidget*>(window->Frame5)}) {
+    EXPECT_EQ(ui->largerTextButton->font().family(), QStringLiteral("MS Sans Serif"));
+    EXPECT_DOUBLE_EQ(ui->largerTextButton->font().pointSizeF(), 12.0);
+    EXPECT_DOUBLE_EQ(ui->smallerTextButton->font().pointSizeF(), 12.0);
+    for (QWidget* w : {static_cast<QWidget*>(ui->processButton), static_cast<QWidget*>(ui->presetCombo),
+                       static_cast<QWidget*>(ui->chapterTitleLabel), static_cast<QWidget*>(ui->paletteFrame)}) {
         EXPECT_EQ(w->font().family(), QStringLiteral("MS Sans Serif")) << w->objectName().toStdString();
         EXPECT_DOUBLE_EQ(w->font().pointSizeF(), 8.0);
     }
     // The stand-in fonts draw every character the palette shows...
     for (std::size_t i = 0; i < kPaletteCodes.size(); ++i) {
-        const QString caption = window->Command5[i]->text();
-        const QFontMetrics metrics(window->Command5[i]->font());
+        const QString caption = ui->paletteButtons[i]->text();
+        const QFontMetrics metrics(ui->paletteButtons[i]->font());
         EXPECT_TRUE(metrics.inFont(caption.at(0))) << "button " << i;
     }
     // ... and every character of the calculator's set, in one of them.
@@ -226,18 +233,17 @@ TEST_F(MainWindow, CaptionsTextsTooltipsAndFontsAreTheDesignOnes)
     }
 }
 
-TEST_F(MainWindow, StartUpFillsTheSettingsThePresetBoxAndThePalette)
+TEST_F(MainWindowTest, StartUpFillsTheSettingsThePresetBoxAndThePalette)
 {
-    EXPECT_TRUE(state.AppCredit.startsWith(QStringLiteral("Tessaline  by ")));
-    EXPECT_GT(state.AppCredit.size(), 14);
+    EXPECT_TRUE(state.credit.startsWith(QStringLiteral("Tessaline  by ")));
+    EXPECT_GT(state.credit.size(), 14);
     EXPECT_TRUE(state.settings.MeasureInPixels);
     EXPECT_EQ(state.settings.LineLimit, 160);
-    EXPECT_FALSE(state.CancelRequested);
 
     // The widths come from the hidden list.
-    ASSERT_EQ(window->List1->count(), 256);
+    ASSERT_EQ(ui->widthList->count(), 256);
     for (int k = 0; k < 256; ++k)
-        EXPECT_EQ(window->List1->item(k)->text().toStdString(), std::string(widthStrings()[k]));
+        EXPECT_EQ(ui->widthList->item(k)->text().toStdString(), std::string(widthStrings()[k]));
     EXPECT_EQ(state.settings.CharWidths, defaultCharWidths());
     EXPECT_EQ(state.settings.CharWidths[0], 0);
     EXPECT_EQ(state.settings.CharWidths[256], 0);
@@ -248,82 +254,82 @@ TEST_F(MainWindow, StartUpFillsTheSettingsThePresetBoxAndThePalette)
     EXPECT_EQ(state.settings.CharWidths[14], 5);
 
     // The preset box: six items, not editable, item 0 chosen.
-    ASSERT_EQ(window->Combo1->count(), 6);
+    ASSERT_EQ(ui->presetCombo->count(), 6);
     const QStringList items = {
         QStringLiteral("Folivane on TI89 (160pixels)"),   QStringLiteral("Folivane on TI92+ (240pixels)"),
         QStringLiteral("Text Editor on TI89  (23chars)"), QStringLiteral("Text Editor on TI92+ (37chars)"),
         QStringLiteral("Custom (number of characters)"),  QStringLiteral("Custom (number of pixels)")};
     for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(window->Combo1->itemText(i), items[i]);
-    EXPECT_FALSE(window->Combo1->isEditable());
-    EXPECT_EQ(window->Combo1->currentIndex(), 0);
-    EXPECT_EQ(window->Combo1->currentText(), items[0]);
+        EXPECT_EQ(ui->presetCombo->itemText(i), items[i]);
+    EXPECT_FALSE(ui->presetCombo->isEditable());
+    EXPECT_EQ(ui->presetCombo->currentIndex(), 0);
+    EXPECT_EQ(ui->presetCombo->currentText(), items[0]);
 
     // Each palette button carries exactly the character of its code.
     for (std::size_t i = 0; i < kPaletteCodes.size(); ++i) {
         const std::u32string_view shown = charset::shown(kPaletteCodes[i]);
-        EXPECT_EQ(window->Command5[i]->text(),
+        EXPECT_EQ(ui->paletteButtons[i]->text(),
                   QString::fromUcs4(shown.data(), static_cast<qsizetype>(shown.size())))
             << "button " << i;
     }
-    EXPECT_EQ(window->Command5[0]->text(), QStringLiteral("\u00d0"));
+    EXPECT_EQ(ui->paletteButtons[0]->text(), QStringLiteral("\u00d0"));
 }
 
-TEST_F(MainWindow, MenusHaveTheirCaptionsAndAboutActsFromTheBar)
+TEST_F(MainWindowTest, MenusHaveTheirCaptionsAndAboutActsFromTheBar)
 {
     const QList<QAction*> bar = window->menuBar()->actions();
     ASSERT_EQ(bar.size(), 3);
     EXPECT_EQ(bar[0]->text(), QStringLiteral("&File"));
-    EXPECT_EQ(bar[0]->menu(), window->file);
+    EXPECT_EQ(bar[0]->menu(), ui->fileMenu);
     EXPECT_EQ(bar[1]->text(), QStringLiteral("&Settings"));
-    EXPECT_EQ(bar[1]->menu(), window->settings);
-    EXPECT_EQ(bar[2], window->about);
-    EXPECT_EQ(window->about->text(), QStringLiteral("&About"));
-    EXPECT_EQ(window->about->menu(), nullptr);
+    EXPECT_EQ(bar[1]->menu(), ui->settingsMenu);
+    EXPECT_EQ(bar[2], ui->aboutAction);
+    EXPECT_EQ(ui->aboutAction->text(), QStringLiteral("&About"));
+    EXPECT_EQ(ui->aboutAction->menu(), nullptr);
 
-    EXPECT_EQ(window->file->objectName(), QStringLiteral("file"));
-    EXPECT_EQ(window->settings->objectName(), QStringLiteral("settings"));
-    const QList<QAction*> fileItems = window->file->actions();
+    EXPECT_EQ(ui->fileMenu->objectName(), QStringLiteral("file"));
+    EXPECT_EQ(ui->settingsMenu->objectName(), QStringLiteral("settings"));
+    const QList<QAction*> fileItems = ui->fileMenu->actions();
     ASSERT_EQ(fileItems.size(), 3);
-    EXPECT_EQ(fileItems[0], window->load);
-    EXPECT_EQ(fileItems[1], window->save);
-    EXPECT_EQ(fileItems[2], window->quit);
-    EXPECT_EQ(window->load->text(), QStringLiteral("&Open Text"));
-    EXPECT_EQ(window->save->text(), QStringLiteral("&Save Text"));
-    EXPECT_EQ(window->quit->text(), QStringLiteral("&Quit"));
-    ASSERT_EQ(window->settings->actions().size(), 1);
-    EXPECT_EQ(window->settings->actions()[0], window->wrap);
-    EXPECT_EQ(window->wrap->text(), QStringLiteral("Word Wrap"));
-    EXPECT_TRUE(window->wrap->isCheckable());
-    EXPECT_TRUE(window->wrap->isChecked());
-    for (QAction* a : {window->load, window->save, window->quit, window->wrap, window->about}) {
+    EXPECT_EQ(fileItems[0], ui->openAction);
+    EXPECT_EQ(fileItems[1], ui->saveAction);
+    EXPECT_EQ(fileItems[2], ui->quitAction);
+    EXPECT_EQ(ui->openAction->text(), QStringLiteral("&Open Text"));
+    EXPECT_EQ(ui->saveAction->text(), QStringLiteral("&Save Text"));
+    EXPECT_EQ(ui->quitAction->text(), QStringLiteral("&Quit"));
+    ASSERT_EQ(ui->settingsMenu->actions().size(), 1);
+    EXPECT_EQ(ui->settingsMenu->actions()[0], ui->wordWrapAction);
+    EXPECT_EQ(ui->wordWrapAction->text(), QStringLiteral("Word Wrap"));
+    EXPECT_TRUE(ui->wordWrapAction->isCheckable());
+    EXPECT_TRUE(ui->wordWrapAction->isChecked());
+    for (QAction* a : {ui->openAction, ui->saveAction, ui->quitAction, ui->wordWrapAction, ui->aboutAction}) {
         EXPECT_TRUE(a->isEnabled());
         EXPECT_TRUE(a->isVisible());
         EXPECT_TRUE(a->shortcut().isEmpty());
     }
-    EXPECT_EQ(window->load->objectName(), QStringLiteral("load"));
-    EXPECT_EQ(window->save->objectName(), QStringLiteral("save"));
-    EXPECT_EQ(window->quit->objectName(), QStringLiteral("quit"));
-    EXPECT_EQ(window->wrap->objectName(), QStringLiteral("wrap"));
-    EXPECT_EQ(window->about->objectName(), QStringLiteral("about"));
+    EXPECT_EQ(ui->openAction->objectName(), QStringLiteral("load"));
+    EXPECT_EQ(ui->saveAction->objectName(), QStringLiteral("save"));
+    EXPECT_EQ(ui->quitAction->objectName(), QStringLiteral("quit"));
+    EXPECT_EQ(ui->wordWrapAction->objectName(), QStringLiteral("wrap"));
+    EXPECT_EQ(ui->aboutAction->objectName(), QStringLiteral("about"));
 
     // Choosing "Word Wrap" from its menu toggles the check mark once.
-    window->wrap->trigger();
-    EXPECT_FALSE(window->wrap->isChecked());
-    window->wrap->trigger();
-    EXPECT_TRUE(window->wrap->isChecked());
+    ui->wordWrapAction->trigger();
+    EXPECT_FALSE(ui->wordWrapAction->isChecked());
+    ui->wordWrapAction->trigger();
+    EXPECT_TRUE(ui->wordWrapAction->isChecked());
 
     // "&About" on the bar opens the about box at once.
     showWindow();
-    EXPECT_EQ(window->aboutBox(), nullptr);
-    window->about->trigger();
+    EXPECT_EQ(testing::aboutBoxOf(*window), nullptr);
+    ui->aboutAction->trigger();
     QApplication::processEvents();
-    ASSERT_NE(window->aboutBox(), nullptr);
-    EXPECT_TRUE(window->aboutBox()->isVisible());
-    window->aboutBox()->close();
+    ASSERT_NE(testing::aboutBoxOf(*window), nullptr);
+    EXPECT_TRUE(testing::aboutBoxOf(*window)->isVisible());
+    testing::aboutBoxOf(*window)->close();
 }
 
-TEST_F(MainWindow, IsAFixedCentredWindowWhoseHeightFollowsThePalette)
+TEST_F(MainWindowTest, IsAFixedCentredWindowWhoseHeightFollowsThePalette)
 {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Tessaline"));
     EXPECT_FALSE(window->windowIcon().isNull());
@@ -343,10 +349,11 @@ TEST_F(MainWindow, IsAFixedCentredWindowWhoseHeightFollowsThePalette)
     EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
 
     showWindow();
-    const int menuHeight = window->menuBarHeight();
+    const int menuHeight =
+        std::max(window->menuBar()->sizeHint().height(), window->menuBar()->minimumSizeHint().height());
     EXPECT_GT(menuHeight, 10);
-    EXPECT_EQ(window->clientArea()->size(), QSize(twipsToPixels(8430), twipsToPixels(5700)));
-    EXPECT_EQ(window->clientArea()->geometry().top(), window->menuBar()->geometry().bottom() + 1);
+    EXPECT_EQ(ui->client->size(), QSize(twipsToPixels(8430), twipsToPixels(5700)));
+    EXPECT_EQ(ui->client->geometry().top(), window->menuBar()->geometry().bottom() + 1);
     EXPECT_EQ(window->size(), QSize(562, menuHeight + 380));
     // The user cannot resize it.
     EXPECT_EQ(window->minimumSize(), window->maximumSize());
@@ -360,122 +367,122 @@ TEST_F(MainWindow, IsAFixedCentredWindowWhoseHeightFollowsThePalette)
     EXPECT_LE(std::abs(offset.x()), 2);
     EXPECT_LE(std::abs(offset.y()), 2);
 
-    // Outer heights: collapsed (5295) and shown (6360) differ by 1065 twips.
-    window->setOuterHeightTwips(5295);
+    // Outer heights: with the palette collapsed (5295) and shown (6360)
+    // they differ by 1065 twips.
+    ui->paletteShownCheck->setChecked(false);
     QApplication::processEvents();
-    EXPECT_EQ(window->clientArea()->height(), twipsToPixels(4635));
+    EXPECT_EQ(ui->client->height(), twipsToPixels(4635));
     EXPECT_EQ(window->height(), menuHeight + twipsToPixels(4635));
     EXPECT_EQ(window->minimumSize(), window->maximumSize());
-    window->setOuterHeightTwips(6360);
+    ui->paletteShownCheck->setChecked(true);
     QApplication::processEvents();
-    EXPECT_EQ(window->clientArea()->height(), 380);
+    EXPECT_EQ(ui->client->height(), 380);
     EXPECT_EQ(window->height(), menuHeight + 380);
 }
 
-TEST_F(MainWindow, EditorMovedUpCoversTheMarkupToolsAndChildrenLieAboveTheirFrames)
+TEST_F(MainWindowTest, EditorMovedUpCoversTheMarkupToolsAndChildrenLieAboveTheirFrames)
 {
     showWindow();
-    QWidget* client = window->clientArea();
-    const QPoint inChapterFrame = window->Frame2->geometry().center();
-    const QPoint inTitleBox = window->Text6->mapTo(client, window->Text6->rect().center());
-    EXPECT_EQ(client->childAt(inTitleBox), window->Text6);
+    QWidget* client = ui->client;
+    const QPoint inChapterFrame = ui->chapterFrame->geometry().center();
+    const QPoint inTitleBox = ui->chapterTitleEdit->mapTo(client, ui->chapterTitleEdit->rect().center());
+    EXPECT_EQ(client->childAt(inTitleBox), ui->chapterTitleEdit);
 
     // "Hide Tools" moves the editor to Top 0: it covers the frames.
-    window->Combo1->setCurrentIndex(2);
-    window->Check1->setChecked(true);
+    ui->presetCombo->setCurrentIndex(2);
+    ui->hideToolsCheck->setChecked(true);
     QApplication::processEvents();
-    for (const QPoint& p : {inChapterFrame, inTitleBox, window->Frame4->geometry().center(),
-                            window->Frame3->geometry().center()}) {
+    for (const QPoint& p : {inChapterFrame, inTitleBox, ui->pageBreakFrame->geometry().center(),
+                            ui->pictureFrame->geometry().center()}) {
         QWidget* top = client->childAt(p);
         ASSERT_NE(top, nullptr);
-        EXPECT_TRUE(top == window->Text1 || window->Text1->isAncestorOf(top)) << top->objectName().toStdString();
+        EXPECT_TRUE(top == ui->editor || ui->editor->isAncestorOf(top)) << top->objectName().toStdString();
     }
     // The line-length frame lies over the palette frame where they overlap
     // (4320 to 4335), and the palette box over its frame's title.
     const QPoint overlap(twipsToPixels(6000), twipsToPixels(4320));
     QWidget* top = client->childAt(overlap);
     ASSERT_NE(top, nullptr);
-    EXPECT_TRUE(top == window->Frame7 || window->Frame7->isAncestorOf(top));
-    EXPECT_EQ(window->Frame5->childAt(window->Check3->geometry().center()), window->Check3);
+    EXPECT_TRUE(top == ui->presetFrame || ui->presetFrame->isAncestorOf(top));
+    EXPECT_EQ(ui->paletteFrame->childAt(ui->paletteShownCheck->geometry().center()), ui->paletteShownCheck);
 }
 
-TEST_F(MainWindow, FocusStartsOnProcessAndTabFollowsTheDesignOrder)
+TEST_F(MainWindowTest, FocusStartsOnProcessAndTabFollowsTheDesignOrder)
 {
     showWindow();
-    EXPECT_EQ(QApplication::focusWidget(), window->Command1);
-    EXPECT_TRUE(window->Command1->hasFocus());
+    EXPECT_EQ(QApplication::focusWidget(), ui->processButton);
+    EXPECT_TRUE(ui->processButton->hasFocus());
 
     // The controls the Tab key reaches, in order, from PROCESS round again.
-    std::vector<QWidget*> expected = {window->Command1, window->Text6, window->Command2, window->Text7,
-                                      window->Command3, window->Command4};
+    std::vector<QWidget*> expected = {ui->processButton, ui->chapterTitleEdit, ui->chapterButton, ui->pictureNameEdit,
+                                      ui->pictureButton, ui->pageBreakButton};
     for (int i = 0; i < 64; ++i)
         if (i != 39)
-            expected.push_back(window->Command5[i]);
-    expected.push_back(window->Command6);
-    expected.push_back(window->Command7);
-    expected.push_back(window->Text1);
-    expected.push_back(window->Combo1);   // Text2 and Check1 are hidden
-    expected.push_back(window->Check2);
-    expected.push_back(window->Command5[39]);
-    expected.push_back(window->Check3);
+            expected.push_back(ui->paletteButtons[i]);
+    expected.push_back(ui->largerTextButton);
+    expected.push_back(ui->smallerTextButton);
+    expected.push_back(ui->editor);
+    expected.push_back(ui->presetCombo);   // the custom size and "Hide Tools" are hidden
+    expected.push_back(ui->bigButtonsCheck);
+    expected.push_back(ui->paletteButtons[39]);
+    expected.push_back(ui->paletteShownCheck);
 
     std::vector<QWidget*> reached;
-    QWidget* w = window->Command1;
+    QWidget* w = ui->processButton;
     do {
         if (w->isVisibleTo(window.get()) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) &&
             w->window() == window.get())
             reached.push_back(w);
         w = w->nextInFocusChain();
-    } while (w != window->Command1 && reached.size() < 200);
+    } while (w != ui->processButton && reached.size() < 200);
     EXPECT_EQ(reached, expected);
 
     // The Tab key itself follows it.
-    QTest::keyClick(window->Command1, Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), window->Text6);
-    QTest::keyClick(window->Text6, Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), window->Command2);
-    QTest::keyClick(window->Command2, Qt::Key_Backtab, Qt::ShiftModifier);
-    EXPECT_EQ(QApplication::focusWidget(), window->Text6);
+    QTest::keyClick(ui->processButton, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), ui->chapterTitleEdit);
+    QTest::keyClick(ui->chapterTitleEdit, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), ui->chapterButton);
+    QTest::keyClick(ui->chapterButton, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), ui->chapterTitleEdit);
 
     // With the custom presets the hidden controls join in their places.
-    window->Combo1->setCurrentIndex(4);
-    window->Check2->setFocus();
-    QTest::keyClick(window->Check2, Qt::Key_Backtab, Qt::ShiftModifier);
-    EXPECT_EQ(QApplication::focusWidget(), window->Combo1);
-    QTest::keyClick(window->Combo1, Qt::Key_Backtab, Qt::ShiftModifier);
-    EXPECT_EQ(QApplication::focusWidget(), window->Check1);
-    QTest::keyClick(window->Check1, Qt::Key_Backtab, Qt::ShiftModifier);
-    EXPECT_EQ(QApplication::focusWidget(), window->Text2);
-    QTest::keyClick(window->Text2, Qt::Key_Backtab, Qt::ShiftModifier);
-    EXPECT_EQ(QApplication::focusWidget(), window->Text1);
+    ui->presetCombo->setCurrentIndex(4);
+    ui->bigButtonsCheck->setFocus();
+    QTest::keyClick(ui->bigButtonsCheck, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), ui->presetCombo);
+    QTest::keyClick(ui->presetCombo, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), ui->hideToolsCheck);
+    QTest::keyClick(ui->hideToolsCheck, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), ui->customSizeEdit);
+    QTest::keyClick(ui->customSizeEdit, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), ui->editor);
 }
 
-TEST_F(MainWindow, ProcessOnTheUntouchedEditorTakesItsFifteenCharacters)
+TEST_F(MainWindowTest, ProcessOnTheUntouchedEditorTakesItsFifteenCharacters)
 {
     showWindow();
-    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    QTest::mouseClick(ui->processButton, Qt::LeftButton);
     QApplication::processEvents();
-    Form2* output = window->outputWindow();
+    OutputWindow* output = testing::outputWindowOf(*window);
     ASSERT_NE(output, nullptr);
-    ASSERT_NE(output->text2, nullptr);
-    const std::string processed = output->text2->text();
+    const std::string processed = testing::OutputWindowParts(*output).outputBox->text();
     EXPECT_EQ(processed.substr(0, 15), "Enter Text Here");
     EXPECT_EQ(processed.find('\r'), 15u);   // no break inside 160 pixels
     output->close();
 }
 
-TEST_F(MainWindow, RightAfterStartUpProcessBreaksAt160PixelsBetweenWords)
+TEST_F(MainWindowTest, RightAfterStartUpProcessBreaksAt160PixelsBetweenWords)
 {
     showWindow();
     std::string text;
     for (int i = 0; i < 60; ++i)
         text += "word" + std::to_string(i % 10) + " ";
-    window->Text1->setText(text);
-    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    ui->editor->setText(text);
+    QTest::mouseClick(ui->processButton, Qt::LeftButton);
     QApplication::processEvents();
-    Form2* output = window->outputWindow();
+    OutputWindow* output = testing::outputWindowOf(*window);
     ASSERT_NE(output, nullptr);
-    const std::string processed = output->text2->text();
+    const std::string processed = testing::OutputWindowParts(*output).outputBox->text();
     ASSERT_GT(processed.size(), text.size());
 
     int lines = 0;
@@ -501,37 +508,37 @@ TEST_F(MainWindow, RightAfterStartUpProcessBreaksAt160PixelsBetweenWords)
     output->close();
 }
 
-TEST_F(MainWindow, QuittingClosesTheOutputWindowAndTheAboutBox)
+TEST_F(MainWindowTest, QuittingClosesTheOutputWindowAndTheAboutBox)
 {
     showWindow();
-    QTest::mouseClick(window->Command1, Qt::LeftButton);
-    window->about->trigger();
+    QTest::mouseClick(ui->processButton, Qt::LeftButton);
+    ui->aboutAction->trigger();
     QApplication::processEvents();
-    QPointer<Form2> output = window->outputWindow();
-    QPointer<frmAbout> about = window->aboutBox();
+    QPointer<OutputWindow> output = testing::outputWindowOf(*window);
+    QPointer<AboutBox> about = testing::aboutBoxOf(*window);
     ASSERT_TRUE(output);
     ASSERT_TRUE(about);
     ASSERT_TRUE(output->isVisible());
     ASSERT_TRUE(about->isVisible());
 
-    EXPECT_EQ(runUntilQuit([this] { window->quit->trigger(); }), 0);
+    EXPECT_EQ(runUntilQuit([this] { ui->quitAction->trigger(); }), 0);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(!output || !output->isVisible());
     EXPECT_TRUE(!about || !about->isVisible());
     EXPECT_FALSE(output);
     EXPECT_FALSE(about);
-    EXPECT_EQ(window->outputWindow(), nullptr);
-    EXPECT_EQ(window->aboutBox(), nullptr);
+    EXPECT_EQ(testing::outputWindowOf(*window), nullptr);
+    EXPECT_EQ(testing::aboutBoxOf(*window), nullptr);
     window.reset();   // and the program's end finds nothing left to trip over
 }
 
-TEST_F(MainWindow, ClosingTheWindowWithTheAboutBoxOpenEndsTheProgram)
+TEST_F(MainWindowTest, ClosingTheWindowWithTheAboutBoxOpenEndsTheProgram)
 {
     showWindow();
-    window->about->trigger();
+    ui->aboutAction->trigger();
     QApplication::processEvents();
-    QPointer<frmAbout> about = window->aboutBox();
+    QPointer<AboutBox> about = testing::aboutBoxOf(*window);
     ASSERT_TRUE(about);
     EXPECT_EQ(runUntilQuit([this] { window->close(); }), 0);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -539,26 +546,31 @@ TEST_F(MainWindow, ClosingTheWindowWithTheAboutBoxOpenEndsTheProgram)
     EXPECT_FALSE(about);
 }
 
-TEST_F(MainWindow, ClosingTheWindowDuringARunAbandonsTheRun)
+TEST_F(MainWindowTest, ClosingTheWindowDuringARunAbandonsTheRun)
 {
     showWindow();
     std::string text;
     while (text.size() < 20000)
         text += "A line of text for the run to chew on. ";
-    window->Text1->setText(text);
-    Form2* output = window->ensureOutputWindow();
-    std::int64_t lastSeen = 0;
-    output->onProcessCharacter = [this, &lastSeen](std::int64_t position) {
-        lastSeen = position;
-        if (position == 500)
+    ui->editor->setText(text);
+    // The run's progress, in per mille of the text.
+    testing::ProgressWatch watch;
+    int lastSeen = 0;
+    bool closed = false;
+    watch.onProgress = [this, &lastSeen, &closed](OutputWindow&, int perMille) {
+        lastSeen = perMille;
+        if (perMille >= 25 && !closed) {
+            closed = true;
             window->close();
+        }
     };
-    EXPECT_EQ(runUntilQuit([this] { window->Command1->click(); }), 0);
-    EXPECT_TRUE(state.CancelRequested);
+    EXPECT_EQ(runUntilQuit([this] { ui->processButton->click(); }), 0);
+    watch.onProgress = nullptr;
+    EXPECT_TRUE(closed);
     EXPECT_FALSE(window->isVisible());
-    EXPECT_GE(lastSeen, 500);
-    EXPECT_LT(lastSeen, 5000) << "the run went on after the window closed";
-    QPointer<Form2> left = window->outputWindow();
+    EXPECT_GE(lastSeen, 25);
+    EXPECT_LT(lastSeen, 250) << "the run went on after the window closed";
+    QPointer<OutputWindow> left = testing::outputWindowOf(*window);
     EXPECT_TRUE(!left || !left->isVisible());
     window.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "ui/app_state.h"
-#include "ui/main/form1.h"
-#include "ui/main/rich_text_box.h"
-#include "ui/main/shown_main_window.h"
+#include "ui/main/main_window.h"
+#include "ui/widgets/rich_text_box.h"
+#include "tests/ui/main/shown_main_window.h"
 
 namespace tessaline {
 namespace {
@@ -21,11 +21,11 @@ protected:
     // Puts `text` into the editor and selects `length` characters from `start`.
     void prepare(const std::string& text, std::size_t start, std::size_t length = 0)
     {
-        window->Text1->setText(text);
-        window->Text1->setSelStart(start);
-        window->Text1->setSelLength(length);
-        ASSERT_EQ(window->Text1->selStart(), start);
-        ASSERT_EQ(window->Text1->selLength(), length);
+        ui->editor->setText(text);
+        ui->editor->setSelStart(start);
+        ui->editor->setSelLength(length);
+        ASSERT_EQ(ui->editor->selStart(), start);
+        ASSERT_EQ(ui->editor->selLength(), length);
     }
 
     void click(QPushButton* button)
@@ -36,7 +36,7 @@ protected:
 
     bool editorHasFocus() const
     {
-        return window->Text1->hasFocus() || QApplication::focusWidget() == window->Text1;
+        return ui->editor->hasFocus() || QApplication::focusWidget() == ui->editor;
     }
 
 };
@@ -44,19 +44,19 @@ protected:
 TEST_F(MarkupCommands, ChapterInEmptyEditorNeedsNoBreaks)
 {
     prepare("", 0);
-    QTest::keyClicks(window->Text6, "Intro");
-    click(window->Command2);
-    EXPECT_EQ(window->Text1->text(), "_CHA\r\n_TIL Intro");
-    EXPECT_EQ(window->Text1->selStart(), 16u);
-    EXPECT_EQ(window->Text1->selLength(), 0u);
+    QTest::keyClicks(ui->chapterTitleEdit, "Intro");
+    click(ui->chapterButton);
+    EXPECT_EQ(ui->editor->text(), "_CHA\r\n_TIL Intro");
+    EXPECT_EQ(ui->editor->selStart(), 16u);
+    EXPECT_EQ(ui->editor->selLength(), 0u);
     EXPECT_TRUE(editorHasFocus());
-    EXPECT_EQ(window->Text6->text(), QStringLiteral("Intro"));
+    EXPECT_EQ(ui->chapterTitleEdit->text(), QStringLiteral("Intro"));
 }
 
 TEST_F(MarkupCommands, LineBreaksAreAddedOnlyWhereMissing)
 {
-    window->Text6->setText(QStringLiteral("T"));
-    window->Text7->setText(QStringLiteral("P1"));
+    ui->chapterTitleEdit->setText(QStringLiteral("T"));
+    ui->pictureNameEdit->setText(QStringLiteral("P1"));
     struct Case {
         const char* what;
         std::string text;
@@ -83,79 +83,79 @@ TEST_F(MarkupCommands, LineBreaksAreAddedOnlyWhereMissing)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         prepare(c.text, c.start, c.length);
-        click(c.command == 2 ? window->Command2 : c.command == 3 ? window->Command3 : window->Command4);
-        EXPECT_EQ(window->Text1->text(), c.expected);
+        click(c.command == 2 ? ui->chapterButton : c.command == 3 ? ui->pictureButton : ui->pageBreakButton);
+        EXPECT_EQ(ui->editor->text(), c.expected);
         // The caret stands after the inserted text: the untouched tail follows it.
         const std::size_t tail = c.text.size() - c.start - c.length;
-        EXPECT_EQ(window->Text1->selStart(), c.expected.size() - tail);
-        EXPECT_EQ(window->Text1->selLength(), 0u);
+        EXPECT_EQ(ui->editor->selStart(), c.expected.size() - tail);
+        EXPECT_EQ(ui->editor->selLength(), 0u);
         EXPECT_TRUE(editorHasFocus());
     }
 }
 
 TEST_F(MarkupCommands, EmptyBoxesStillWriteTheKeywordAndItsSpace)
 {
-    ASSERT_TRUE(window->Text6->text().isEmpty());
-    ASSERT_TRUE(window->Text7->text().isEmpty());
+    ASSERT_TRUE(ui->chapterTitleEdit->text().isEmpty());
+    ASSERT_TRUE(ui->pictureNameEdit->text().isEmpty());
 
     prepare("", 0);
-    click(window->Command2);
-    EXPECT_EQ(window->Text1->text(), "_CHA\r\n_TIL ");
+    click(ui->chapterButton);
+    EXPECT_EQ(ui->editor->text(), "_CHA\r\n_TIL ");
 
     prepare("", 0);
-    click(window->Command3);
-    EXPECT_EQ(window->Text1->text(), "_PIC ");
+    click(ui->pictureButton);
+    EXPECT_EQ(ui->editor->text(), "_PIC ");
 
     // Between two lines: the empty argument keeps its line to itself.
     prepare("a\r\nb", 1);
-    click(window->Command3);
-    EXPECT_EQ(window->Text1->text(), "a\r\n_PIC \r\nb");
+    click(ui->pictureButton);
+    EXPECT_EQ(ui->editor->text(), "a\r\n_PIC \r\nb");
 }
 
 TEST_F(MarkupCommands, BoxesKeepTheirTextAndTheNameBoxTakesEightCharacters)
 {
-    QTest::keyClicks(window->Text7, "ABCDEFGHIJ");
-    EXPECT_EQ(window->Text7->text(), QStringLiteral("ABCDEFGH"));
+    QTest::keyClicks(ui->pictureNameEdit, "ABCDEFGHIJ");
+    EXPECT_EQ(ui->pictureNameEdit->text(), QStringLiteral("ABCDEFGH"));
     const QString longTitle = QStringLiteral("A title well beyond eight characters");
-    QTest::keyClicks(window->Text6, longTitle);
-    EXPECT_EQ(window->Text6->text(), longTitle);
+    QTest::keyClicks(ui->chapterTitleEdit, longTitle);
+    EXPECT_EQ(ui->chapterTitleEdit->text(), longTitle);
 
     // The same title and name can be inserted again and again.
     prepare("", 0);
-    click(window->Command3);
-    click(window->Command3);
-    click(window->Command2);
-    click(window->Command4);
-    EXPECT_EQ(window->Text1->text(),
+    click(ui->pictureButton);
+    click(ui->pictureButton);
+    click(ui->chapterButton);
+    click(ui->pageBreakButton);
+    EXPECT_EQ(ui->editor->text(),
               "_PIC ABCDEFGH\r\n_PIC ABCDEFGH\r\n_CHA\r\n_TIL A title well beyond eight characters\r\n_BRK");
-    EXPECT_EQ(window->Text6->text(), longTitle);
-    EXPECT_EQ(window->Text7->text(), QStringLiteral("ABCDEFGH"));
+    EXPECT_EQ(ui->chapterTitleEdit->text(), longTitle);
+    EXPECT_EQ(ui->pictureNameEdit->text(), QStringLiteral("ABCDEFGH"));
     EXPECT_TRUE(editorHasFocus());
 
     // Focus comes back to the editor also when it starts in a box.
-    window->Text6->setFocus();
+    ui->chapterTitleEdit->setFocus();
     QApplication::processEvents();
-    click(window->Command4);
+    click(ui->pageBreakButton);
     EXPECT_TRUE(editorHasFocus());
 }
 
 TEST_F(MarkupCommands, ArgumentsAreWrittenInCalculatorCodes)
 {
     // Delta is code 132, the multiplication sign 215.
-    window->Text6->setText(QString::fromUtf8("\u0394x \u00d7 2"));
-    window->Text7->setText(QString::fromUtf8("\u03c0"));
+    ui->chapterTitleEdit->setText(QString::fromUtf8("\u0394x \u00d7 2"));
+    ui->pictureNameEdit->setText(QString::fromUtf8("\u03c0"));
     prepare("", 0);
-    click(window->Command2);
-    click(window->Command3);
-    EXPECT_EQ(window->Text1->text(), "_CHA\r\n_TIL \x84x \xd7 2\r\n_PIC \x8c");
+    click(ui->chapterButton);
+    click(ui->pictureButton);
+    EXPECT_EQ(ui->editor->text(), "_CHA\r\n_TIL \x84x \xd7 2\r\n_PIC \x8c");
 
     // A line break that reached a box cannot end the command early.
-    window->Text6->setText(QString::fromUtf8("one\r\ntwo\u2029three"));
-    window->Text7->setText(QStringLiteral("a\nb"));
+    ui->chapterTitleEdit->setText(QString::fromUtf8("one\r\ntwo\u2029three"));
+    ui->pictureNameEdit->setText(QStringLiteral("a\nb"));
     prepare("", 0);
-    click(window->Command2);
-    click(window->Command3);
-    EXPECT_EQ(window->Text1->text(), "_CHA\r\n_TIL one two three\r\n_PIC a b");
+    click(ui->chapterButton);
+    click(ui->pictureButton);
+    EXPECT_EQ(ui->editor->text(), "_CHA\r\n_TIL one two three\r\n_PIC a b");
 }
 
 }  // namespace

@@ -10,10 +10,10 @@
 #include <string>
 
 #include "ui/app_state.h"
-#include "ui/main/form1.h"
+#include "ui/main/main_window.h"
 #include "ui/main/palette.h"
-#include "ui/main/rich_text_box.h"
-#include "ui/main/shown_main_window.h"
+#include "ui/widgets/rich_text_box.h"
+#include "tests/ui/main/shown_main_window.h"
 
 namespace tessaline {
 namespace {
@@ -22,7 +22,7 @@ class Palette : public ShownMainWindow {
 protected:
     void clickButton(int index)
     {
-        QTest::mouseClick(window->Command5[index], Qt::LeftButton);
+        QTest::mouseClick(ui->paletteButtons[index], Qt::LeftButton);
         QApplication::processEvents();
     }
 
@@ -31,17 +31,17 @@ protected:
     {
         for (int i = 0; i < 64; ++i) {
             SCOPED_TRACE(i);
-            EXPECT_TRUE(window->Command5[i]->isVisible());
-            window->Text1->setText("");
+            EXPECT_TRUE(ui->paletteButtons[i]->isVisible());
+            ui->editor->setText("");
             clickButton(i);
-            EXPECT_EQ(window->Text1->text(), std::string(1, static_cast<char>(kPaletteCodes[i])));
-            EXPECT_EQ(window->Text1->selStart(), 1u);
+            EXPECT_EQ(ui->editor->text(), std::string(1, static_cast<char>(kPaletteCodes[i])));
+            EXPECT_EQ(ui->editor->selStart(), 1u);
         }
     }
 
     bool editorHasFocus() const
     {
-        return window->Text1->hasFocus() || QApplication::focusWidget() == window->Text1;
+        return ui->editor->hasFocus() || QApplication::focusWidget() == ui->editor;
     }
 
 };
@@ -50,7 +50,7 @@ TEST_F(Palette, EveryButtonShowsOneDistinctCharacterAndInsertsItsCode)
 {
     QSet<QString> captions;
     for (int i = 0; i < 64; ++i) {
-        const QString caption = window->Command5[i]->text();
+        const QString caption = ui->paletteButtons[i]->text();
         EXPECT_FALSE(caption.isEmpty()) << i;
         captions.insert(caption);
     }
@@ -69,58 +69,58 @@ TEST_F(Palette, ButtonsCarryTheirTableCodes)
     };
     for (const auto& s : samples) {
         SCOPED_TRACE(s.index);
-        window->Text1->setText("");
+        ui->editor->setText("");
         clickButton(s.index);
-        EXPECT_EQ(window->Text1->text(), std::string(1, static_cast<char>(s.code)));
+        EXPECT_EQ(ui->editor->text(), std::string(1, static_cast<char>(s.code)));
     }
 }
 
 TEST_F(Palette, InsertsAtTheCaretOrOverTheSelection)
 {
     // Button 0 with the caret at the end of the text appends code 208.
-    window->Text1->setText("Enter Text Here");
-    window->Text1->setSelStart(15);
-    window->Command1->setFocus();
+    ui->editor->setText("Enter Text Here");
+    ui->editor->setSelStart(15);
+    ui->processButton->setFocus();
     QApplication::processEvents();
     clickButton(0);
-    EXPECT_EQ(window->Text1->text(), "Enter Text Here\xd0");
-    EXPECT_EQ(window->Text1->selStart(), 16u);
-    EXPECT_EQ(window->Text1->selLength(), 0u);
+    EXPECT_EQ(ui->editor->text(), "Enter Text Here\xd0");
+    EXPECT_EQ(ui->editor->selStart(), 16u);
+    EXPECT_EQ(ui->editor->selLength(), 0u);
     EXPECT_TRUE(editorHasFocus());
 
     // A selected word is replaced by the one character.
-    window->Text1->setText("one word\r\ntwo");
-    window->Text1->setSelStart(4);
-    window->Text1->setSelLength(4);
+    ui->editor->setText("one word\r\ntwo");
+    ui->editor->setSelStart(4);
+    ui->editor->setSelLength(4);
     clickButton(44);
-    EXPECT_EQ(window->Text1->text(), "one \xd7\r\ntwo");
-    EXPECT_EQ(window->Text1->selStart(), 5u);
-    EXPECT_EQ(window->Text1->selLength(), 0u);
+    EXPECT_EQ(ui->editor->text(), "one \xd7\r\ntwo");
+    EXPECT_EQ(ui->editor->selStart(), 5u);
+    EXPECT_EQ(ui->editor->selLength(), 0u);
     EXPECT_TRUE(editorHasFocus());
 
     // In the middle of a line: no line break, nothing else changes.
-    window->Text1->setSelStart(1);
+    ui->editor->setSelStart(1);
     clickButton(30);
     clickButton(31);
-    EXPECT_EQ(window->Text1->text(), "o\x9a\x9bne \xd7\r\ntwo");
-    EXPECT_EQ(window->Text1->selStart(), 3u);
+    EXPECT_EQ(ui->editor->text(), "o\x9a\x9bne \xd7\r\ntwo");
+    EXPECT_EQ(ui->editor->selStart(), 3u);
 }
 
 TEST_F(Palette, StillInsertsAfterCollapseAndExpand)
 {
-    ASSERT_TRUE(window->Check3->isChecked());
-    QTest::mouseClick(window->Check3, Qt::LeftButton);
+    ASSERT_TRUE(ui->paletteShownCheck->isChecked());
+    QTest::mouseClick(ui->paletteShownCheck, Qt::LeftButton);
     QApplication::processEvents();
-    ASSERT_FALSE(window->Check3->isChecked());
-    QTest::mouseClick(window->Check3, Qt::LeftButton);
+    ASSERT_FALSE(ui->paletteShownCheck->isChecked());
+    QTest::mouseClick(ui->paletteShownCheck, Qt::LeftButton);
     QApplication::processEvents();
-    ASSERT_TRUE(window->Check3->isChecked());
+    ASSERT_TRUE(ui->paletteShownCheck->isChecked());
     expectEveryButtonInsertsItsCode();
 
     // And with big buttons as well.
-    QTest::mouseClick(window->Check2, Qt::LeftButton);
+    QTest::mouseClick(ui->bigButtonsCheck, Qt::LeftButton);
     QApplication::processEvents();
-    ASSERT_TRUE(window->Check2->isChecked());
+    ASSERT_TRUE(ui->bigButtonsCheck->isChecked());
     expectEveryButtonInsertsItsCode();
 }
 

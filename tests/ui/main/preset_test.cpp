@@ -13,10 +13,10 @@
 #include <memory>
 
 #include "ui/app_state.h"
-#include "ui/main/form1.h"
-#include "ui/main/rich_text_box.h"
+#include "ui/main/main_window.h"
+#include "ui/widgets/rich_text_box.h"
 #include "ui/twips.h"
-#include "ui/main/shown_main_window.h"
+#include "tests/ui/main/shown_main_window.h"
 
 namespace tessaline {
 namespace {
@@ -26,7 +26,7 @@ protected:
     // Picks an item the way the user does: opens the list and clicks it.
     void choose(int index)
     {
-        QComboBox* box = window->Combo1;
+        QComboBox* box = ui->presetCombo;
         box->showPopup();
         QAbstractItemView* list = box->view();
         const QRect item = list->visualRect(box->model()->index(index, 0));
@@ -36,27 +36,27 @@ protected:
         ASSERT_EQ(box->currentIndex(), index);
     }
 
-    bool customEntryShown() const { return window->Label2->isVisible() && window->Text2->isVisible(); }
-    bool customEntryHidden() const { return !window->Label2->isVisible() && !window->Text2->isVisible(); }
+    bool customEntryShown() const { return ui->customSizeLabel->isVisible() && ui->customSizeEdit->isVisible(); }
+    bool customEntryHidden() const { return !ui->customSizeLabel->isVisible() && !ui->customSizeEdit->isVisible(); }
 
     void expectEditorAt(int topTwips, int heightTwips)
     {
-        EXPECT_EQ(window->Text1->geometry(), twipsRect(0, topTwips, 8415, heightTwips));
-        EXPECT_EQ(window->Text1->topTwips(), topTwips);
-        EXPECT_EQ(window->Text1->heightTwips(), heightTwips);
+        EXPECT_EQ(ui->editor->geometry(), twipsRect(0, topTwips, 8415, heightTwips));
+        EXPECT_EQ(ui->editor->topTwips(), topTwips);
+        EXPECT_EQ(ui->editor->heightTwips(), heightTwips);
     }
 
 };
 
 TEST_F(Presets, StartUpChoosesTheTi89ReaderWithTheExtrasHidden)
 {
-    EXPECT_EQ(window->Combo1->currentIndex(), 0);
-    EXPECT_EQ(window->Combo1->currentText(), QStringLiteral("Folivane on TI89 (160pixels)"));
+    EXPECT_EQ(ui->presetCombo->currentIndex(), 0);
+    EXPECT_EQ(ui->presetCombo->currentText(), QStringLiteral("Folivane on TI89 (160pixels)"));
     EXPECT_TRUE(customEntryHidden());
-    EXPECT_FALSE(window->Check1->isVisible());
-    EXPECT_FALSE(window->Check1->isChecked());
-    EXPECT_TRUE(window->Check3->isChecked());
-    EXPECT_TRUE(window->Frame5->isVisible());
+    EXPECT_FALSE(ui->hideToolsCheck->isVisible());
+    EXPECT_FALSE(ui->hideToolsCheck->isChecked());
+    EXPECT_TRUE(ui->paletteShownCheck->isChecked());
+    EXPECT_TRUE(ui->paletteFrame->isVisible());
     EXPECT_TRUE(state.settings.MeasureInPixels);
     EXPECT_EQ(state.settings.LineLimit, 160);
     expectEditorAt(840, 2535);
@@ -76,7 +76,7 @@ TEST_F(Presets, TheFixedPresetsSetTheirValuesAndOfferHideToolsToTheEditorOnes)
         choose(e.index);
         EXPECT_EQ(state.settings.MeasureInPixels, e.pixels);
         EXPECT_EQ(state.settings.LineLimit, e.limit);
-        EXPECT_EQ(window->Check1->isVisible(), e.hideTools);
+        EXPECT_EQ(ui->hideToolsCheck->isVisible(), e.hideTools);
         EXPECT_TRUE(customEntryHidden());
     }
 }
@@ -86,7 +86,7 @@ TEST_F(Presets, CustomPresetsOfferTheEntryAndLeaveTheValuesForTheRun)
     choose(1);   // pixels, 240
     choose(5);
     EXPECT_TRUE(customEntryShown());
-    EXPECT_TRUE(window->Check1->isVisible());
+    EXPECT_TRUE(ui->hideToolsCheck->isVisible());
     EXPECT_TRUE(state.settings.MeasureInPixels);
     EXPECT_EQ(state.settings.LineLimit, 240);
 
@@ -98,69 +98,69 @@ TEST_F(Presets, CustomPresetsOfferTheEntryAndLeaveTheValuesForTheRun)
     EXPECT_EQ(state.settings.LineLimit, 37);
 
     // A custom length typed earlier is still there when the entry returns.
-    QTest::keyClicks(window->Text2, QStringLiteral("30"));
+    QTest::keyClicks(ui->customSizeEdit, QStringLiteral("30"));
     choose(0);
     EXPECT_TRUE(customEntryHidden());
-    EXPECT_EQ(window->Text2->text(), QStringLiteral("30"));
+    EXPECT_EQ(ui->customSizeEdit->text(), QStringLiteral("30"));
     choose(5);
-    EXPECT_EQ(window->Text2->text(), QStringLiteral("30"));
+    EXPECT_EQ(ui->customSizeEdit->text(), QStringLiteral("30"));
     EXPECT_TRUE(customEntryShown());
 }
 
 TEST_F(Presets, AReaderPresetBringsTheToolsBackAnEditorPresetKeepsThemHidden)
 {
     choose(2);
-    QTest::mouseClick(window->Check1, Qt::LeftButton, Qt::NoModifier, QPoint(6, window->Check1->height() / 2));
-    ASSERT_TRUE(window->Check1->isChecked());
+    QTest::mouseClick(ui->hideToolsCheck, Qt::LeftButton, Qt::NoModifier, QPoint(6, ui->hideToolsCheck->height() / 2));
+    ASSERT_TRUE(ui->hideToolsCheck->isChecked());
     expectEditorAt(0, 3375);
 
     // Another editor preset: "Hide Tools" keeps its state and the editor its place.
     choose(3);
-    EXPECT_TRUE(window->Check1->isChecked());
-    EXPECT_TRUE(window->Check1->isVisible());
+    EXPECT_TRUE(ui->hideToolsCheck->isChecked());
+    EXPECT_TRUE(ui->hideToolsCheck->isVisible());
     expectEditorAt(0, 3375);
     choose(5);
-    EXPECT_TRUE(window->Check1->isChecked());
+    EXPECT_TRUE(ui->hideToolsCheck->isChecked());
     expectEditorAt(0, 3375);
 
     // A reader preset unchecks it and puts the editor back.
     choose(0);
-    EXPECT_FALSE(window->Check1->isChecked());
-    EXPECT_FALSE(window->Check1->isVisible());
+    EXPECT_FALSE(ui->hideToolsCheck->isChecked());
+    EXPECT_FALSE(ui->hideToolsCheck->isVisible());
     expectEditorAt(840, 2535);
 
     // Unchecking "Hide Tools" by hand puts the editor back as well.
     choose(2);
-    window->Check1->setChecked(true);
+    ui->hideToolsCheck->setChecked(true);
     expectEditorAt(0, 3375);
-    window->Check1->setChecked(false);
+    ui->hideToolsCheck->setChecked(false);
     expectEditorAt(840, 2535);
 
     // Choosing a reader preset while the editor is already in place changes
     // nothing else.
     choose(1);
     expectEditorAt(840, 2535);
-    EXPECT_FALSE(window->Check1->isChecked());
+    EXPECT_FALSE(ui->hideToolsCheck->isChecked());
 }
 
 TEST_F(Presets, ChoosingWithTheKeyboardOrFromCodeRunsTheSameResponse)
 {
-    window->Combo1->setFocus();
-    QTest::keyClick(window->Combo1, Qt::Key_Down);
-    EXPECT_EQ(window->Combo1->currentIndex(), 1);
+    ui->presetCombo->setFocus();
+    QTest::keyClick(ui->presetCombo, Qt::Key_Down);
+    EXPECT_EQ(ui->presetCombo->currentIndex(), 1);
     EXPECT_EQ(state.settings.LineLimit, 240);
-    QTest::keyClick(window->Combo1, Qt::Key_Down);
+    QTest::keyClick(ui->presetCombo, Qt::Key_Down);
     EXPECT_EQ(state.settings.LineLimit, 23);
     EXPECT_FALSE(state.settings.MeasureInPixels);
 
-    window->Combo1->setCurrentIndex(3);
+    ui->presetCombo->setCurrentIndex(3);
     EXPECT_FALSE(state.settings.MeasureInPixels);
     EXPECT_EQ(state.settings.LineLimit, 37);
-    EXPECT_TRUE(window->Check1->isVisible());
-    window->Combo1->setCurrentIndex(0);
+    EXPECT_TRUE(ui->hideToolsCheck->isVisible());
+    ui->presetCombo->setCurrentIndex(0);
     EXPECT_TRUE(state.settings.MeasureInPixels);
     EXPECT_EQ(state.settings.LineLimit, 160);
-    EXPECT_FALSE(window->Check1->isVisible());
+    EXPECT_FALSE(ui->hideToolsCheck->isVisible());
 }
 
 }  // namespace

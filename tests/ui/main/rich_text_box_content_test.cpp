@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "ui/main/rich_text_box.h"
+#include "ui/widgets/rich_text_box.h"
 
 namespace tessaline {
 namespace {

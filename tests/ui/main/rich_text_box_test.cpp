@@ -14,7 +14,7 @@
 #include <string>
 
 #include "support/text_buffer.h"
-#include "ui/main/rich_text_box.h"
+#include "ui/widgets/rich_text_box.h"
 
 namespace tessaline {
 namespace {

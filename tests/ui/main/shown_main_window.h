@@ -6,8 +6,9 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+#include "tests/ui/window_parts.h"
 #include "ui/app_state.h"
-#include "ui/main/form1.h"
+#include "ui/main/main_window.h"
 
 namespace tessaline {
 
@@ -15,7 +16,8 @@ class ShownMainWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        window = std::make_unique<Form1>(state);
+        window = std::make_unique<MainWindow>(state);
+        ui = std::make_unique<testing::MainWindowParts>(*window);
         window->show();
         window->activateWindow();
         QApplication::setActiveWindow(window.get());
@@ -23,7 +25,8 @@ protected:
     }
 
     AppState state;
-    std::unique_ptr<Form1> window;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<testing::MainWindowParts> ui;
 };
 
 }  // namespace tessaline

@@ -18,8 +18,10 @@
 
 #include "ui/app_state.h"
 #include "ui/file_dialogs.h"
-#include "ui/main/form1.h"
-#include "ui/main/rich_text_box.h"
+#include "ui/message_boxes.h"
+#include "tests/ui/window_parts.h"
+#include "ui/main/main_window.h"
+#include "ui/widgets/rich_text_box.h"
 
 namespace tessaline {
 namespace {
@@ -62,30 +64,42 @@ struct Message {
     QString text;
 };
 
+// Message boxes that collect what they were asked to show.
+class CollectedMessages : public MessageBoxes {
+public:
+    explicit CollectedMessages(std::vector<Message>& messages) : messages_(messages) {}
+    void show(QWidget*, Icon, const QString& title, const QString& text) override
+    {
+        messages_.push_back({title, text});
+    }
+
+private:
+    std::vector<Message>& messages_;
+};
+
 class TextFilesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        window = std::make_unique<Form1>(state);
+        window = std::make_unique<MainWindow>(state);
         dialogs = std::make_shared<FakeDialogs>();
         window->setFileDialogs(dialogs);
-        window->setMessageSink([this](const QString& title, const QString& text) {
-            messages.push_back({title, text});
-        });
+        window->setMessageBoxes(std::make_shared<CollectedMessages>(messages));
+        ui = std::make_unique<testing::MainWindowParts>(*window);
     }
 
     void openText(const std::optional<QString>& answer)
     {
-        ASSERT_NE(window->load, nullptr);
+        ASSERT_NE(ui->openAction, nullptr);
         dialogs->answers.push_back(answer);
-        window->load->trigger();
+        ui->openAction->trigger();
     }
     void saveText(const std::optional<QString>& answer)
     {
-        ASSERT_NE(window->save, nullptr);
+        ASSERT_NE(ui->saveAction, nullptr);
         dialogs->answers.push_back(answer);
-        window->save->trigger();
+        ui->saveAction->trigger();
     }
 
     QString path(const QString& name) const { return dir.filePath(name); }
@@ -106,7 +120,8 @@ protected:
 
     QTemporaryDir dir;
     AppState state;
-    std::unique_ptr<Form1> window;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<testing::MainWindowParts> ui;
     std::shared_ptr<FakeDialogs> dialogs;
     std::vector<Message> messages;
 };
@@ -132,28 +147,28 @@ std::string everyCode()
 
 TEST_F(TextFilesTest, OpenReplacesTheWholeTextAndLeavesTheRestAlone)
 {
-    ASSERT_NE(window->Text1, nullptr);
-    EXPECT_EQ(window->Text1->text(), "Enter Text Here");
-    ASSERT_NE(window->Text6, nullptr);
-    ASSERT_NE(window->Text7, nullptr);
-    ASSERT_NE(window->Combo1, nullptr);
-    window->Text6->setText("Chapter");
-    window->Text7->setText("pic");
-    const int preset = window->Combo1->currentIndex();
-    window->Text1->setSelStart(6);
-    window->Text1->setSelLength(4);
+    ASSERT_NE(ui->editor, nullptr);
+    EXPECT_EQ(ui->editor->text(), "Enter Text Here");
+    ASSERT_NE(ui->chapterTitleEdit, nullptr);
+    ASSERT_NE(ui->pictureNameEdit, nullptr);
+    ASSERT_NE(ui->presetCombo, nullptr);
+    ui->chapterTitleEdit->setText("Chapter");
+    ui->pictureNameEdit->setText("pic");
+    const int preset = ui->presetCombo->currentIndex();
+    ui->editor->setSelStart(6);
+    ui->editor->setSelLength(4);
 
     const QString file = path("story.txt");
     writeBytes(file, "First line\r\nSecond line\r\n");
     openText(file);
 
-    EXPECT_EQ(window->Text1->text(), "First line\r\nSecond line\r\n");
-    EXPECT_EQ(window->Text1->selLength(), 0u);
+    EXPECT_EQ(ui->editor->text(), "First line\r\nSecond line\r\n");
+    EXPECT_EQ(ui->editor->selLength(), 0u);
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(window->Text6->text(), "Chapter");
-    EXPECT_EQ(window->Text7->text(), "pic");
-    EXPECT_EQ(window->Combo1->currentIndex(), preset);
-    EXPECT_EQ(window->outputWindow(), nullptr);
+    EXPECT_EQ(ui->chapterTitleEdit->text(), "Chapter");
+    EXPECT_EQ(ui->pictureNameEdit->text(), "pic");
+    EXPECT_EQ(ui->presetCombo->currentIndex(), preset);
+    EXPECT_EQ(testing::outputWindowOf(*window), nullptr);
     EXPECT_EQ(readBytes(file), "First line\r\nSecond line\r\n");   // opening never writes
 }
 
@@ -179,7 +194,7 @@ TEST_F(TextFilesTest, BothDialogsShareTheLastFileName)
     EXPECT_EQ(dialogs->calls[2].fileName, b);    // Open starts with the saved name
     EXPECT_EQ(dialogs->calls[3].fileName, b);
     EXPECT_EQ(state.lastFileName, b);
-    EXPECT_EQ(window->Text1->text(), "alpha");
+    EXPECT_EQ(ui->editor->text(), "alpha");
     EXPECT_TRUE(messages.empty());
 }
 
@@ -190,28 +205,28 @@ TEST_F(TextFilesTest, SavedTextOpensBackToTheSameCodes)
     for (char c : text)
         seen[static_cast<unsigned char>(c)] = true;
     ASSERT_EQ(std::count(seen.begin(), seen.end(), true), 256);
-    window->Text1->setText(text);
-    ASSERT_EQ(window->Text1->text(), text);
+    ui->editor->setText(text);
+    ASSERT_EQ(ui->editor->text(), text);
 
     const QString file = path("all codes.txt");
     saveText(file);
     ASSERT_TRUE(messages.empty()) << messages.front().text.toStdString();
-    EXPECT_EQ(window->Text1->text(), text);   // saving leaves the editor as it was
+    EXPECT_EQ(ui->editor->text(), text);   // saving leaves the editor as it was
 
     const std::string saved = readBytes(file);
     EXPECT_EQ(saved.rfind("{\\rtf", 0), 0u) << "a .txt name still gets rich text";
 
-    window->Text1->setText("something else");
+    ui->editor->setText("something else");
     openText(file);
-    EXPECT_EQ(window->Text1->text(), text);
+    EXPECT_EQ(ui->editor->text(), text);
     EXPECT_TRUE(messages.empty());
 
     // Saving over an existing file replaces it with the current text.
-    window->Text1->setText("_BRK\r\nshort\r\n");
+    ui->editor->setText("_BRK\r\nshort\r\n");
     saveText(file);
-    window->Text1->setText("x");
+    ui->editor->setText("x");
     openText(file);
-    EXPECT_EQ(window->Text1->text(), "_BRK\r\nshort\r\n");
+    EXPECT_EQ(ui->editor->text(), "_BRK\r\nshort\r\n");
     EXPECT_TRUE(messages.empty());
 }
 
@@ -220,10 +235,10 @@ TEST_F(TextFilesTest, CancelledDialogsReadAndWriteNothing)
     const QString a = path("a.txt");
     writeBytes(a, "from a");
     openText(a);
-    window->Text1->setText("edited");
+    ui->editor->setText("edited");
 
     openText(std::nullopt);
-    EXPECT_EQ(window->Text1->text(), "edited");   // not reloaded from the last name
+    EXPECT_EQ(ui->editor->text(), "edited");   // not reloaded from the last name
     saveText(std::nullopt);
     EXPECT_EQ(readBytes(a), "from a");            // not overwritten either
     EXPECT_EQ(state.lastFileName, a);
@@ -232,23 +247,22 @@ TEST_F(TextFilesTest, CancelledDialogsReadAndWriteNothing)
 
     // A cancel with nothing chosen before stays at an empty name.
     AppState fresh;
-    Form1 other(fresh);
+    MainWindow other(fresh);
     auto otherDialogs = std::make_shared<FakeDialogs>();
     other.setFileDialogs(otherDialogs);
-    int shown = 0;
-    other.setMessageSink([&](const QString&, const QString&) { ++shown; });
-    ASSERT_NE(other.save, nullptr);
-    ASSERT_NE(other.load, nullptr);
-    other.save->trigger();
-    other.load->trigger();
+    std::vector<Message> otherMessages;
+    other.setMessageBoxes(std::make_shared<CollectedMessages>(otherMessages));
+    const testing::MainWindowParts otherUi(other);
+    otherUi.saveAction->trigger();
+    otherUi.openAction->trigger();
     EXPECT_EQ(fresh.lastFileName, "");
-    EXPECT_EQ(other.Text1->text(), "Enter Text Here");
-    EXPECT_EQ(shown, 0);
+    EXPECT_EQ(otherUi.editor->text(), "Enter Text Here");
+    EXPECT_TRUE(otherMessages.empty());
 }
 
 TEST_F(TextFilesTest, FilesThatCannotBeOpenedLeaveTheEditorIntact)
 {
-    window->Text1->setText("keep me\r\n");
+    ui->editor->setText("keep me\r\n");
     const QString missing = path("missing.txt");
     const QString folder = path("folder.txt");
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.txt"));
@@ -258,14 +272,14 @@ TEST_F(TextFilesTest, FilesThatCannotBeOpenedLeaveTheEditorIntact)
     EXPECT_EQ(messages[0].title, applicationTitle());
     EXPECT_TRUE(messages[0].text.contains(QDir::toNativeSeparators(missing)));
     EXPECT_TRUE(messages[0].text.contains("does not exist"));
-    EXPECT_EQ(window->Text1->text(), "keep me\r\n");
+    EXPECT_EQ(ui->editor->text(), "keep me\r\n");
     EXPECT_EQ(state.lastFileName, missing);   // the chosen name is remembered all the same
 
     openText(folder);
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_TRUE(messages[1].text.contains(QDir::toNativeSeparators(folder)));
     EXPECT_TRUE(messages[1].text.contains("folder"));
-    EXPECT_EQ(window->Text1->text(), "keep me\r\n");
+    EXPECT_EQ(ui->editor->text(), "keep me\r\n");
 
     // A file far too large for a text (sparse, so it costs no disk space).
     const QString huge = path("huge.txt");
@@ -278,12 +292,12 @@ TEST_F(TextFilesTest, FilesThatCannotBeOpenedLeaveTheEditorIntact)
     ASSERT_EQ(messages.size(), 3u);
     EXPECT_TRUE(messages[2].text.contains(QDir::toNativeSeparators(huge)));
     EXPECT_TRUE(messages[2].text.contains("256 MB"));
-    EXPECT_EQ(window->Text1->text(), "keep me\r\n");
+    EXPECT_EQ(ui->editor->text(), "keep me\r\n");
 }
 
 TEST_F(TextFilesTest, FailedSavesKeepTheEditorAndAnyOldFile)
 {
-    window->Text1->setText("precious\r\n");
+    ui->editor->setText("precious\r\n");
 
     // A folder that does not exist.
     const QString nowhere = path("no such folder/out.txt");
@@ -313,7 +327,7 @@ TEST_F(TextFilesTest, FailedSavesKeepTheEditorAndAnyOldFile)
     EXPECT_EQ(readBytes(longName), "old content");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);   // no stray temporary file
 
-    EXPECT_EQ(window->Text1->text(), "precious\r\n");
+    EXPECT_EQ(ui->editor->text(), "precious\r\n");
 }
 
 TEST_F(TextFilesTest, PlainFilesOpenAsTheirText)
@@ -322,7 +336,7 @@ TEST_F(TextFilesTest, PlainFilesOpenAsTheirText)
     const QString quoted = path("quoted.txt");
     writeBytes(quoted, "\xE2\x80\x9CHello\xE2\x80\x9D\r\n");
     openText(quoted);
-    EXPECT_EQ(window->Text1->text(), "\"Hello\"\r\n");
+    EXPECT_EQ(ui->editor->text(), "\"Hello\"\r\n");
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].title, applicationTitle());
     EXPECT_EQ(messages[0].text, "2 characters had no calculator code and were replaced.");
@@ -332,14 +346,14 @@ TEST_F(TextFilesTest, PlainFilesOpenAsTheirText)
     const QString eightBit = path("eight.txt");
     writeBytes(eightBit, "Line one\nLine \xB5 two\n\nend");
     openText(eightBit);
-    EXPECT_EQ(window->Text1->text(), "Line one\r\nLine \xB5 two\r\n\r\nend");
+    EXPECT_EQ(ui->editor->text(), "Line one\r\nLine \xB5 two\r\n\r\nend");
     EXPECT_EQ(messages.size(), 1u);
 
     // Rich text from another writer, with characters outside the set.
     const QString foreign = path("foreign.txt");
     writeBytes(foreign, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Caf\\'e9 \\u8220?ok\\u8221?\\par\n}");
     openText(foreign);
-    EXPECT_EQ(window->Text1->text(), "Caf\xE9 \"ok\"\r\n");
+    EXPECT_EQ(ui->editor->text(), "Caf\xE9 \"ok\"\r\n");
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[1].text, "2 characters had no calculator code and were replaced.");
 
@@ -347,7 +361,7 @@ TEST_F(TextFilesTest, PlainFilesOpenAsTheirText)
     const QString empty = path("empty.txt");
     writeBytes(empty, "");
     openText(empty);
-    EXPECT_EQ(window->Text1->text(), "");
+    EXPECT_EQ(ui->editor->text(), "");
     EXPECT_EQ(messages.size(), 2u);
 }
 

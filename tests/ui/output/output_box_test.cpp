@@ -14,10 +14,13 @@
 
 #include "engine/line_break_pass.h"
 #include "ui/app_state.h"
-#include "ui/main/form1.h"
-#include "ui/main/rich_text_box.h"
-#include "ui/output/form2.h"
+#include "ui/dialogs.h"
+#include "ui/main/main_window.h"
+#include "ui/output/output_window.h"
 #include "ui/twips.h"
+#include "tests/ui/output/progress_watch.h"
+#include "tests/ui/recorded_message_boxes.h"
+#include "tests/ui/window_parts.h"
 
 namespace tessaline {
 namespace {
@@ -39,99 +42,103 @@ class OutputBoxTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        form = std::make_unique<Form1>(state);
+        form = std::make_unique<MainWindow>(state);
+        form->setMessageBoxes(messages);
         form->show();
-        window = form->ensureOutputWindow();
-        window->messageSink = [this](QWidget*, const QString&, const QString&) { ++warnings; };
+        main = std::make_unique<testing::MainWindowParts>(*form);
     }
     void TearDown() override
     {
         form.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    void process() { QTest::mouseClick(form->Command1, Qt::LeftButton); }
+    void process() { QTest::mouseClick(main->processButton, Qt::LeftButton); }
+    OutputWindow* window() { return testing::outputWindowOf(*form); }
+    // The output box of the last run.
+    RichTextBox* outputBox() { return testing::OutputWindowParts(*window()).outputBox; }
 
     AppState state;
-    std::unique_ptr<Form1> form;
-    QPointer<Form2> window;
-    int warnings = 0;
+    std::shared_ptr<testing::RecordedMessageBoxes> messages = std::make_shared<testing::RecordedMessageBoxes>();
+    std::unique_ptr<MainWindow> form;
+    std::unique_ptr<testing::MainWindowParts> main;
 };
 
 TEST_F(OutputBoxTest, TheLastRunsBoxGoesDuringTheNextRun)
 {
-    form->Text1->setText(words(300'000));
+    main->editor->setText(words(300'000));
     process();
-    ASSERT_TRUE(window->text2->isVisible());
-    QPointer<RichTextBox> first(window->text2);
+    ASSERT_TRUE(outputBox()->isVisible());
+    QPointer<RichTextBox> first(outputBox());
 
     // A run long enough to turn the event loop.
     process();
     EXPECT_TRUE(first.isNull()) << "destroyed at the first turn of the next run";
-    ASSERT_NE(window->text2, nullptr);
-    EXPECT_EQ(window->findChild<RichTextBox*>("text2"), window->text2);
-    EXPECT_EQ(window->findChildren<RichTextBox*>().size(), 1);
-    QPointer<RichTextBox> second(window->text2);
+    EXPECT_EQ(window()->findChildren<RichTextBox*>().size(), 1);
+    QPointer<RichTextBox> second(outputBox());
 
     // A run too short to turn it: the box goes as the run ends.
-    form->Text1->setText("short");
+    main->editor->setText("short");
     process();
     EXPECT_TRUE(second.isNull());
-    EXPECT_EQ(window->findChildren<RichTextBox*>().size(), 1);
-    EXPECT_EQ(window->text2->text(), "short\r\n");
-    EXPECT_TRUE(window->text2->isVisible());
+    EXPECT_EQ(window()->findChildren<RichTextBox*>().size(), 1);
+    EXPECT_EQ(outputBox()->text(), "short\r\n");
+    EXPECT_TRUE(outputBox()->isVisible());
 }
 
 TEST_F(OutputBoxTest, RunsWithoutTheDoneStateLeaveTheirTextInTheHiddenBox)
 {
     // Refused before the pass: the box holds the text as it was.
-    form->Text1->setText("Enter Text Here");
-    form->Combo1->setCurrentIndex(4);
-    form->Text2->setText("0");
+    main->editor->setText("Enter Text Here");
+    main->presetCombo->setCurrentIndex(4);
+    main->customSizeEdit->setText("0");
     process();
-    EXPECT_EQ(warnings, 1);
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(window->text2->text(), "Enter Text Here");
+    EXPECT_EQ(messages->shown.size(), 1u);
+    EXPECT_FALSE(window()->isVisible());
+    EXPECT_EQ(outputBox()->text(), "Enter Text Here");
 
     // Cancelled at the first character: the text as far as the pass got.
-    form->Text2->setText("12");
+    // The bar shows a value the first character's progress (0) changes.
+    testing::OutputWindowParts(*window()).progressBar->setRange(0, 1000);
+    testing::OutputWindowParts(*window()).progressBar->setValue(500);
+    main->customSizeEdit->setText("12");
     const std::string text = words(50'000);
-    form->Text1->setText(text);
-    window->onProcessCharacter = [this](std::int64_t) { state.CancelRequested = true; };
+    main->editor->setText(text);
+    testing::ProgressWatch watch;
+    watch.onProgress = [](OutputWindow& shown, int) {
+        QTest::mouseClick(testing::OutputWindowParts(shown).cancelButton, Qt::LeftButton);
+    };
     process();
-    window->onProcessCharacter = nullptr;
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_FALSE(window->text2->isVisible());
-    EXPECT_EQ(window->text2->text(), text) << "one character examined, none changed";
-    EXPECT_EQ(window->text2->selStart(), 0u);
+    watch.onProgress = nullptr;
+    EXPECT_FALSE(window()->isVisible());
+    EXPECT_FALSE(outputBox()->isVisible());
+    EXPECT_EQ(outputBox()->text(), text) << "one character examined, none changed";
+    EXPECT_EQ(outputBox()->selStart(), 0u);
 
     // The next run shows its own text.
-    form->Text1->setText("ab");
+    main->editor->setText("ab");
     process();
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(window->text2->text(), "ab\r\n");
+    EXPECT_TRUE(window()->isVisible());
+    EXPECT_EQ(outputBox()->text(), "ab\r\n");
 }
-
-}  // namespace
-}  // namespace tessaline
-
-namespace tessaline {
-namespace {
 
 // The size of a long text and a large modification count stay apart in the
 // strip above the output box.
-TEST_F(OutputBoxTest, LongResultCaptionsStayApart)
+TEST(OutputWindowCaptions, LongResultCaptionsStayApart)
 {
-    window->setResultCaptions(QStringLiteral("3,685,719 characters"), QStringLiteral("168,945"));
-    const int sizeEnd = window->Label2->x() + window->Label2->sizeHint().width();
-    const int countStart = window->Label4->x() + window->Label4->width() - window->Label4->sizeHint().width();
+    OutputWindow window(nullptr, std::make_shared<Dialogs>());
+    const testing::OutputWindowParts ui(window);
+    window.setResultCaptions(QStringLiteral("3,685,719 characters"), QStringLiteral("168,945"));
+    const int sizeEnd = ui.sizeLabel->x() + ui.sizeLabel->sizeHint().width();
+    const int countStart =
+        ui.modificationsLabel->x() + ui.modificationsLabel->width() - ui.modificationsLabel->sizeHint().width();
     EXPECT_LT(sizeEnd, countStart);
-    EXPECT_LT(window->Label1->x() + window->Label1->sizeHint().width(), window->Label2->x() + window->Label2->width());
-    EXPECT_GE(window->Label1->x(), 0);
+    EXPECT_LT(ui.sizeCaption->x() + ui.sizeCaption->sizeHint().width(), ui.sizeLabel->x() + ui.sizeLabel->width());
+    EXPECT_GE(ui.sizeCaption->x(), 0);
 
     // Short captions keep the laid-out places.
-    window->setResultCaptions(QStringLiteral("17 characters"), QStringLiteral("1"));
-    EXPECT_EQ(window->Label1->x(), twipsToPixels(2010));
-    EXPECT_EQ(window->Label2->x(), twipsToPixels(2655));
+    window.setResultCaptions(QStringLiteral("17 characters"), QStringLiteral("1"));
+    EXPECT_EQ(ui.sizeCaption->x(), twipsToPixels(2010));
+    EXPECT_EQ(ui.sizeLabel->x(), twipsToPixels(2655));
 }
 
 }  // namespace

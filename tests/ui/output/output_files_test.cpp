@@ -19,9 +19,11 @@
 #include "richtext/rtf.h"
 #include "ui/app_state.h"
 #include "ui/file_dialogs.h"
-#include "ui/main/form1.h"
-#include "ui/main/rich_text_box.h"
-#include "ui/output/form2.h"
+#include "ui/main/main_window.h"
+#include "ui/widgets/rich_text_box.h"
+#include "ui/output/output_window.h"
+#include "tests/ui/recorded_message_boxes.h"
+#include "tests/ui/window_parts.h"
 
 namespace tessaline {
 namespace {
@@ -55,11 +57,11 @@ class OutputFilesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        form = std::make_unique<Form1>(state);
+        form = std::make_unique<MainWindow>(state);
         form->setFileDialogs(dialogs);
+        form->setMessageBoxes(messages);
         form->show();
-        window = form->ensureOutputWindow();
-        window->messageSink = [this](QWidget*, const QString&, const QString& text) { warnings.push_back(text); };
+        main = std::make_unique<testing::MainWindowParts>(*form);
     }
     void TearDown() override
     {
@@ -69,9 +71,12 @@ protected:
 
     void processText(const std::string& codes)
     {
-        form->Text1->setText(codes);
-        QTest::mouseClick(form->Command1, Qt::LeftButton);
+        main->editor->setText(codes);
+        QTest::mouseClick(main->processButton, Qt::LeftButton);
     }
+    OutputWindow* window() { return testing::outputWindowOf(*form); }
+    testing::OutputWindowParts out() { return testing::OutputWindowParts(*window()); }
+    std::vector<QString> warnings() const { return messages->texts(); }
 
     static std::string readFile(const QString& path)
     {
@@ -84,9 +89,9 @@ protected:
 
     AppState state;
     std::shared_ptr<ScriptedDialogs> dialogs = std::make_shared<ScriptedDialogs>();
-    std::unique_ptr<Form1> form;
-    Form2* window = nullptr;
-    std::vector<QString> warnings;
+    std::shared_ptr<testing::RecordedMessageBoxes> messages = std::make_shared<testing::RecordedMessageBoxes>();
+    std::unique_ptr<MainWindow> form;
+    std::unique_ptr<testing::MainWindowParts> main;
 };
 
 TEST_F(OutputFilesTest, CopyPutsThePlainTextWithLineBreaks)
@@ -96,20 +101,20 @@ TEST_F(OutputFilesTest, CopyPutsThePlainTextWithLineBreaks)
     codes += static_cast<char>(0x8C);
     codes += " end";
     processText(codes);
-    const std::string processed = window->text2->text();
+    const std::string processed = out().outputBox->text();
     ASSERT_NE(processed.find("\r\n"), processed.size() - 2) << "the text was broken inside";
 
     QGuiApplication::clipboard()->setText("old content");
-    window->copy->trigger();
+    out().copyAction->trigger();
     const QString expected = QString::fromStdU32String(charset::toUnicode(processed));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), expected);
     EXPECT_TRUE(QGuiApplication::clipboard()->text().contains("\r\n"));
-    EXPECT_EQ(window->text2->text(), processed) << "copying changes nothing";
-    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(out().outputBox->text(), processed) << "copying changes nothing";
+    EXPECT_TRUE(window()->isVisible());
 
     // Copy takes what the box holds now.
-    window->text2->setText("other");
-    window->copy->trigger();
+    out().outputBox->setText("other");
+    out().copyAction->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "other");
 }
 
@@ -117,30 +122,30 @@ TEST_F(OutputFilesTest, SaveWritesRichTextEvenForATxtName)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    form->Text1->setFontSize(12);
+    main->editor->setFontSize(12);
     processText("Enter Text Here and some more words to break the line somewhere");
-    const std::string processed = window->text2->text();
+    const std::string processed = out().outputBox->text();
 
     const QString path = dir.filePath("processed.txt");
     dialogs->answers = {path};
-    window->save->trigger();
+    out().saveAction->trigger();
     ASSERT_EQ(dialogs->filters.size(), 1u);
     EXPECT_EQ(dialogs->filters[0], "*.txt");
-    EXPECT_EQ(dialogs->parents[0], window);
-    EXPECT_TRUE(warnings.empty());
+    EXPECT_EQ(dialogs->parents[0], window());
+    EXPECT_TRUE(warnings().empty());
     const std::string written = readFile(path);
     ASSERT_EQ(written.rfind("{\\rtf", 0), 0u) << written.substr(0, 40);
     const rtf::ReadResult back = rtf::read(written);
     ASSERT_TRUE(back.ok) << back.error;
     EXPECT_EQ(back.codes, processed);
     EXPECT_NE(written.find("\\fs24"), std::string::npos) << "written at the output box's 12 pt";
-    EXPECT_EQ(window->text2->text(), processed);
+    EXPECT_EQ(out().outputBox->text(), processed);
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).size() == 1) << "no temporary file left behind";
 
     // A second save proposes the last name and replaces the file.
     processText("Short");
     dialogs->answers = {path};
-    window->save->trigger();
+    out().saveAction->trigger();
     ASSERT_EQ(dialogs->proposedNames.size(), 2u);
     EXPECT_EQ(dialogs->proposedNames[1], path);
     EXPECT_EQ(rtf::read(readFile(path)).codes, "Short\r\n");
@@ -148,9 +153,9 @@ TEST_F(OutputFilesTest, SaveWritesRichTextEvenForATxtName)
     // A cancelled dialog writes nothing.
     const std::string before = readFile(path);
     dialogs->answers = {QString()};
-    window->save->trigger();
+    out().saveAction->trigger();
     EXPECT_EQ(readFile(path), before);
-    EXPECT_TRUE(warnings.empty());
+    EXPECT_TRUE(warnings().empty());
 }
 
 TEST_F(OutputFilesTest, FailedSaveNamesTheFileAndKeepsTheOutput)
@@ -160,19 +165,19 @@ TEST_F(OutputFilesTest, FailedSaveNamesTheFileAndKeepsTheOutput)
     processText("Enter Text Here");
     const QString path = dir.filePath("missing-folder/out.txt");
     dialogs->answers = {path};
-    window->save->trigger();
-    ASSERT_EQ(warnings.size(), 1u);
-    EXPECT_TRUE(warnings[0].contains("out.txt")) << warnings[0].toStdString();
+    out().saveAction->trigger();
+    ASSERT_EQ(warnings().size(), 1u);
+    EXPECT_TRUE(warnings()[0].contains("out.txt")) << warnings()[0].toStdString();
     EXPECT_FALSE(QFile::exists(path));
-    EXPECT_EQ(window->text2->text(), "Enter Text Here\r\n");
-    EXPECT_TRUE(window->text2->isVisible());
-    EXPECT_EQ(window->windowTitle(), "Processed Text");
+    EXPECT_EQ(out().outputBox->text(), "Enter Text Here\r\n");
+    EXPECT_TRUE(out().outputBox->isVisible());
+    EXPECT_EQ(window()->windowTitle(), "Processed Text");
 }
 
 TEST_F(OutputFilesTest, OutputBoxTakesNoTypingButCopiesBySelection)
 {
     processText("Enter Text Here");
-    RichTextBox* box = window->text2;
+    RichTextBox* box = out().outputBox;
     box->setFocus();
     QTest::keyClicks(box, "typed");
     QTest::keyClick(box, Qt::Key_Delete);

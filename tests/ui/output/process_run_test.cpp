@@ -25,39 +25,46 @@
 #include "engine/line_break_pass_core.h"
 #include "engine/line_settings.h"
 #include "ui/app_state.h"
-#include "ui/main/form1.h"
-#include "ui/main/rich_text_box.h"
-#include "ui/output/form2.h"
-#include "ui/output/module1.h"
+#include "ui/dialogs.h"
+#include "ui/main/main_window.h"
+#include "ui/output/output_window.h"
 #include "ui/twips.h"
 #include "tests/support/callback_hooks.h"
 #include "tests/support/word_text.h"
+#include "tests/ui/output/progress_watch.h"
+#include "tests/ui/recorded_message_boxes.h"
+#include "tests/ui/window_parts.h"
 
 namespace tessaline {
 namespace {
+
+using testing::MainWindowParts;
+using testing::OutputWindowParts;
+using testing::outputWindowOf;
 
 // What the window shows, captured at one moment.
 struct WindowSnapshot {
     bool visible = false;
     QString title;
-    bool text2Visible = false;
+    bool outputBoxVisible = false;
     bool labelsVisible = false;   // any of the four labels
     bool progressVisible = false;
     bool cancelVisible = false;
     bool fileMenuVisible = false;
 };
 
-WindowSnapshot snapshot(Form2& window)
+WindowSnapshot snapshot(OutputWindow& window)
 {
+    const OutputWindowParts ui(window);
     WindowSnapshot s;
     s.visible = window.isVisible();
     s.title = window.windowTitle();
-    s.text2Visible = window.text2->isVisible();
-    s.labelsVisible = window.Label1->isVisible() || window.Label2->isVisible() || window.Label3->isVisible()
-                      || window.Label4->isVisible();
-    s.progressVisible = window.ProgressBar1->isVisible();
-    s.cancelVisible = window.Command1->isVisible();
-    s.fileMenuVisible = window.file->menuAction()->isVisible();
+    s.outputBoxVisible = ui.outputBox->isVisible();
+    s.labelsVisible = ui.sizeCaption->isVisible() || ui.sizeLabel->isVisible() || ui.modificationsCaption->isVisible()
+                      || ui.modificationsLabel->isVisible();
+    s.progressVisible = ui.progressBar->isVisible();
+    s.cancelVisible = ui.cancelButton->isVisible();
+    s.fileMenuVisible = ui.fileMenu->menuAction()->isVisible();
     return s;
 }
 
@@ -65,9 +72,10 @@ class ProcessRunTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        form = std::make_unique<Form1>(state);
+        form = std::make_unique<MainWindow>(state);
+        form->setMessageBoxes(messages);
         form->show();
-        form->setMessageSink([this](const QString&, const QString& text) { mainMessages.push_back(text); });
+        main = std::make_unique<MainWindowParts>(*form);
     }
     void TearDown() override
     {
@@ -75,40 +83,60 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    // The output window, created if needed, with its warnings captured.
-    Form2& output()
+    // The output window of the last run.
+    OutputWindow& output()
     {
-        Form2* window = form->ensureOutputWindow();
-        window->messageSink = [this](QWidget*, const QString& title, const QString& text) {
-            warnings.push_back(text);
-            warningTitles.push_back(title);
-        };
+        OutputWindow* window = outputWindowOf(*form);
+        EXPECT_NE(window, nullptr);
         return *window;
     }
+    OutputWindowParts out() { return OutputWindowParts(output()); }
 
-    void process() { QTest::mouseClick(form->Command1, Qt::LeftButton); }
+    // The warnings the output window showed.
+    std::vector<QString> warnings() const
+    {
+        std::vector<QString> texts;
+        for (const auto& shown : messages->shown)
+            if (qobject_cast<OutputWindow*>(shown.parent) != nullptr)
+                texts.push_back(shown.text);
+        return texts;
+    }
+    // Messages of the main window itself.
+    std::size_t mainMessages() const
+    {
+        std::size_t count = 0;
+        for (const auto& shown : messages->shown)
+            count += shown.parent == form.get() ? 1 : 0;
+        return count;
+    }
+
+    void process() { QTest::mouseClick(main->processButton, Qt::LeftButton); }
 
     // Whether the keyboard goes to the editor: its window is the active one
     // and the editor has the focus in it (not only its window's focus widget).
     bool keyboardInEditor()
     {
-        return QTest::qWaitFor([this] { return QApplication::focusWidget() == form->Text1; }, 1000)
+        return QTest::qWaitFor([this] { return QApplication::focusWidget() == main->editor; }, 1000)
                && QApplication::activeWindow() == form.get();
     }
 
     // The pass on its own, with the settings the run starts from.
-    PassResult reference(const std::string& text) { return runLineBreakPass(text, state.settings, form->wrap->isChecked()); }
+    PassResult reference(const std::string& text)
+    {
+        return runLineBreakPass(text, state.settings, main->wordWrapAction->isChecked());
+    }
 
     AppState state;
-    std::unique_ptr<Form1> form;
-    std::vector<QString> warnings;
-    std::vector<QString> warningTitles;
-    std::vector<QString> mainMessages;
+    std::shared_ptr<testing::RecordedMessageBoxes> messages = std::make_shared<testing::RecordedMessageBoxes>();
+    std::unique_ptr<MainWindow> form;
+    std::unique_ptr<MainWindowParts> main;
+    testing::ProgressWatch watch;
 };
 
-TEST_F(ProcessRunTest, WindowIsBuiltAsDesigned)
+TEST(OutputWindowLayout, WindowIsBuiltAsDesigned)
 {
-    Form2& window = output();
+    OutputWindow window(nullptr, std::make_shared<Dialogs>());
+    const OutputWindowParts ui(window);
     EXPECT_EQ(window.windowTitle(), "Processed Text");
     EXPECT_FALSE(window.isVisible());
     EXPECT_TRUE(window.windowFlags() & Qt::WindowMinimizeButtonHint);
@@ -124,13 +152,13 @@ TEST_F(ProcessRunTest, WindowIsBuiltAsDesigned)
         bool visible;
     };
     const Expected controls[] = {
-        {window.Label1, "Label1", twipsRect(2010, 0, 735, 255), false},
-        {window.Label2, "Label2", twipsRect(2655, 0, 1245, 255), false},
-        {window.Label4, "Label4", twipsRect(4320, 0, 855, 255), true},
-        {window.Label3, "Label3", twipsRect(5280, 0, 975, 255), true},
-        {window.text2, "text2", twipsRect(0, 360, 8415, 2655), false},
-        {window.ProgressBar1, "ProgressBar1", twipsRect(0, 1440, 8415, 255), true},
-        {window.Command1, "Command1", twipsRect(3608, 1680, 1215, 255), true},
+        {ui.sizeCaption, "Label1", twipsRect(2010, 0, 735, 255), false},
+        {ui.sizeLabel, "Label2", twipsRect(2655, 0, 1245, 255), false},
+        {ui.modificationsLabel, "Label4", twipsRect(4320, 0, 855, 255), true},
+        {ui.modificationsCaption, "Label3", twipsRect(5280, 0, 975, 255), true},
+        {ui.outputBox, "text2", twipsRect(0, 360, 8415, 2655), false},
+        {ui.progressBar, "ProgressBar1", twipsRect(0, 1440, 8415, 255), true},
+        {ui.cancelButton, "Command1", twipsRect(3608, 1680, 1215, 255), true},
     };
     for (const Expected& c : controls) {
         ASSERT_NE(c.control, nullptr) << c.name;
@@ -143,7 +171,7 @@ TEST_F(ProcessRunTest, WindowIsBuiltAsDesigned)
             EXPECT_EQ(actual.top(), c.twips.top()) << c.name;
             EXPECT_EQ(actual.height(), c.twips.height()) << c.name;
             EXPECT_GE(actual.width(), c.twips.width()) << c.name;
-            if (c.control == window.Label4)
+            if (c.control == ui.modificationsLabel)
                 EXPECT_EQ(actual.right(), c.twips.right()) << c.name;
             else
                 EXPECT_EQ(actual.left(), c.twips.left()) << c.name;
@@ -152,52 +180,50 @@ TEST_F(ProcessRunTest, WindowIsBuiltAsDesigned)
         }
         EXPECT_EQ(c.control->isVisibleTo(&window), c.visible) << c.name;
     }
-    EXPECT_EQ(window.Label1->text(), "File Size");
-    EXPECT_EQ(window.Label3->text(), "Modifications");
-    EXPECT_TRUE(window.Label2->text().isEmpty());
-    EXPECT_TRUE(window.Label4->text().isEmpty());
-    EXPECT_EQ(window.Command1->text(), "Cancel");
-    EXPECT_EQ(window.ProgressBar1->minimum(), 0);
-    EXPECT_EQ(window.ProgressBar1->maximum(), 100);
-    EXPECT_EQ(window.text2->font().family(), "Ti92Pluspc");
-    EXPECT_DOUBLE_EQ(window.text2->fontSize(), 9.0);
-    EXPECT_FALSE(window.text2->font().bold());
+    EXPECT_EQ(ui.sizeCaption->text(), "File Size");
+    EXPECT_EQ(ui.modificationsCaption->text(), "Modifications");
+    EXPECT_TRUE(ui.sizeLabel->text().isEmpty());
+    EXPECT_TRUE(ui.modificationsLabel->text().isEmpty());
+    EXPECT_EQ(ui.cancelButton->text(), "Cancel");
+    EXPECT_EQ(ui.progressBar->minimum(), 0);
+    EXPECT_EQ(ui.progressBar->maximum(), 100);
+    EXPECT_EQ(ui.outputBox->font().family(), "Ti92Pluspc");
+    EXPECT_DOUBLE_EQ(ui.outputBox->fontSize(), 9.0);
+    EXPECT_FALSE(ui.outputBox->font().bold());
 
-    ASSERT_NE(window.file, nullptr);
-    EXPECT_EQ(window.file->objectName(), "file");
-    EXPECT_EQ(window.file->title(), "&File");
-    const QList<QAction*> items = window.file->actions();
+    ASSERT_NE(ui.fileMenu, nullptr);
+    EXPECT_EQ(ui.fileMenu->objectName(), "file");
+    EXPECT_EQ(ui.fileMenu->title(), "&File");
+    const QList<QAction*> items = ui.fileMenu->actions();
     ASSERT_EQ(items.size(), 2);
-    EXPECT_EQ(items[0], window.save);
-    EXPECT_EQ(items[1], window.copy);
-    EXPECT_EQ(window.save->text(), "&Save Processed Text");
-    EXPECT_EQ(window.copy->text(), "&Copy Text to Clipboard");
-    EXPECT_EQ(window.save->objectName(), "save");
-    EXPECT_EQ(window.copy->objectName(), "copy");
-    EXPECT_TRUE(window.save->shortcut().isEmpty());
-    EXPECT_TRUE(window.copy->shortcut().isEmpty());
+    EXPECT_EQ(items[0], ui.saveAction);
+    EXPECT_EQ(items[1], ui.copyAction);
+    EXPECT_EQ(ui.saveAction->text(), "&Save Processed Text");
+    EXPECT_EQ(ui.copyAction->text(), "&Copy Text to Clipboard");
+    EXPECT_EQ(ui.saveAction->objectName(), "save");
+    EXPECT_EQ(ui.copyAction->objectName(), "copy");
+    EXPECT_TRUE(ui.saveAction->shortcut().isEmpty());
+    EXPECT_TRUE(ui.copyAction->shortcut().isEmpty());
 
-    // Created once, then reused.
-    EXPECT_EQ(form->ensureOutputWindow(), &window);
-    EXPECT_EQ(form->outputWindow(), &window);
 }
 
 TEST_F(ProcessRunTest, ShortRunPassesThroughProcessingIntoDone)
 {
-    Form2& window = output();
-    form->Text1->setText("Enter Text Here");
-    form->Text1->setFontSize(14);
+    main->editor->setText("Enter Text Here");
+    main->editor->setFontSize(14);
     std::optional<WindowSnapshot> during;
-    window.onProcessCharacter = [&](std::int64_t charPos) {
-        if (charPos == 1)
+    watch.onProgress = [&](OutputWindow& window, int) {
+        if (!during)
             during = snapshot(window);
     };
     process();
+    watch.onProgress = nullptr;
+    OutputWindow& window = output();
 
     ASSERT_TRUE(during.has_value());
     EXPECT_TRUE(during->visible);
     EXPECT_EQ(during->title, "Processing...");
-    EXPECT_FALSE(during->text2Visible);
+    EXPECT_FALSE(during->outputBoxVisible);
     EXPECT_FALSE(during->labelsVisible);
     EXPECT_TRUE(during->progressVisible);
     EXPECT_TRUE(during->cancelVisible);
@@ -206,299 +232,306 @@ TEST_F(ProcessRunTest, ShortRunPassesThroughProcessingIntoDone)
     const WindowSnapshot done = snapshot(window);
     EXPECT_TRUE(done.visible);
     EXPECT_EQ(done.title, "Processed Text");
-    EXPECT_TRUE(done.text2Visible);
-    EXPECT_TRUE(window.Label1->isVisible() && window.Label2->isVisible() && window.Label3->isVisible()
-                && window.Label4->isVisible());
+    EXPECT_TRUE(done.outputBoxVisible);
+    EXPECT_TRUE(out().sizeCaption->isVisible() && out().sizeLabel->isVisible() && out().modificationsCaption->isVisible()
+                && out().modificationsLabel->isVisible());
     EXPECT_FALSE(done.progressVisible);
     EXPECT_FALSE(done.cancelVisible);
     EXPECT_TRUE(done.fileMenuVisible);
 
-    EXPECT_EQ(window.text2->text(), "Enter Text Here\r\n");
-    EXPECT_EQ(window.Label2->text(), "17 characters");
-    EXPECT_EQ(window.Label4->text(), "1");
-    for (QLabel* label : {window.Label1, window.Label2, window.Label3, window.Label4})
+    EXPECT_EQ(out().outputBox->text(), "Enter Text Here\r\n");
+    EXPECT_EQ(out().sizeLabel->text(), "17 characters");
+    EXPECT_EQ(out().modificationsLabel->text(), "1");
+    for (QLabel* label : {out().sizeCaption, out().sizeLabel, out().modificationsCaption, out().modificationsLabel})
         EXPECT_GE(label->width(), label->sizeHint().width()) << "caption cut: " << label->text().toStdString();
-    EXPECT_LE(window.Label1->geometry().right(),
-              window.Label2->x() + window.Label2->indent())
+    EXPECT_LE(out().sizeCaption->geometry().right(),
+              out().sizeLabel->x() + out().sizeLabel->indent())
         << "the size does not run into \"File Size\"";
-    EXPECT_EQ(window.text2->selStart(), 0u);
-    EXPECT_EQ(window.text2->selLength(), 0u);
-    EXPECT_DOUBLE_EQ(window.text2->fontSize(), 14.0) << "the output follows the editor's font size";
-    EXPECT_FALSE(state.CancelRequested);
-    EXPECT_TRUE(warnings.empty());
+    EXPECT_EQ(out().outputBox->selStart(), 0u);
+    EXPECT_EQ(out().outputBox->selLength(), 0u);
+    EXPECT_DOUBLE_EQ(out().outputBox->fontSize(), 14.0) << "the output follows the editor's font size";
+    EXPECT_TRUE(warnings().empty());
 
     // A one-character text is left as it is.
-    window.onProcessCharacter = nullptr;
-    form->Text1->setText("A");
+    main->editor->setText("A");
     process();
-    EXPECT_EQ(window.text2->text(), "A");
-    EXPECT_EQ(window.Label2->text(), "1 characters");
-    EXPECT_EQ(window.Label4->text(), "0");
-    EXPECT_EQ(form->outputWindow(), &window) << "the Done window is reused";
+    EXPECT_EQ(out().outputBox->text(), "A");
+    EXPECT_EQ(out().sizeLabel->text(), "1 characters");
+    EXPECT_EQ(out().modificationsLabel->text(), "0");
+    EXPECT_EQ(outputWindowOf(*form), &window) << "the Done window is reused";
 }
 
 TEST_F(ProcessRunTest, EveryRunShowsTheWindowInFrontAndLeavesTheFocusThere)
 {
-    Form2& window = output();
-    form->Text1->setText("Enter Text Here");
+    main->editor->setText("Enter Text Here");
     process();
+    OutputWindow& window = output();
     ASSERT_TRUE(window.isVisible());
 
     // The Done window stays open while the user goes back to the editor.
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    form->Text1->setFocus();
-    form->Text1->setText("Another text");
-    QMetaObject::invokeMethod(form->Command1, "click");   // a click that takes no focus
+    main->editor->setFocus();
+    main->editor->setText("Another text");
+    QMetaObject::invokeMethod(main->processButton, "click");   // a click that takes no focus
     EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; }, 1000))
         << "showing the open window brings it forward, as the first run did";
-    EXPECT_EQ(window.text2->text(), "Another text\r\n");
-    EXPECT_EQ(form->focusWidget(), form->Text1) << "the completed run moved no focus in the main window";
+    EXPECT_EQ(out().outputBox->text(), "Another text\r\n");
+    EXPECT_EQ(form->focusWidget(), main->editor) << "the completed run moved no focus in the main window";
 }
 
 TEST_F(ProcessRunTest, LabelsAndProgressFollowTheText)
 {
-    Form2& window = output();
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     const std::string text = wordText(5000);
-    form->Text1->setText(text);
+    main->editor->setText(text);
     const PassResult expected = reference(text);
     process();
-    EXPECT_EQ(window.text2->text(), expected.text);
-    EXPECT_EQ(window.Label2->text(), QLocale().toString(qint64(expected.text.size())) + " characters");
-    EXPECT_TRUE(window.Label2->text().contains(',')) << window.Label2->text().toStdString();
-    EXPECT_EQ(window.Label4->text(), QString::number(expected.modificationCount));
-    EXPECT_EQ(window.ProgressBar1->value(), window.ProgressBar1->maximum()) << "the last character is shown done";
+    OutputWindow& window = output();
+    EXPECT_EQ(out().outputBox->text(), expected.text);
+    EXPECT_EQ(out().sizeLabel->text(), QLocale().toString(qint64(expected.text.size())) + " characters");
+    EXPECT_TRUE(out().sizeLabel->text().contains(',')) << out().sizeLabel->text().toStdString();
+    EXPECT_EQ(out().modificationsLabel->text(), QString::number(expected.modificationCount));
+    EXPECT_EQ(out().progressBar->value(), out().progressBar->maximum()) << "the last character is shown done";
 
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     process();
-    EXPECT_EQ(window.Label2->text(),
+    EXPECT_EQ(out().sizeLabel->text(),
               QString::number(expected.text.size() / 1000) + "." +
                   QString::number(expected.text.size() % 1000).rightJustified(3, '0') + " characters");
 
     // An empty text: empty output, Done state, labels and progress untouched.
-    window.ProgressBar1->setMaximum(77);
-    window.ProgressBar1->setValue(33);
-    const QString sizeBefore = window.Label2->text();
-    const QString countBefore = window.Label4->text();
-    form->Text1->setText("");
+    out().progressBar->setMaximum(77);
+    out().progressBar->setValue(33);
+    const QString sizeBefore = out().sizeLabel->text();
+    const QString countBefore = out().modificationsLabel->text();
+    main->editor->setText("");
     process();
     QLocale::setDefault(saved);
-    EXPECT_EQ(window.text2->text(), "");
-    EXPECT_EQ(window.Label2->text(), sizeBefore);
-    EXPECT_EQ(window.Label4->text(), countBefore);
-    EXPECT_EQ(window.ProgressBar1->maximum(), 77);
-    EXPECT_EQ(window.ProgressBar1->value(), 33);
+    EXPECT_EQ(out().outputBox->text(), "");
+    EXPECT_EQ(out().sizeLabel->text(), sizeBefore);
+    EXPECT_EQ(out().modificationsLabel->text(), countBefore);
+    EXPECT_EQ(out().progressBar->maximum(), 77);
+    EXPECT_EQ(out().progressBar->value(), 33);
     EXPECT_TRUE(window.isVisible());
-    EXPECT_TRUE(window.text2->isVisible());
+    EXPECT_TRUE(out().outputBox->isVisible());
     EXPECT_EQ(window.windowTitle(), "Processed Text");
 }
 
 TEST_F(ProcessRunTest, CancelHidesTheWindowAndTheNextRunStartsAfresh)
 {
-    Form2& window = output();
     const std::string text = wordText(3'000'000);
-    form->Text1->setText(text);
+    main->editor->setText(text);
     const PassResult complete = reference(text);
     bool clicked = false;
-    window.onProcessCharacter = [&](std::int64_t charPos) {
-        if (charPos == 1000 && !clicked) {
+    watch.onProgress = [&](OutputWindow& window, int) {
+        if (!clicked) {
             clicked = true;
-            QTimer::singleShot(0, &window, [&] { QTest::mouseClick(window.Command1, Qt::LeftButton); });
+            QPushButton* cancel = OutputWindowParts(window).cancelButton;
+            QTimer::singleShot(0, &window, [cancel] { QTest::mouseClick(cancel, Qt::LeftButton); });
             QThread::msleep(15);   // the next clock check turns the event loop
         }
     };
     process();
+    watch.onProgress = nullptr;
     ASSERT_TRUE(clicked);
-    EXPECT_TRUE(state.CancelRequested) << "stays set until the next run";
+    OutputWindow& window = output();
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.windowTitle(), "Processed Text");
-    EXPECT_FALSE(window.text2->isVisible());
-    EXPECT_TRUE(window.ProgressBar1->isVisibleTo(&window));
-    EXPECT_TRUE(window.Command1->isVisibleTo(&window));
-    EXPECT_EQ(form->focusWidget(), form->Text1);
+    EXPECT_FALSE(out().outputBox->isVisible());
+    EXPECT_TRUE(out().progressBar->isVisibleTo(&window));
+    EXPECT_TRUE(out().cancelButton->isVisibleTo(&window));
+    EXPECT_EQ(form->focusWidget(), main->editor);
     EXPECT_TRUE(keyboardInEditor()) << "typing after a cancel goes into the editor";
     // Half processed: shorter than the whole result, labels count what was done.
-    const std::string partial = window.text2->text();
+    const std::string partial = out().outputBox->text();
     EXPECT_LT(partial.size(), complete.text.size());
-    EXPECT_EQ(window.Label2->text(), QLocale().toString(qint64(partial.size())) + " characters");
-    EXPECT_LT(window.Label4->text().remove(QLocale().groupSeparator()).toLongLong(), complete.modificationCount);
+    EXPECT_EQ(out().sizeLabel->text(), QLocale().toString(qint64(partial.size())) + " characters");
+    EXPECT_LT(out().modificationsLabel->text().remove(QLocale().groupSeparator()).toLongLong(), complete.modificationCount);
 
-    // The next run clears the flag and runs to its end.
-    window.onProcessCharacter = nullptr;
-    form->Text1->setText("Enter Text Here");
+    // The next run forgets the cancel and runs to its end.
+    main->editor->setText("Enter Text Here");
     process();
-    EXPECT_FALSE(state.CancelRequested);
     EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(window.text2->text(), "Enter Text Here\r\n");
-    EXPECT_EQ(window.Label2->text(), "17 characters");
+    EXPECT_EQ(out().outputBox->text(), "Enter Text Here\r\n");
+    EXPECT_EQ(out().sizeLabel->text(), "17 characters");
 }
 
 TEST_F(ProcessRunTest, ClosingTheWindowDuringARunCancelsIt)
 {
-    QPointer<Form2> window(&output());
-    form->Text1->setText(wordText(3'000'000));
-    bool closed = false;
-    window->onProcessCharacter = [&](std::int64_t charPos) {
-        if (charPos == 1000 && !closed) {
-            closed = true;
+    const std::string text = wordText(3'000'000);
+    main->editor->setText(text);
+    QPointer<OutputWindow> closedWindow;
+    watch.onProgress = [&](OutputWindow& window, int) {
+        if (!closedWindow) {
+            closedWindow = &window;
             QTimer::singleShot(0, form.get(), [&] {
-                if (window)
-                    window->close();
+                if (closedWindow)
+                    closedWindow->close();
             });
             QThread::msleep(15);
         }
     };
     process();
-    ASSERT_TRUE(closed);
-    EXPECT_TRUE(state.CancelRequested);
-    EXPECT_EQ(form->focusWidget(), form->Text1);
+    watch.onProgress = nullptr;
+    ASSERT_FALSE(closedWindow.isNull());
+    EXPECT_TRUE(closedWindow->isClosed());
+    EXPECT_FALSE(closedWindow->isVisible());
+    EXPECT_EQ(form->focusWidget(), main->editor);
     EXPECT_TRUE(keyboardInEditor());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(window.isNull()) << "a closed window is destroyed";
-    EXPECT_EQ(form->outputWindow(), nullptr);
+    EXPECT_TRUE(closedWindow.isNull()) << "a closed window is destroyed";
+    EXPECT_EQ(outputWindowOf(*form), nullptr);
 
     // The next PROCESS builds the window afresh and completes.
-    Form2& fresh = output();
     std::optional<WindowSnapshot> during;
-    fresh.onProcessCharacter = [&](std::int64_t charPos) {
-        if (charPos == 1)
-            during = snapshot(fresh);
+    watch.onProgress = [&](OutputWindow& window, int) {
+        if (!during)
+            during = snapshot(window);
     };
-    form->Text1->setText("Enter Text Here");
+    main->editor->setText("Enter Text Here");
     process();
+    watch.onProgress = nullptr;
     ASSERT_TRUE(during.has_value());
     EXPECT_EQ(during->title, "Processing...");
     EXPECT_TRUE(during->progressVisible);
-    EXPECT_FALSE(during->text2Visible);
-    EXPECT_TRUE(fresh.isVisible());
-    EXPECT_EQ(fresh.text2->text(), "Enter Text Here\r\n");
-    EXPECT_EQ(fresh.Label2->text(), "17 characters");
+    EXPECT_FALSE(during->outputBoxVisible);
+    EXPECT_TRUE(output().isVisible());
+    EXPECT_EQ(out().outputBox->text(), "Enter Text Here\r\n");
+    EXPECT_EQ(out().sizeLabel->text(), "17 characters");
 }
 
 TEST_F(ProcessRunTest, ClosingAfterARunReturnsFocusAndTheNextRunReopens)
 {
-    QPointer<Form2> window(&output());
-    form->Text1->setText("Enter Text Here");
+    main->editor->setText("Enter Text Here");
     process();
+    QPointer<OutputWindow> window(&output());
     ASSERT_TRUE(window && window->isVisible());
-    form->Command1->setFocus();
+    main->processButton->setFocus();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.data()));
     window->close();
-    EXPECT_EQ(form->focusWidget(), form->Text1);
+    EXPECT_EQ(form->focusWidget(), main->editor);
     EXPECT_TRUE(keyboardInEditor()) << "typing after the close goes into the editor";
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.isNull());
 
     // Closed but not yet destroyed (no event loop turn in between): still a new window.
-    Form2& second = output();
     process();
+    OutputWindow& second = output();
     second.close();
-    Form2& third = output();
-    EXPECT_NE(&third, &second);
     std::optional<WindowSnapshot> during;
-    third.onProcessCharacter = [&](std::int64_t charPos) {
-        if (charPos == 1)
-            during = snapshot(third);
+    watch.onProgress = [&](OutputWindow& shown, int) {
+        if (!during)
+            during = snapshot(shown);
     };
     process();
+    watch.onProgress = nullptr;
+    OutputWindow& third = output();
+    EXPECT_NE(&third, &second);
     ASSERT_TRUE(during.has_value());
     EXPECT_TRUE(during->visible);
     EXPECT_EQ(during->title, "Processing...");
     EXPECT_TRUE(third.isVisible());
-    EXPECT_EQ(third.Label2->text(), "17 characters");
+    EXPECT_EQ(out().sizeLabel->text(), "17 characters");
 }
 
 TEST_F(ProcessRunTest, ProcessDuringARunStartsNothing)
 {
-    Form2& window = output();
     const std::string text = wordText(3'000'000);
-    form->Text1->setText(text);
+    main->editor->setText(text);
     const PassResult expected = reference(text);
     bool clicked = false;
-    std::int64_t lastPos = 0;
-    std::int64_t restarts = 0;
-    window.onProcessCharacter = [&](std::int64_t charPos) {
-        if (charPos == 1 && lastPos != 0)
+    int lastValue = 0;
+    int restarts = 0;
+    watch.onProgress = [&](OutputWindow&, int perMille) {
+        // A new run would take the bar back towards its start (a long line
+        // broken at its last space may take it back a step).
+        if (perMille < lastValue / 2)
             ++restarts;
-        lastPos = charPos;
-        if (charPos == 1000 && !clicked) {
+        lastValue = perMille;
+        if (!clicked) {
             clicked = true;
             QTimer::singleShot(0, form.get(), [&] {
-                form->Text1->setText("changed meanwhile");
-                QTest::mouseClick(form->Command1, Qt::LeftButton);
+                main->editor->setText("changed meanwhile");
+                QTest::mouseClick(main->processButton, Qt::LeftButton);
             });
             QThread::msleep(15);
         }
     };
     process();
+    watch.onProgress = nullptr;
     ASSERT_TRUE(clicked);
     EXPECT_EQ(restarts, 0) << "no second run started inside the first";
-    EXPECT_EQ(window.text2->text(), expected.text) << "the first run went on over its own copy";
-    EXPECT_EQ(window.Label4->text().remove(QLocale().groupSeparator()).toLongLong(), expected.modificationCount);
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(window.windowTitle(), "Processed Text");
+    EXPECT_EQ(lastValue, 1000) << "the first run went on to its end";
+    EXPECT_EQ(out().outputBox->text(), expected.text) << "the first run went on over its own copy";
+    EXPECT_EQ(out().modificationsLabel->text().remove(QLocale().groupSeparator()).toLongLong(), expected.modificationCount);
+    EXPECT_TRUE(output().isVisible());
+    EXPECT_EQ(output().windowTitle(), "Processed Text");
 
     // Once the run is over, PROCESS runs again.
-    window.onProcessCharacter = nullptr;
     process();
-    EXPECT_EQ(window.text2->text(), "changed meanwhile\r\n");
+    EXPECT_EQ(out().outputBox->text(), "changed meanwhile\r\n");
 }
 
 TEST_F(ProcessRunTest, PresetAndWordWrapChangedMidRunApplyFromThatCharacter)
 {
-    Form2& window = output();
     const std::string text = wordText(60'000);
-    form->Text1->setText(text);
-    ASSERT_TRUE(form->wrap->isChecked());
-    constexpr std::int64_t kPresetAt = 15'000;
-    constexpr std::int64_t kWrapAt = 40'000;
+    main->editor->setText(text);
+    ASSERT_TRUE(main->wordWrapAction->isChecked());
+    // Where the changes happen, in per mille of the run as its progress bar shows it.
+    constexpr int kPresetAt = 250;
+    constexpr int kWrapAt = 660;
+    const auto perMille = [](std::int64_t maximum, std::int64_t value) {
+        return maximum > 0 ? static_cast<int>(value * 1000 / maximum) : 0;
+    };
 
     bool presetDone = false;
     bool wrapDone = false;
     bool wrapAfterToggle = true;
     LineSettings settingsAfterPreset;
-    window.onProcessCharacter = [&](std::int64_t charPos) {
-        if (charPos >= kPresetAt && !presetDone) {
+    watch.onProgress = [&](OutputWindow&, int shown) {
+        if (shown >= kPresetAt && !presetDone) {
             presetDone = true;
-            form->Combo1->setCurrentIndex(3);   // Text Editor on TI92+ (37chars)
+            main->presetCombo->setCurrentIndex(3);   // Text Editor on TI92+ (37chars)
             settingsAfterPreset = state.settings;
         }
-        if (charPos >= kWrapAt && !wrapDone) {
+        if (shown >= kWrapAt && !wrapDone) {
             wrapDone = true;
-            form->wrap->trigger();
-            wrapAfterToggle = form->wrap->isChecked();
+            main->wordWrapAction->trigger();
+            wrapAfterToggle = main->wordWrapAction->isChecked();
         }
     };
     const LineSettings start = state.settings;
     process();
+    watch.onProgress = nullptr;
     ASSERT_TRUE(presetDone && wrapDone);
     EXPECT_FALSE(settingsAfterPreset.MeasureInPixels);
     EXPECT_EQ(settingsAfterPreset.LineLimit, 37);
     EXPECT_FALSE(wrapAfterToggle);
 
-    // The literal pass with the same changes at the same characters.
+    // The literal pass with the same changes after the same characters.
     LineSettings settings = start;
     bool wrapOn = true;
     bool refPreset = false;
     bool refWrap = false;
     CallbackHooks hooks;
     hooks.onWordWrap = [&] { return wrapOn; };
-    hooks.onProgress = [&](std::int64_t, std::int64_t charPos) {
-        if (charPos >= kPresetAt && !refPreset) {
+    hooks.onProgress = [&](std::int64_t maximum, std::int64_t value) {
+        const int shown = perMille(maximum, value);
+        if (shown >= kPresetAt && !refPreset) {
             refPreset = true;
             applyPreset(3, settings);
         }
-        if (charPos >= kWrapAt && !refWrap) {
+        if (shown >= kWrapAt && !refWrap) {
             refWrap = true;
             wrapOn = false;
         }
     };
     const PassResult expected = runLineBreakPassWith(text, settings, hooks);
-    EXPECT_EQ(window.text2->text(), expected.text);
-    EXPECT_EQ(window.Label4->text().remove(QLocale().groupSeparator()).toLongLong(), expected.modificationCount);
+    EXPECT_EQ(out().outputBox->text(), expected.text);
+    EXPECT_EQ(out().modificationsLabel->text().remove(QLocale().groupSeparator()).toLongLong(), expected.modificationCount);
 
     // And it differs from a run without the changes, so the changes were seen.
     EXPECT_NE(expected.text, runLineBreakPass(text, start, true).text);
@@ -507,47 +540,49 @@ TEST_F(ProcessRunTest, PresetAndWordWrapChangedMidRunApplyFromThatCharacter)
 
 TEST_F(ProcessRunTest, RefusedLimitsEndTheRunLikeACancel)
 {
-    Form2& window = output();
-    form->Text1->setText("Enter Text Here");
+    main->editor->setText("Enter Text Here");
     const LineSettings before = state.settings;
 
     // A custom value that 16 bits cannot hold.
-    form->Combo1->setCurrentIndex(4);
-    form->Text2->setText("40000");
+    main->presetCombo->setCurrentIndex(4);
+    main->customSizeEdit->setText("40000");
     process();
-    ASSERT_EQ(warnings.size(), 1u);
-    EXPECT_EQ(warningTitles[0], applicationTitle());
-    EXPECT_TRUE(warnings[0].contains("40000")) << warnings[0].toStdString();
+    OutputWindow& window = output();
+    ASSERT_EQ(warnings().size(), 1u);
+    EXPECT_EQ(messages->shown[0].title, applicationTitle());
+    EXPECT_EQ(messages->shown[0].icon, MessageBoxes::Icon::Warning);
+    EXPECT_TRUE(warnings()[0].contains("40000")) << warnings()[0].toStdString();
     EXPECT_EQ(state.settings.LineLimit, before.LineLimit);
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.windowTitle(), "Processed Text");
-    EXPECT_EQ(form->focusWidget(), form->Text1);
-    EXPECT_TRUE(window.Label2->text().isEmpty()) << "no pass ran";
+    EXPECT_EQ(form->focusWidget(), main->editor);
+    EXPECT_TRUE(out().sizeLabel->text().isEmpty()) << "no pass ran";
 
     // A limit that admits no character: 0 characters per line.
-    form->Text2->setText("0");
+    main->customSizeEdit->setText("0");
     process();
-    ASSERT_EQ(warnings.size(), 2u);
-    EXPECT_TRUE(warnings[1].contains("0"));
+    ASSERT_EQ(warnings().size(), 2u);
+    EXPECT_TRUE(warnings()[1].contains("0"));
     EXPECT_FALSE(window.isVisible());
-    EXPECT_TRUE(window.Label2->text().isEmpty());
+    EXPECT_TRUE(out().sizeLabel->text().isEmpty());
 
     // Pixels narrower than a letter of the text.
-    form->Combo1->setCurrentIndex(5);
-    form->Text2->setText("3");
+    main->presetCombo->setCurrentIndex(5);
+    main->customSizeEdit->setText("3");
     process();
-    ASSERT_EQ(warnings.size(), 3u);
+    ASSERT_EQ(warnings().size(), 3u);
     EXPECT_FALSE(window.isVisible());
 
     // A sound custom value runs.
-    form->Text2->setText(" 2 4 ");
+    main->customSizeEdit->setText(" 2 4 ");
     process();
-    EXPECT_EQ(warnings.size(), 3u);
+    EXPECT_EQ(warnings().size(), 3u);
     EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(&output(), &window) << "the window is made once and reused";
     EXPECT_TRUE(state.settings.MeasureInPixels);
     EXPECT_EQ(state.settings.LineLimit, 24);
-    EXPECT_EQ(window.text2->text(), runLineBreakPass("Enter Text Here", state.settings, true).text);
-    EXPECT_TRUE(mainMessages.empty());
+    EXPECT_EQ(out().outputBox->text(), runLineBreakPass("Enter Text Here", state.settings, true).text);
+    EXPECT_EQ(mainMessages(), 0u);
 }
 
 }  // namespace

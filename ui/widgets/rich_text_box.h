@@ -1,5 +1,5 @@
-// The rich-text box used for the editor (Text1) and the output box (text2):
-// a QTextEdit that holds calculator text. Every code is shown through the
+// The rich-text box of the main window's editor and of the output window: a
+// QTextEdit that holds calculator text. Every code is shown through the
 // calculator character table, line ends are CR LF, and offsets count
 // calculator characters (CR and LF one each), whatever Qt counts.
 #pragma once

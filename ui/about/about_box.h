@@ -10,7 +10,6 @@
 #include <QDialog>
 #include <QString>
 #include <array>
-#include <cstdint>
 
 #include "ui/about/sysinfo.h"
 
@@ -22,14 +21,13 @@ class QPushButton;
 
 namespace tessaline {
 
-struct AppState;
-
-class frmAbout : public QDialog {
+class AboutBox : public QDialog {
     Q_OBJECT
 public:
-    // Builds the controls in their layout, then runs Form_Load. The system
-    // information lookup uses the platform's operations until setServices.
-    explicit frmAbout(AppState& state, QWidget* parent = nullptr);
+    // The title line shows the application title until setCredit. The
+    // system information lookup uses the platform's operations until
+    // setServices.
+    explicit AboutBox(QWidget* parent = nullptr);
 
     // The description as the box shows it, with its CR LF pair, and the
     // fixed disclaimer.
@@ -39,45 +37,37 @@ public:
     // The description currently set, exactly as set (CR LF included).
     QString description() const { return description_; }
     void setDescription(const QString& text);
+    // The title-and-credit line.
+    void setCredit(const QString& text);
 
     void setServices(SysInfoServices services) { services_ = std::move(services); }
     const SysInfoServices& services() const { return services_; }
 
-    // Reads one registry value as text through this box's registry (see the
-    // free function of the same name).
-    bool GetKeyValue(std::uint32_t KeyRoot, const QString& KeyName, const QString& SubKeyRef,
-                     QString& KeyVal);
-    // Finds and starts the system-information tool, or tells the user that it
-    // is unavailable.
-    void StartSysInfo();
-
-    // Controls, by their layout names. Line1[0] is the white line, Line1[1]
-    // the grey one (object names "Line1_0" and "Line1_1").
-    QLabel* picIcon = nullptr;
-    QLabel* lblTitle = nullptr;
-    QLabel* lblDescription = nullptr;
-    std::array<QFrame*, 2> Line1{};
-    QLabel* lblDisclaimer = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdSysInfo = nullptr;
-
-public slots:
-    void Form_Load();
-    void cmdOK_Click();
-    void cmdSysInfo_Click();
+signals:
+    // OK was pressed (by mouse, Enter or Esc); the box is closed.
+    void dismissed();
 
 protected:
-    // Esc clicks cmdOK, the cancel button (a plain QDialog would only hide).
+    // Esc presses OK, the cancel button (a plain QDialog would only hide).
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void buildControls();
+    void acknowledge();
     // Chooses the largest dialog font, from 8 points down, at which every
     // label's text shows whole (the nearest font to MS Sans Serif may be wider).
     void fitTexts();
 
-    [[maybe_unused]] AppState& state_;
+    QLabel* iconLabel_ = nullptr;
+    QLabel* titleLabel_ = nullptr;
+    QLabel* descriptionLabel_ = nullptr;
+    // The etched separator: the white line and the grey one above it.
+    std::array<QFrame*, 2> separatorLines_{};
+    QLabel* disclaimerLabel_ = nullptr;
+    QPushButton* okButton_ = nullptr;
+    QPushButton* sysInfoButton_ = nullptr;
+
     SysInfoServices services_;
     QString description_;
 };

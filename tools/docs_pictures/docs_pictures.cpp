@@ -1,0 +1,185 @@
+// Draws every picture in docs/ with the real windows on the offscreen
+// platform (QWidget::grab), so no display is needed. Not installed.
+//   docs_pictures DOCS-DIR SAMPLE-TEXT
+// SAMPLE-TEXT is the text the output window pictures show processed.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QMainWindow>
+#include <QPixmap>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyleFactory>
+#include <QTest>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "ui/app_state.h"
+#include "ui/main/main_window.h"
+#include "ui/widgets/rich_text_box.h"
+
+namespace {
+
+using tessaline::AppState;
+using tessaline::MainWindow;
+
+// The widget of `window` (or of a window it owns) with this object name.
+template <typename W>
+W* part(const QObject& window, const char* name)
+{
+    W* found = window.findChild<W*>(QString::fromLatin1(name));
+    if (found == nullptr) {
+        std::fprintf(stderr, "docs_pictures: no %s\n", name);
+        std::exit(1);
+    }
+    return found;
+}
+
+class Pictures {
+public:
+    explicit Pictures(const QString& folder) : folder_(folder) {}
+
+    void save(const QPixmap& picture, const char* name)
+    {
+        const QString path = QDir(folder_).filePath(QString::fromLatin1(name));
+        if (picture.isNull() || !picture.save(path, "PNG")) {
+            std::fprintf(stderr, "docs_pictures: cannot write %s\n", qPrintable(path));
+            ok_ = false;
+            return;
+        }
+        std::printf("wrote %s\n", qPrintable(path));
+    }
+    bool ok() const { return ok_; }
+
+private:
+    QString folder_;
+    bool ok_ = true;
+};
+
+void showActive(QWidget& window)
+{
+    window.show();
+    window.activateWindow();
+    QApplication::setActiveWindow(&window);
+    QApplication::processEvents();
+}
+
+void click(QWidget* widget)
+{
+    QTest::mouseClick(widget, Qt::LeftButton);
+    QApplication::processEvents();
+}
+
+// The main window right after start-up.
+void drawStartUp(Pictures& pictures)
+{
+    AppState state;
+    MainWindow window(state);
+    window.show();
+    QApplication::processEvents();
+    pictures.save(window.grab(), "main-window.png");
+}
+
+// The palette with big buttons, then collapsed.
+void drawPaletteSettings(Pictures& pictures)
+{
+    AppState state;
+    MainWindow window(state);
+    showActive(window);
+    auto* bigButtons = part<QCheckBox>(window, "Check2");
+    click(bigButtons);
+    pictures.save(window.grab(), "main-window-big-buttons.png");
+    click(bigButtons);
+    click(part<QCheckBox>(window, "Check3"));
+    pictures.save(window.grab(), "main-window-collapsed.png");
+}
+
+void drawAboutBox(Pictures& pictures)
+{
+    AppState state;
+    MainWindow window(state);
+    showActive(window);
+    part<QAction>(window, "about")->trigger();
+    auto* box = part<QDialog>(window, "frmAbout");
+    if (!QTest::qWaitFor([box] { return QApplication::activeWindow() == box; }, 2000))
+        std::fputs("docs_pictures: the about box did not become active\n", stderr);
+    pictures.save(box->grab(), "about-box.png");
+    box->close();
+}
+
+// Watches for the output window to show and, when its progress bar passes
+// 40 %, draws it.
+class ProcessingPicture : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->objectName() == QLatin1String("Form2") && !bar_) {
+            auto* output = static_cast<QWidget*>(watched);
+            bar_ = part<QProgressBar>(*output, "ProgressBar1");
+            connect(bar_, &QProgressBar::valueChanged, this, [this, output](int value) {
+                if (picture_.isNull() && value * 10 >= bar_->maximum() * 4) {
+                    QApplication::processEvents();
+                    picture_ = output->grab();
+                }
+            });
+        }
+        return false;
+    }
+    const QPixmap& picture() const { return picture_; }
+
+private:
+    QPointer<QProgressBar> bar_;
+    QPixmap picture_;
+};
+
+// The output window during a run and after it.
+void drawOutputWindow(Pictures& pictures, const std::string& text)
+{
+    AppState state;
+    MainWindow window(state);
+    window.show();
+    part<tessaline::RichTextBox>(window, "Text1")->setText(text);
+
+    ProcessingPicture processing;
+    qApp->installEventFilter(&processing);
+    click(part<QPushButton>(window, "Command1"));
+    qApp->removeEventFilter(&processing);
+    QApplication::processEvents();
+    pictures.save(processing.picture(), "output-processing.png");
+    pictures.save(part<QMainWindow>(window, "Form2")->grab(), "output-done.png");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::fputs("usage: docs_pictures DOCS-DIR SAMPLE-TEXT\n", stderr);
+        return 2;
+    }
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tessaline"));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+
+    QFile sample(QString::fromLocal8Bit(argv[2]));
+    if (!sample.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "docs_pictures: cannot read %s\n", argv[2]);
+        return 1;
+    }
+    const QByteArray bytes = sample.readAll();
+
+    Pictures pictures(QString::fromLocal8Bit(argv[1]));
+    drawStartUp(pictures);
+    drawPaletteSettings(pictures);
+    drawAboutBox(pictures);
+    drawOutputWindow(pictures, std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    return pictures.ok() ? 0 : 1;
+}

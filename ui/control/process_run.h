@@ -1,0 +1,74 @@
+// The PROCESS run: copies the editor's text into the output window, runs the
+// line-break pass over it with the live settings and shows the result with
+// its size and number of modifications. Owns the output window, which it
+// creates on first use and afresh after the user closed it.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QWidget;
+
+namespace tessaline {
+
+struct AppState;
+struct Dialogs;
+class OutputWindow;
+
+class ProcessRun : public QObject {
+    Q_OBJECT
+public:
+    // What a run starts from, as the main window shows it when PROCESS is
+    // pressed. Both functions must be set.
+    struct Request {
+        std::string text;
+        int preset = 0;              // the chosen line-length preset
+        std::string customLength;    // the custom size, for the presets that take one
+        // Whether word wrap is on, asked at each break so that a change
+        // during the run applies at once.
+        std::function<bool()> wordWrap;
+        // The editor's font size, which the output box takes when it shows
+        // the result.
+        std::function<double()> fontSize;
+    };
+
+    // `windowOwner` is the window the output window belongs to.
+    ProcessRun(AppState& state, QWidget& windowOwner, std::shared_ptr<const Dialogs> dialogs);
+
+    // Runs the request to its end, turning the event loop while it works, and
+    // returns then; `finished` tells how it ended. While a run is in progress
+    // a second start brings its output window to the front instead.
+    void start(const Request& request);
+    // Asks the run in progress to stop at its next character.
+    void cancel();
+    bool isRunning() const { return running_; }
+
+    // Ends the output window with the program: hidden at once, destroyed
+    // when no run still refers to it.
+    void closeOutputWindow();
+
+signals:
+    // A run ended: `completed` when the output window shows its result.
+    void finished(bool completed);
+    // The user closed the output window.
+    void outputWindowClosed();
+
+private:
+    enum class Outcome { Completed, NotCompleted };
+
+    OutputWindow& outputWindow();
+    void bringOutputWindowForward();
+    Outcome process(const Request& request);
+
+    AppState& state_;
+    QWidget& windowOwner_;
+    std::shared_ptr<const Dialogs> dialogs_;
+    QPointer<OutputWindow> window_;
+    bool running_ = false;
+    bool cancelRequested_ = false;
+};
+
+}  // namespace tessaline

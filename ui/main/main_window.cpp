@@ -1,0 +1,689 @@
+#include "ui/main/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QStyleOptionComplex>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "engine/char_widths.h"
+#include "engine/line_settings.h"
+#include "richtext/charset.h"
+#include "ui/app_icon.h"
+#include "ui/app_state.h"
+#include "ui/control/about_box_owner.h"
+#include "ui/control/process_run.h"
+#include "ui/dialogs.h"
+#include "ui/fonts.h"
+#include "ui/main/palette.h"
+#include "ui/twips.h"
+#include "ui/widgets/rich_text_box.h"
+#include "ui/window_placement.h"
+
+namespace tessaline {
+
+namespace {
+
+// The client area below the menu bar, and the part of the window's outer
+// height that is not client area (caption, borders and menu bar of the
+// window the layout was drawn for: 6360 outer for 5700 client).
+constexpr int kClientHeightTwips = 5700;
+constexpr int kOuterHeightTwips = 6360;
+constexpr int kNonClientHeightTwips = kOuterHeightTwips - kClientHeightTwips;
+// The outer height with the palette collapsed to its title line.
+constexpr int kCollapsedOuterHeightTwips = 5295;
+
+// The editor below the markup tools, or over them while they are hidden.
+constexpr int kEditorTopTwips = 840;
+constexpr int kEditorHeightTwips = 2535;
+constexpr int kEditorTopWithoutToolsTwips = 0;
+constexpr int kEditorHeightWithoutToolsTwips = 3375;
+
+// The palette frame, open and collapsed; its buttons, small and big.
+constexpr int kPaletteHeightTwips = 1335;
+constexpr int kCollapsedPaletteHeightTwips = 255;
+constexpr int kPaletteButtonsPerRow = 23;
+constexpr int kPaletteButtonPitchTwips = 360;
+constexpr int kSmallPaletteButtonTwips = 255;
+constexpr int kBigPaletteButtonTwips = 350;
+constexpr double kSmallPalettePoints = 9.75;
+constexpr double kBigPalettePoints = 13.5;
+// The palette button that the tab order visits last, just before the
+// palette check box.
+constexpr std::size_t kLastInTabOrderPaletteButton = 39;
+
+// The smallest editor font size the "-" button sets. Sizes of 0 or below
+// have no meaning for a font, so the buttons stop at one point.
+constexpr double kMinFontPoints = 1.0;
+
+// The first preset that offers "Hide Tools", and the first that takes a
+// custom size.
+constexpr int kFirstPresetWithHideTools = 2;
+constexpr int kFirstPresetWithCustomSize = 4;
+
+constexpr char CR = 13;
+constexpr char LF = 10;
+
+const char* const kTextSizeTip = "change font size (doesn`t affect font within Folivane!";
+const QString kTextFilter = QStringLiteral("Text (*.txt)");
+
+// Frames draw their caption a few pixels in from the left edge, as the
+// layout assumes: "Special Characters" leaves its five leading blanks to the
+// palette check box that stands at the start of its title line.
+class FrameStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
+                         const QWidget* widget) const override
+    {
+        QRect r = QProxyStyle::subControlRect(control, option, sub, widget);
+        if (control == CC_GroupBox && sub == SC_GroupBoxLabel)
+            r.translate(kTitleIndent, 0);
+        return r;
+    }
+    // The palette box is 13 pixels high: its indicator fits in that.
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
+    {
+        const int value = QProxyStyle::pixelMetric(metric, option, widget);
+        if ((metric == PM_IndicatorWidth || metric == PM_IndicatorHeight) && widget != nullptr &&
+            widget->objectName() == QLatin1String("Check3"))
+            return std::min(value, widget->height());
+        return value;
+    }
+    static constexpr int kTitleIndent = 6;
+};
+
+template <typename W>
+W* place(W* widget, const char* name, int left, int top, int width, int height)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(twipsRect(left, top, width, height));
+    return widget;
+}
+
+QGroupBox* frame(QWidget* parent, const char* name, const QString& caption, int left, int top, int width, int height)
+{
+    return place(new QGroupBox(caption, parent), name, left, top, width, height);
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& caption, int left, int top, int width, int height)
+{
+    auto* l = place(new QLabel(caption, parent), name, left, top, width, height);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    l->setWordWrap(true);
+    return l;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, int left, int top, int width, int height)
+{
+    return place(new QPushButton(caption, parent), name, left, top, width, height);
+}
+
+QLineEdit* lineEdit(QWidget* parent, const char* name, int left, int top, int width, int height)
+{
+    return place(new QLineEdit(parent), name, left, top, width, height);
+}
+
+QCheckBox* checkBox(QWidget* parent, const char* name, const QString& caption, int left, int top, int width, int height)
+{
+    return place(new QCheckBox(caption, parent), name, left, top, width, height);
+}
+
+std::string toCodes(const QString& text)
+{
+    const QList<uint> ucs4 = text.toUcs4();
+    const std::u32string points(ucs4.begin(), ucs4.end());
+    return charset::fromUnicode(points).codes;
+}
+
+// The argument of a command runs to the end of its line, so a line break in
+// a box (pasted or set from code) cannot be part of it: it becomes a blank.
+std::string argumentCodes(const QString& box)
+{
+    std::string codes = toCodes(box);
+    std::string argument;
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        if (codes[i] == CR || codes[i] == LF) {
+            if (codes[i] == CR && i + 1 < codes.size() && codes[i + 1] == LF)
+                ++i;
+            argument += ' ';
+        } else {
+            argument += codes[i];
+        }
+    }
+    return argument;
+}
+
+// A number as BASIC's Str$ writes it: a blank where a plus sign would stand,
+// "." as the decimal point, no trailing zeros (sizes carry four places).
+QString basicNumber(double value)
+{
+    const double rounded = std::round(value * 10000.0) / 10000.0;
+    QString digits = QString::number(std::fabs(rounded), 'f', 4);
+    while (digits.endsWith(u'0'))
+        digits.chop(1);
+    if (digits.endsWith(u'.'))
+        digits.chop(1);
+    if (digits.startsWith(u"0."))
+        digits.remove(0, 1);   // Str$ writes 0.5 as ".5"
+    if (digits.isEmpty())
+        digits = QStringLiteral("0");
+    return (rounded < 0 ? QStringLiteral("-") : QStringLiteral(" ")) + digits;
+}
+
+QString shownPath(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// The wait cursor while a long file is read or written.
+class BusyCursor {
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+}  // namespace
+
+MainWindow::MainWindow(AppState& state, QWidget* parent)
+    : QMainWindow(parent), state_(state), dialogs_(std::make_shared<Dialogs>())
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Tessaline"));
+    setWindowIcon(appIcon());
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFont(dialogFont(8));
+
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client_);
+
+    buildControls();
+    setStackingAndTabOrder();
+    connectControls();
+    buildMenus();
+    setOuterHeightTwips(kOuterHeightTwips);
+    centreWindow(*this, availableScreenArea(*this), availableScreenArea(*this));
+
+    run_ = new ProcessRun(state_, *this, dialogs_);
+    connect(run_, &ProcessRun::finished, this, [this](bool completed) {
+        // The keyboard goes back to the editor: its window becomes the active
+        // one again, whatever the platform activates after the hide.
+        if (!completed)
+            giveEditorFocus();
+    });
+    connect(run_, &ProcessRun::outputWindowClosed, this, &MainWindow::giveEditorFocus);
+    aboutBoxOwner_ = new AboutBoxOwner(*this, dialogs_);
+    connect(aboutBoxOwner_, &AboutBoxOwner::dismissed, this, &MainWindow::giveEditorFocus);
+
+    loadStartingState();
+    processButton_->setFocus();
+}
+
+MainWindow::~MainWindow()
+{
+    // The other windows are children of this one and go with it; a run that
+    // is still on the stack has been told to stop.
+    run_->cancel();
+}
+
+void MainWindow::setFileDialogs(std::shared_ptr<FileDialogs> dialogs) { dialogs_->files = std::move(dialogs); }
+void MainWindow::setMessageBoxes(std::shared_ptr<MessageBoxes> boxes) { dialogs_->messages = std::move(boxes); }
+
+void MainWindow::buildControls()
+{
+    QWidget* w = client_;
+
+    // Line-length settings.
+    presetFrame_ = frame(w, "Frame7", QStringLiteral("Desired Line Length"), 5160, 3360, 3255, 975);
+    presetCombo_ = place(new QComboBox(presetFrame_), "Combo1", 120, 240, 3015, 315);
+    presetCombo_->setEditable(false);
+    for (const Preset& preset : presets())
+        presetCombo_->addItem(QString::fromUtf8(preset.itemText.data(), static_cast<qsizetype>(preset.itemText.size())));
+    presetCombo_->setCurrentIndex(-1);
+    hideToolsCheck_ = checkBox(presetFrame_, "Check1", QStringLiteral("Hide Tools"), 2040, 600, 1095, 255);
+    hideToolsCheck_->hide();
+    customSizeEdit_ = lineEdit(presetFrame_, "Text2", 1080, 600, 855, 285);
+    customSizeEdit_->hide();
+    customSizeLabel_ = label(presetFrame_, "Label2", QStringLiteral("Custom Size"), 120, 600, 975, 255);
+    customSizeLabel_->hide();
+
+    // The editor.
+    editor_ = place(new RichTextBox(w), "Text1", 0, kEditorTopTwips, 8415, kEditorHeightTwips);
+    editor_->setFont(calculatorFont(9));
+    editor_->document()->setDefaultFont(calculatorFont(9));
+    placeEditor(kEditorTopTwips, kEditorHeightTwips);
+    editor_->setText("Enter Text Here");
+    // Tab goes on to the next control, as everywhere in the window;
+    // Ctrl+Tab types a tab.
+    editor_->setTabChangesFocus(true);
+
+    // The width list: data, never shown.
+    widthList_ = place(new QListWidget(w), "List1", 0, 0, 1695, 255);
+    for (std::string_view width : widthStrings())
+        widthList_->addItem(QString::fromLatin1(width.data(), static_cast<qsizetype>(width.size())));
+    widthList_->setEnabled(false);
+    widthList_->hide();
+
+    // Text size.
+    textSizeFrame_ = frame(w, "Frame6", QStringLiteral("Text Size (9)"), 0, 3360, 1575, 615);
+    textSizeFrame_->setToolTip(QString::fromLatin1(kTextSizeTip));
+    smallerTextButton_ = button(textSizeFrame_, "Command7", QStringLiteral("-"), 120, 240, 615, 255);
+    smallerTextButton_->setToolTip(QString::fromLatin1(kTextSizeTip));
+    smallerTextButton_->setFont(dialogFont(12));
+    largerTextButton_ = button(textSizeFrame_, "Command6", QStringLiteral("+"), 840, 240, 615, 255);
+    largerTextButton_->setToolTip(QString::fromLatin1(kTextSizeTip));
+    largerTextButton_->setFont(dialogFont(12));
+
+    buildPalette();
+
+    processButton_ = button(w, "Command1", QStringLiteral("PROCESS"), 2640, 3600, 1935, 375);
+    processButton_->setToolTip(QStringLiteral("Click here to Process Text"));
+
+    // The markup tools.
+    chapterFrame_ = frame(w, "Frame2", QStringLiteral("Insert New Chapter"), 1320, 120, 3975, 615);
+    chapterButton_ = button(chapterFrame_, "Command2", QStringLiteral("Insert"), 3120, 240, 735, 255);
+    chapterButton_->setToolTip(QStringLiteral("Commands need to be on a new line"));
+    chapterTitleEdit_ = lineEdit(chapterFrame_, "Text6", 600, 240, 2415, 285);
+    chapterTitleLabel_ = label(chapterFrame_, "Label7", QStringLiteral("Title"), 120, 240, 495, 255);
+
+    pictureFrame_ = frame(w, "Frame3", QStringLiteral("Insert Picture"), 5400, 120, 3015, 615);
+    pictureButton_ = button(pictureFrame_, "Command3", QStringLiteral("Insert"), 2040, 240, 855, 255);
+    pictureButton_->setToolTip(QStringLiteral("Command needs to be on a new line"));
+    pictureNameEdit_ = lineEdit(pictureFrame_, "Text7", 720, 240, 1215, 285);
+    pictureNameEdit_->setMaxLength(8);
+    pictureNameLabel_ = label(pictureFrame_, "Label8", QStringLiteral("Name"), 120, 240, 495, 255);
+
+    pageBreakFrame_ = frame(w, "Frame4", QStringLiteral("Page Break"), 0, 120, 1215, 615);
+    pageBreakButton_ = button(pageBreakFrame_, "Command4", QStringLiteral("Insert"), 240, 240, 735, 255);
+    pageBreakButton_->setToolTip(QStringLiteral("Command needs to be on a new line"));
+
+    widthListNote_ = label(w, "Label1",
+                           QStringLiteral("<- The sizes are stored in this hidden listbox. (I used it as a quick array)"),
+                           1800, 0, 2775, 495);
+    widthListNote_->hide();
+
+    auto* frameStyle = new FrameStyle;
+    frameStyle->setParent(this);
+    for (QGroupBox* box : {chapterFrame_, pictureFrame_, pageBreakFrame_, paletteFrame_, textSizeFrame_, presetFrame_})
+        box->setStyle(frameStyle);
+    paletteShownCheck_->setStyle(frameStyle);
+}
+
+void MainWindow::buildPalette()
+{
+    paletteFrame_ = frame(client_, "Frame5", QStringLiteral("     Special Characters"), 0, 4320, 8415,
+                          kPaletteHeightTwips);
+    paletteShownCheck_ = checkBox(paletteFrame_, "Check3", QString(), 120, 0, 255, 195);
+    paletteShownCheck_->setChecked(true);
+    // Three rows: 23, 23 and 18 buttons.
+    for (int i = 0; i < static_cast<int>(paletteButtons_.size()); ++i) {
+        const int row = i / kPaletteButtonsPerRow;
+        const int column = i % kPaletteButtonsPerRow;
+        const QByteArray name = "Command5_" + QByteArray::number(i);
+        QPushButton* b = place(new QPushButton(paletteFrame_), name.constData(),
+                               120 + kPaletteButtonPitchTwips * column, 240 + kPaletteButtonPitchTwips * row,
+                               kSmallPaletteButtonTwips, kSmallPaletteButtonTwips);
+        b->setFont(calculatorFont(kSmallPalettePoints));
+        paletteButtons_[static_cast<std::size_t>(i)] = b;
+    }
+    bigButtonsCheck_ = checkBox(paletteFrame_, "Check2", QStringLiteral("Big Buttons"), 7080, 960, 1215, 255);
+}
+
+void MainWindow::setStackingAndTabOrder()
+{
+    // Stacking: a control listed earlier lies above the later ones, so
+    // raising from the last to the first leaves the first on top.
+    for (QWidget* c : std::initializer_list<QWidget*>{widthListNote_, pageBreakFrame_, pictureFrame_, chapterFrame_,
+                                                      processButton_, paletteFrame_, textSizeFrame_, widthList_,
+                                                      editor_, presetFrame_})
+        c->raise();
+    for (QWidget* c : std::initializer_list<QWidget*>{customSizeLabel_, customSizeEdit_, hideToolsCheck_, presetCombo_})
+        c->raise();
+    largerTextButton_->raise();
+    smallerTextButton_->raise();
+    bigButtonsCheck_->raise();
+    for (auto b = paletteButtons_.rbegin(); b != paletteButtons_.rend(); ++b)
+        (*b)->raise();
+    paletteShownCheck_->raise();
+    chapterTitleLabel_->raise();
+    chapterTitleEdit_->raise();
+    chapterButton_->raise();
+    pictureNameLabel_->raise();
+    pictureNameEdit_->raise();
+    pictureButton_->raise();
+
+    // Tab order: PROCESS first, then the markup tools, the palette, the text
+    // size buttons, the editor, the line-length settings; one palette button
+    // and the palette box come last.
+    std::vector<QWidget*> chain = {processButton_, chapterTitleEdit_, chapterButton_, pictureNameEdit_, pictureButton_,
+                                   pageBreakButton_};
+    for (std::size_t i = 0; i < paletteButtons_.size(); ++i)
+        if (i != kLastInTabOrderPaletteButton)
+            chain.push_back(paletteButtons_[i]);
+    for (QWidget* c : std::initializer_list<QWidget*>{largerTextButton_, smallerTextButton_, editor_, customSizeEdit_,
+                                                      hideToolsCheck_, presetCombo_, bigButtonsCheck_,
+                                                      paletteButtons_[kLastInTabOrderPaletteButton],
+                                                      paletteShownCheck_})
+        chain.push_back(c);
+    for (std::size_t i = 0; i + 1 < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i], chain[i + 1]);
+}
+
+void MainWindow::connectControls()
+{
+    // Enter on a focused button presses it, as Space does (Qt does that only
+    // for buttons in dialogs unless told).
+    for (QPushButton* b : client_->findChildren<QPushButton*>())
+        b->setAutoDefault(true);
+
+    connect(presetCombo_, &QComboBox::currentIndexChanged, this, &MainWindow::applyChosenPreset);
+    connect(hideToolsCheck_, &QCheckBox::toggled, this, &MainWindow::applyHideTools);
+    connect(bigButtonsCheck_, &QCheckBox::toggled, this, &MainWindow::applyBigButtons);
+    connect(paletteShownCheck_, &QCheckBox::toggled, this, &MainWindow::applyPaletteShown);
+    connect(processButton_, &QPushButton::clicked, this, &MainWindow::process);
+    connect(chapterButton_, &QPushButton::clicked, this, &MainWindow::insertChapter);
+    connect(pictureButton_, &QPushButton::clicked, this, &MainWindow::insertPicture);
+    connect(pageBreakButton_, &QPushButton::clicked, this, &MainWindow::insertPageBreak);
+    connect(largerTextButton_, &QPushButton::clicked, this, &MainWindow::enlargeText);
+    connect(smallerTextButton_, &QPushButton::clicked, this, &MainWindow::reduceText);
+    for (int i = 0; i < static_cast<int>(paletteButtons_.size()); ++i)
+        connect(paletteButtons_[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
+                [this, i] { insertPaletteCharacter(i); });
+}
+
+void MainWindow::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    bar->setNativeMenuBar(false);
+
+    fileMenu_ = bar->addMenu(QStringLiteral("&File"));
+    fileMenu_->setObjectName(QStringLiteral("file"));
+    openAction_ = fileMenu_->addAction(QStringLiteral("&Open Text"));
+    openAction_->setObjectName(QStringLiteral("load"));
+    saveAction_ = fileMenu_->addAction(QStringLiteral("&Save Text"));
+    saveAction_->setObjectName(QStringLiteral("save"));
+    quitAction_ = fileMenu_->addAction(QStringLiteral("&Quit"));
+    quitAction_->setObjectName(QStringLiteral("quit"));
+
+    settingsMenu_ = bar->addMenu(QStringLiteral("&Settings"));
+    settingsMenu_->setObjectName(QStringLiteral("settings"));
+    // Checkable: a user's choice of the item toggles the check mark once,
+    // and the run reads the mark at each break.
+    wordWrapAction_ = settingsMenu_->addAction(QStringLiteral("Word Wrap"));
+    wordWrapAction_->setObjectName(QStringLiteral("wrap"));
+    wordWrapAction_->setCheckable(true);
+    wordWrapAction_->setChecked(true);
+
+    // A bar item without a menu: choosing it acts at once.
+    aboutAction_ = bar->addAction(QStringLiteral("&About"));
+    aboutAction_->setObjectName(QStringLiteral("about"));
+
+    connect(openAction_, &QAction::triggered, this, &MainWindow::openText);
+    connect(saveAction_, &QAction::triggered, this, &MainWindow::saveText);
+    connect(quitAction_, &QAction::triggered, this, &MainWindow::quit);
+    connect(aboutAction_, &QAction::triggered, this, &MainWindow::showAbout);
+}
+
+int MainWindow::menuBarHeight() const
+{
+    QMenuBar* bar = menuBar();
+    return std::max(bar->sizeHint().height(), bar->minimumSizeHint().height());
+}
+
+void MainWindow::setOuterHeightTwips(int height)
+{
+    const int clientWidth = twipsToPixels(kClientWidthTwips);
+    const int clientHeight = std::max(0, twipsToPixels(height - kNonClientHeightTwips));
+    client_->setFixedSize(clientWidth, clientHeight);
+    setFixedSize(clientWidth, menuBarHeight() + clientHeight);
+}
+
+void MainWindow::placeEditor(int topTwips, int heightTwips)
+{
+    editor_->setTopTwips(topTwips);
+    editor_->setHeightTwips(heightTwips);
+}
+
+void MainWindow::loadStartingState()
+{
+    state_.credit = QStringLiteral("Tessaline  by the Tessaline developers");
+    presetCombo_->setCurrentIndex(0);   // applies the preset as a user's choice would
+    state_.settings.MeasureInPixels = true;
+    state_.settings.LineLimit = 160;
+
+    std::vector<std::string> items;
+    items.reserve(static_cast<std::size_t>(widthList_->count()));
+    for (int k = 0; k < widthList_->count(); ++k)
+        items.push_back(widthList_->item(k)->text().toStdString());
+    state_.settings.CharWidths = loadCharWidths(items);
+
+    for (std::size_t i = 0; i < paletteButtons_.size(); ++i)
+        paletteButtons_[i]->setText(QString::fromStdU32String(std::u32string(charset::shown(kPaletteCodes[i]))));
+}
+
+void MainWindow::giveEditorFocus()
+{
+    activateWindow();
+    editor_->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::showMessage(const QString& text)
+{
+    dialogs_->messages->show(this, MessageBoxes::Icon::Information, applicationTitle(), text);
+}
+
+void MainWindow::process()
+{
+    ProcessRun::Request request;
+    request.text = editor_->text();
+    request.preset = presetCombo_->currentIndex();
+    request.customLength = customSizeEdit_->text().toStdString();
+    request.wordWrap = [action = QPointer<QAction>(wordWrapAction_)] { return !action || action->isChecked(); };
+    request.fontSize = [editor = QPointer<RichTextBox>(editor_)] { return editor ? editor->fontSize() : 9.0; };
+    run_->start(request);
+}
+
+void MainWindow::applyChosenPreset()
+{
+    const int index = presetCombo_->currentIndex();
+    customSizeLabel_->hide();
+    customSizeEdit_->hide();
+    hideToolsCheck_->hide();
+    if (index >= kFirstPresetWithHideTools)
+        hideToolsCheck_->show();
+    if (index >= kFirstPresetWithCustomSize) {
+        customSizeLabel_->show();
+        customSizeEdit_->show();
+    }
+    if (index < kFirstPresetWithHideTools) {
+        placeEditor(kEditorTopTwips, kEditorHeightTwips);
+        hideToolsCheck_->setChecked(false);   // shows the tools again when they were hidden
+    }
+    applyPreset(index, state_.settings);
+}
+
+void MainWindow::applyHideTools()
+{
+    if (hideToolsCheck_->isChecked())
+        placeEditor(kEditorTopWithoutToolsTwips, kEditorHeightWithoutToolsTwips);
+    else
+        placeEditor(kEditorTopTwips, kEditorHeightTwips);
+}
+
+// The line-placement rule: the command goes on a line of its own, with a
+// line break added in front only when the caret does not start a line, and
+// one after only when the caret (or the first selected character) is not
+// already at a line end. Both tests look at the editor before the insertion.
+void MainWindow::insertCommandLine(const std::string& body)
+{
+    const std::string text = editor_->text();
+    const std::size_t n = text.size();
+    const std::size_t p = std::min(editor_->selStart(), n);
+
+    const bool leading = p > 0 && text[p - 1] != LF;
+    const bool trailing = p < n && text[p] != CR;
+
+    std::string line;
+    if (leading)
+        line += {CR, LF};
+    line += body;
+    if (trailing)
+        line += {CR, LF};
+
+    editor_->replaceSelection(line);
+    editor_->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::insertChapter()
+{
+    insertCommandLine("_CHA\r\n_TIL " + argumentCodes(chapterTitleEdit_->text()));
+}
+
+void MainWindow::insertPicture()
+{
+    insertCommandLine("_PIC " + argumentCodes(pictureNameEdit_->text()));
+}
+
+void MainWindow::insertPageBreak()
+{
+    insertCommandLine("_BRK");
+}
+
+void MainWindow::insertPaletteCharacter(int index)
+{
+    // The caption is the button's whole state: it is exactly the character.
+    editor_->replaceSelection(toCodes(paletteButtons_[static_cast<std::size_t>(index)]->text()));
+    editor_->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::enlargeText()
+{
+    editor_->setFontSize(editor_->fontSize() + 1.0);
+    showTextSize();
+}
+
+void MainWindow::reduceText()
+{
+    editor_->setFontSize(std::max(kMinFontPoints, editor_->fontSize() - 1.0));
+    showTextSize();
+}
+
+void MainWindow::showTextSize()
+{
+    textSizeFrame_->setTitle(QStringLiteral("Font Size (") + basicNumber(editor_->fontSize()) + u')');
+}
+
+void MainWindow::applyBigButtons()
+{
+    const bool big = bigButtonsCheck_->isChecked();
+    const int size = twipsToPixels(big ? kBigPaletteButtonTwips : kSmallPaletteButtonTwips);
+    const double points = big ? kBigPalettePoints : kSmallPalettePoints;
+    for (QPushButton* button : paletteButtons_) {
+        button->resize(size, size);
+        QFont font = button->font();
+        font.setPointSizeF(points);
+        button->setFont(font);
+    }
+}
+
+void MainWindow::applyPaletteShown()
+{
+    // The first button stays: it stands in the collapsed frame's title line.
+    if (paletteShownCheck_->isChecked()) {
+        paletteFrame_->resize(paletteFrame_->width(), twipsToPixels(kPaletteHeightTwips));
+        setOuterHeightTwips(kOuterHeightTwips);
+        for (std::size_t i = 1; i < paletteButtons_.size(); ++i)
+            paletteButtons_[i]->setVisible(true);
+    } else {
+        for (std::size_t i = 1; i < paletteButtons_.size(); ++i)
+            paletteButtons_[i]->setVisible(false);
+        paletteFrame_->resize(paletteFrame_->width(), twipsToPixels(kCollapsedPaletteHeightTwips));
+        setOuterHeightTwips(kCollapsedOuterHeightTwips);
+    }
+}
+
+void MainWindow::openText()
+{
+    const std::optional<QString> chosen = dialogs_->files->openFileName(this, kTextFilter, state_.lastFileName);
+    if (!chosen)
+        return;   // cancelled: nothing is read, the last name stays
+    state_.lastFileName = *chosen;
+
+    QString error;
+    std::size_t replaced = 0;
+    bool loaded = false;
+    {
+        const BusyCursor busy;
+        loaded = editor_->loadFile(*chosen, &error, &replaced);
+    }
+    if (!loaded) {
+        showMessage(QStringLiteral("Cannot open \"%1\".\n%2").arg(shownPath(*chosen), error));
+        return;
+    }
+    if (replaced == 1) {
+        showMessage(QStringLiteral("1 character had no calculator code and was replaced."));
+    } else if (replaced > 1) {
+        showMessage(QStringLiteral("%1 characters had no calculator code and were replaced.")
+                        .arg(static_cast<qulonglong>(replaced)));
+    }
+}
+
+void MainWindow::saveText()
+{
+    const std::optional<QString> chosen = dialogs_->files->saveFileName(this, kTextFilter, state_.lastFileName);
+    if (!chosen)
+        return;   // cancelled: nothing is written, the last name stays
+    state_.lastFileName = *chosen;
+
+    QString error;
+    bool saved = false;
+    {
+        const BusyCursor busy;
+        saved = editor_->saveFile(*chosen, &error);
+    }
+    if (!saved)
+        showMessage(QStringLiteral("Cannot save \"%1\".\n%2").arg(shownPath(*chosen), error));
+}
+
+void MainWindow::showAbout()
+{
+    aboutBoxOwner_->open(state_.credit);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    quit();
+}
+
+void MainWindow::quit()
+{
+    // Everything ends now: a run in progress stops at its next character and
+    // unwinds; the other windows go without their own closing steps.
+    aboutBoxOwner_->close();
+    run_->closeOutputWindow();
+    hide();
+    QCoreApplication::quit();
+}
+
+}  // namespace tessaline

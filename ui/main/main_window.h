@@ -1,0 +1,124 @@
+// The main window: the editor, the markup tools, the line-length frame, the
+// text-size buttons, the special-character palette, PROCESS and the menus.
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <memory>
+#include <string>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+
+namespace tessaline {
+
+class AboutBoxOwner;
+struct AppState;
+struct Dialogs;
+class FileDialogs;
+class MessageBoxes;
+class ProcessRun;
+class RichTextBox;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // Builds every control, then sets the starting state. The state object
+    // outlives the window. Dialogs and message boxes are the real ones until
+    // replaced.
+    explicit MainWindow(AppState& state, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Replace the dialogs of this window and of the windows it opens.
+    void setFileDialogs(std::shared_ptr<FileDialogs> dialogs);
+    void setMessageBoxes(std::shared_ptr<MessageBoxes> boxes);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void buildPalette();
+    void setStackingAndTabOrder();
+    void connectControls();
+    void buildMenus();
+    void loadStartingState();
+
+    // Sets the window's outer height as the layout gives it (twips), keeping
+    // the client area's share of it.
+    void setOuterHeightTwips(int height);
+    int menuBarHeight() const;
+    void placeEditor(int topTwips, int heightTwips);
+    void showMessage(const QString& text);
+    // Inserts a markup command on a line of its own at the editor's caret.
+    void insertCommandLine(const std::string& body);
+    void giveEditorFocus();
+
+    void process();
+    void applyChosenPreset();
+    void applyHideTools();
+    void insertChapter();
+    void insertPicture();
+    void insertPageBreak();
+    void insertPaletteCharacter(int index);
+    void enlargeText();
+    void reduceText();
+    void showTextSize();
+    void applyBigButtons();
+    void applyPaletteShown();
+    void openText();
+    void saveText();
+    void showAbout();
+    // Ends the program with every window, abandoning a run in progress.
+    void quit();
+
+    AppState& state_;
+    std::shared_ptr<Dialogs> dialogs_;
+    ProcessRun* run_ = nullptr;
+    AboutBoxOwner* aboutBoxOwner_ = nullptr;
+    QWidget* client_ = nullptr;
+
+    QGroupBox* presetFrame_ = nullptr;
+    QComboBox* presetCombo_ = nullptr;
+    QCheckBox* hideToolsCheck_ = nullptr;
+    QLineEdit* customSizeEdit_ = nullptr;
+    QLabel* customSizeLabel_ = nullptr;
+    RichTextBox* editor_ = nullptr;
+    QListWidget* widthList_ = nullptr;   // the character widths: data, never shown
+    QLabel* widthListNote_ = nullptr;    // never shown
+    QGroupBox* textSizeFrame_ = nullptr;
+    QPushButton* smallerTextButton_ = nullptr;
+    QPushButton* largerTextButton_ = nullptr;
+    QGroupBox* paletteFrame_ = nullptr;
+    QCheckBox* paletteShownCheck_ = nullptr;
+    std::array<QPushButton*, 64> paletteButtons_{};
+    QCheckBox* bigButtonsCheck_ = nullptr;
+    QPushButton* processButton_ = nullptr;
+    QGroupBox* chapterFrame_ = nullptr;
+    QPushButton* chapterButton_ = nullptr;
+    QLineEdit* chapterTitleEdit_ = nullptr;
+    QLabel* chapterTitleLabel_ = nullptr;
+    QGroupBox* pictureFrame_ = nullptr;
+    QPushButton* pictureButton_ = nullptr;
+    QLineEdit* pictureNameEdit_ = nullptr;
+    QLabel* pictureNameLabel_ = nullptr;
+    QGroupBox* pageBreakFrame_ = nullptr;
+    QPushButton* pageBreakButton_ = nullptr;
+
+    QMenu* fileMenu_ = nullptr;
+    QAction* openAction_ = nullptr;
+    QAction* saveAction_ = nullptr;
+    QAction* quitAction_ = nullptr;
+    QMenu* settingsMenu_ = nullptr;
+    QAction* wordWrapAction_ = nullptr;
+    QAction* aboutAction_ = nullptr;
+};
+
+}  // namespace tessaline
