@@ -16,6 +16,7 @@
 #include <sstream>
 #include <sys/file.h>
 #include <sys/ipc.h>
+#include <sys/prctl.h>
 #include <sys/shm.h>
 #include <sys/wait.h>
 #include <thread>
@@ -159,6 +160,7 @@ void FakeCalculator::stop()
 int runFakeCalculator(Calculator calculator, FakeAnswer answer, const std::string& storeFile)
 {
     std::signal(SIGTERM, [](int) { stopRequested = 1; });
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);   // no fake outlives a crashed test
     initialiseLinkLibraries();
     const std::uint8_t self = calculator == Calculator::Ti89 ? DBUS_MID_TI89_PC : DBUS_MID_TI92p_PC;
     CableHandle* cable = ticables_handle_new(CABLE_TIE, PORT_1);
@@ -230,17 +232,22 @@ int runFakeCalculator(Calculator calculator, FakeAnswer answer, const std::strin
     return attached ? 0 : 1;
 }
 
-VirtualCableLock::VirtualCableLock()
+void clearVirtualCable()
 {
-    fd_ = ::open(kLockFile, O_RDWR | O_CREAT, 0666);
-    if (fd_ >= 0)
-        ::flock(fd_, LOCK_EX);
     for (const char* pipe : kPipes)
         ::unlink(pipe);
     const key_t key = ::ftok(kCounterKeyPath, kCounterKeyId);
     const int counter = key == -1 ? -1 : ::shmget(key, 0, 0);
     if (counter >= 0)
         ::shmctl(counter, IPC_RMID, nullptr);
+}
+
+VirtualCableLock::VirtualCableLock()
+{
+    fd_ = ::open(kLockFile, O_RDWR | O_CREAT, 0666);
+    if (fd_ >= 0)
+        ::flock(fd_, LOCK_EX);
+    clearVirtualCable();
 }
 
 VirtualCableLock::~VirtualCableLock()

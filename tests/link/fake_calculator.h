@@ -53,8 +53,12 @@ private:
 // output once its end of the cable is open or could not be opened.
 int runFakeCalculator(Calculator calculator, FakeAnswer answer, const std::string& storeFile);
 
-// Clears what an earlier run may have left on the virtual cable and holds a
-// machine-wide lock on it until destroyed.
+// Removes the virtual cable's pipes and shared counter, left by an earlier
+// run or an interrupted transfer; the next end to open it makes them anew.
+void clearVirtualCable();
+
+// Holds a machine-wide lock on the virtual cable until destroyed, and clears
+// it first.
 class VirtualCableLock {
 public:
     VirtualCableLock();

@@ -232,6 +232,39 @@ TEST_F(SendTest, CancellingStopsBetweenParts)
     EXPECT_EQ(fake.stored()[0].path, "main\\notes1");
 }
 
+TEST_F(SendTest, CancellingStopsWithinAVariable)
+{
+    {
+        FakeCalculator fake(Calculator::Ti89);
+        ASSERT_TRUE(fake.start());
+        std::atomic<bool> cancel{false};
+        const SendResult result = link_.send(
+            virtualCableRequest(std::string(kMaxVariableText - 1, 'x')),
+            [&](std::size_t done, std::size_t) { cancel = cancel || done > 0; }, &cancel);
+        fake.stop();
+        EXPECT_EQ(result.status, SendStatus::Cancelled);
+        EXPECT_EQ(result.message, "Cancelled while sending main\\notes.");
+        EXPECT_TRUE(result.sent.empty());
+        EXPECT_TRUE(fake.stored().empty());
+    }
+    // The cancelled packet's start stays in the virtual cable's pipe, as a
+    // real calculator holds it until its own timeout: a fresh cable.
+    clearVirtualCable();
+    expectSecondSendWorks();
+}
+
+TEST_F(SendTest, FoundCablesAreRealCablesOnRealPorts)
+{
+    for (const CableInfo& cable : link_.findCables()) {
+        EXPECT_TRUE(cable.model == "GrayLink" || cable.model == "BlackLink" || cable.model == "Parallel"
+                    || cable.model == "SilverLink" || cable.model == "DirectLink")
+            << cable.model;
+        EXPECT_GE(cable.port, 1);
+        EXPECT_LE(cable.port, 4);
+        EXPECT_EQ(cable.label, cable.model + ", port " + std::to_string(cable.port));
+    }
+}
+
 // Requests the variables cannot hold are refused before a cable is opened:
 // with no cable behind the request, the message is still the text's.
 TEST_F(SendTest, ATextNoVariableHoldsIsRefusedBeforeAnyCableOpens)
