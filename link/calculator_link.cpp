@@ -4,8 +4,8 @@ namespace tessaline {
 
 namespace {
 
-// The size word of a variable's data counts the bytes after it.
-constexpr std::size_t kMaxVariableData = 0xFFFF + 2;
+// The link library cuts a larger variable short and reports success.
+constexpr std::size_t kMaxVariableData = 0xFFFF;
 
 }  // namespace
 
@@ -22,7 +22,6 @@ SendPlan planSend(const SendRequest& request)
         sent.folder = std::move(variable.folder);
         sent.name = std::move(variable.name);
         sent.data = calcVariableData(variable.codes);
-        // The link library cuts a larger variable short and reports success.
         if (sent.data.size() > kMaxVariableData) {
             plan.variables.clear();
             plan.error = "The variable " + sent.path() + " would hold " + std::to_string(sent.data.size())

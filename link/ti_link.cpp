@@ -87,11 +87,11 @@ void reportProgress()
     Transfer* transfer = currentTransfer;
     if (!transfer || !*transfer->progress || transfer->update.max1 <= 0)
         return;
-    // cnt1/max1 count the bytes of the packet in flight; only the data
-    // packet is long enough to be reported in steps.
-    const double share = std::clamp(double(transfer->update.cnt1) / transfer->update.max1, 0.0, 1.0);
-    if (std::size_t(transfer->update.max1) + 16 < transfer->current)
+    // cnt1/max1 count the bytes of the packet in flight; the data packet is
+    // the one at least as long as the variable's data.
+    if (std::size_t(transfer->update.max1) < transfer->current)
         return;
+    const double share = std::clamp(double(transfer->update.cnt1) / transfer->update.max1, 0.0, 1.0);
     (*transfer->progress)(transfer->before + std::size_t(share * transfer->current), transfer->total);
 }
 
@@ -250,9 +250,12 @@ SendResult TiLink::send(const SendRequest& request, const ProgressCallback& prog
     if (const int error = connection.attach())
         return failure(SendStatus::NoCable, "No cable: the " + cableName + " does not open ("
                                                 + libraryMessage(error) + ")");
-    if (ticalcs_calc_isready(connection.calc()) != 0)
+    if (ticalcs_calc_isready(connection.calc()) != 0) {
+        if (cancel && cancel->load())
+            return failure(SendStatus::Cancelled, "Cancelled before anything was sent");
         return failure(SendStatus::NoCalculator, "No calculator answers on the " + cableName
                                                      + "; check that it is on and at its home screen");
+    }
 
     SendResult result;
     if (progress)
