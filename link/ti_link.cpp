@@ -225,13 +225,7 @@ SendResult TiLink::send(const SendRequest& request, const ProgressCallback& prog
         return failure(SendStatus::NoCable, "No cable: there is no port " + std::to_string(request.port)
                                                 + "; ports are 1 to " + std::to_string(PORT_MAX - 1));
 
-    const CalcModel model = calcModel(request.calculator);
-    Connection connection(cableModel, CablePort(request.port), model);
-    if (!connection.created())
-        return failure(SendStatus::Failed, "The link library could not set up the " + cableName);
-    if (request.timeoutTenths > 0)
-        ticables_options_set_timeout(connection.cable(), unsigned(request.timeoutTenths));
-
+    // The transfer outlives the connection: detaching may still call back.
     Transfer transfer;
     transfer.update.start = transfer.update.stop = transfer.update.label = noUpdate;
     transfer.update.refresh = pollCancel;
@@ -239,13 +233,19 @@ SendResult TiLink::send(const SendRequest& request, const ProgressCallback& prog
     transfer.progress = &progress;
     transfer.cancel = cancel;
     transfer.total = plan.totalBytes;
-    ticalcs_update_set(connection.calc(), &transfer.update);
-    Transfer* const outer = currentTransfer;
+    struct Current {
+        Transfer* outer = currentTransfer;
+        ~Current() { currentTransfer = outer; }
+    } current;
     currentTransfer = &transfer;
-    struct Restore {
-        Transfer* outer;
-        ~Restore() { currentTransfer = outer; }
-    } restore{outer};
+
+    const CalcModel model = calcModel(request.calculator);
+    Connection connection(cableModel, CablePort(request.port), model);
+    if (!connection.created())
+        return failure(SendStatus::Failed, "The link library could not set up the " + cableName);
+    if (request.timeoutTenths > 0)
+        ticables_options_set_timeout(connection.cable(), unsigned(request.timeoutTenths));
+    ticalcs_update_set(connection.calc(), &transfer.update);
 
     if (const int error = connection.attach())
         return failure(SendStatus::NoCable, "No cable: the " + cableName + " does not open ("

@@ -6,6 +6,7 @@
 
 namespace tessaline {
 
+// One transfer at a time per process: the libraries keep per-process state.
 class TiLink : public CalculatorLink {
 public:
     TiLink();
