@@ -38,14 +38,29 @@ CalcModel calcModel(Calculator calculator)
     return CALC_TI89;
 }
 
-// The library's message for an error number, first line only.
+// Each library knows only its own error numbers; the first that knows this
+// one gives the message, first line only.
 std::string libraryMessage(int error)
 {
-    char* text = nullptr;
-    ticalcs_error_get(error, &text);
-    std::string message = text ? text : "error " + std::to_string(error);
-    if (text)
-        ticalcs_error_free(text);
+    struct Library {
+        int (*get)(int, char**);
+        int (*release)(char*);
+    };
+    const Library libraries[] = {{ticalcs_error_get, ticalcs_error_free},
+                                 {ticables_error_get, ticables_error_free},
+                                 {tifiles_error_get, tifiles_error_free}};
+    std::string message = "error " + std::to_string(error);
+    for (const Library& library : libraries) {
+        char* text = nullptr;
+        const int unknown = library.get(error, &text);
+        if (text) {
+            if (!unknown)
+                message = text;
+            library.release(text);
+        }
+        if (!unknown)
+            break;
+    }
     message = message.substr(0, message.find('\n'));
     if (message.rfind("Msg: ", 0) == 0)
         message.erase(0, 5);

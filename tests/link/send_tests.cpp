@@ -206,7 +206,8 @@ TEST_F(SendTest, AMissingOrUnknownCableIsReported)
         std::string message;
     };
     const Case cases[] = {
-        {"DirectLink", 1, "No cable: the DirectLink cable on port 1 does not open ("},
+        {"DirectLink", 4, "No cable: the DirectLink cable on port 4 does not open ("},
+        {"SilverLink", 4, "No cable: the SilverLink cable on port 4 does not open ("},
         {"Nonsense", 1, "No cable: the link library knows no cable called \"Nonsense\"."},
         {"", 1, "No cable: the link library knows no cable called \"\"."},
         {"TiEmu", 0, "No cable: there is no port 0; ports are 1 to 4."},
@@ -219,6 +220,8 @@ TEST_F(SendTest, AMissingOrUnknownCableIsReported)
         const SendResult result = send(request);
         EXPECT_EQ(result.status, SendStatus::NoCable) << c.model;
         EXPECT_EQ(result.message.substr(0, c.message.size()), c.message);
+        // The link library's own words, not a bare number.
+        EXPECT_EQ(result.message.find("(error "), std::string::npos) << result.message;
     }
     expectSecondSendWorks();
 }
