@@ -265,18 +265,6 @@ TEST_F(SendTest, CancellingStopsWithinAVariable)
     expectSecondSendWorks();
 }
 
-TEST_F(SendTest, FoundCablesAreRealCablesOnRealPorts)
-{
-    for (const CableInfo& cable : link_.findCables()) {
-        EXPECT_TRUE(cable.model == "GrayLink" || cable.model == "BlackLink" || cable.model == "Parallel"
-                    || cable.model == "SilverLink" || cable.model == "DirectLink")
-            << cable.model;
-        EXPECT_GE(cable.port, 1);
-        EXPECT_LE(cable.port, 4);
-        EXPECT_EQ(cable.label, cable.model + ", port " + std::to_string(cable.port));
-    }
-}
-
 // Requests the variables cannot hold are refused before a cable is opened:
 // with no cable behind the request, the message is still the text's.
 TEST_F(SendTest, ATextNoVariableHoldsIsRefusedBeforeAnyCableOpens)
