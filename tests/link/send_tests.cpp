@@ -9,6 +9,8 @@ namespace {
 
 constexpr int kTestTimeoutTenths = 3;
 
+// "TiEmu" is the link library's name for its virtual cable; port 2 is the
+// PC's end, the fake calculator holds port 1.
 SendRequest virtualCableRequest(std::string codes, Calculator calculator = Calculator::Ti89)
 {
     SendRequest request;
@@ -34,7 +36,9 @@ std::vector<std::string> writtenVariableData(const SendRequest& request)
     std::vector<std::string> data;
     for (const CalcFileBytes& file : written.files) {
         const auto byte = [&](std::size_t at) { return std::uint32_t(std::uint8_t(file.bytes.at(at))); };
+        // The entry table at 0x3C starts with the variable's data offset.
         const std::uint32_t offset = byte(0x3C) | byte(0x3D) << 8 | byte(0x3E) << 16 | byte(0x3F) << 24;
+        // Four zero bytes before the data, the checksum after it.
         data.push_back(file.bytes.substr(offset + 4, file.bytes.size() - offset - 4 - 2));
     }
     return data;
