@@ -23,7 +23,9 @@ struct SendRequest {
     Calculator calculator = Calculator::Ti89;
     std::string name;    // the variable name, or the parts' base name
     std::string folder = "main";
-    std::string cableModel;   // as ticables_string_to_model() reads it
+    // As ticables_string_to_model() reads it; empty for the first cable
+    // findCables() lists, on its port.
+    std::string cableModel;
     int port = 1;
     // How long the calculator may stay silent, in tenths of a second; 0 keeps
     // the link library's own (1.5 s).

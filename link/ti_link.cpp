@@ -231,13 +231,20 @@ SendResult TiLink::send(const SendRequest& request, const ProgressCallback& prog
     if (!plan.ok)
         return failure(SendStatus::InvalidRequest, plan.error);
 
-    const CableModel cableModel = ticables_string_to_model(request.cableModel.c_str());
-    const std::string cableName = request.cableModel + " cable on port " + std::to_string(request.port);
+    CableInfo chosen{request.cableModel, request.port, {}};
+    if (chosen.model.empty()) {
+        const std::vector<CableInfo> found = findCables();
+        if (found.empty())
+            return failure(SendStatus::NoCable, "No cable: none is connected");
+        chosen = found.front();
+    }
+    const CableModel cableModel = ticables_string_to_model(chosen.model.c_str());
+    const std::string cableName = chosen.model + " cable on port " + std::to_string(chosen.port);
     if (cableModel == CABLE_NUL)
         return failure(SendStatus::NoCable, "No cable: the link library knows no cable called \""
-                                                + request.cableModel + "\"");
-    if (request.port < PORT_1 || request.port >= PORT_MAX)
-        return failure(SendStatus::NoCable, "No cable: there is no port " + std::to_string(request.port)
+                                                + chosen.model + "\"");
+    if (chosen.port < PORT_1 || chosen.port >= PORT_MAX)
+        return failure(SendStatus::NoCable, "No cable: there is no port " + std::to_string(chosen.port)
                                                 + "; ports are 1 to " + std::to_string(PORT_MAX - 1));
 
     // The transfer outlives the connection: detaching may still call back.
@@ -255,7 +262,7 @@ SendResult TiLink::send(const SendRequest& request, const ProgressCallback& prog
     currentTransfer = &transfer;
 
     const CalcModel model = calcModel(request.calculator);
-    Connection connection(cableModel, CablePort(request.port), model);
+    Connection connection(cableModel, CablePort(chosen.port), model);
     if (!connection.created())
         return failure(SendStatus::Failed, "The link library could not set up the " + cableName);
     if (request.timeoutTenths > 0)

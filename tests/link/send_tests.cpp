@@ -213,7 +213,9 @@ TEST_F(SendTest, AMissingOrUnknownCableIsReported)
         {"DirectLink", 4, "No cable: the DirectLink cable on port 4 does not open ("},
         {"SilverLink", 4, "No cable: the SilverLink cable on port 4 does not open ("},
         {"Nonsense", 1, "No cable: the link library knows no cable called \"Nonsense\"."},
-        {"", 1, "No cable: the link library knows no cable called \"\"."},
+        {"Null", 1, "No cable: the link library knows no cable called \"Null\"."},
+        // No cable model: the first cable found, and none is connected here.
+        {"", 1, "No cable: none is connected."},
         {"TiEmu", 0, "No cable: there is no port 0; ports are 1 to 4."},
         {"TiEmu", 5, "No cable: there is no port 5; ports are 1 to 4."},
     };
