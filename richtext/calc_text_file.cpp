@@ -380,6 +380,11 @@ CalcSplit splitCalcText(std::string_view codes, std::string_view name, std::stri
     return split;
 }
 
+std::string calcVariableData(std::string_view codes)
+{
+    return variableData(codes);
+}
+
 CalcWriteResult writeCalcText(std::string_view codes, const CalcWriteOptions& options)
 {
     CalcWriteResult result;

@@ -68,6 +68,12 @@ struct CalcSplit {
 CalcSplit splitCalcText(std::string_view codes, std::string_view name,
                         std::string_view folder = "main");
 
+// The bytes a calculator stores for one text variable, as its file holds them
+// between the four zero bytes and the checksum: size word, cursor word, the
+// lines with their mode bytes, 0x00 and the text tag. `codes` has CR LF line
+// ends, as the variables of splitCalcText() have.
+std::string calcVariableData(std::string_view codes);
+
 struct CalcWriteOptions {
     CalcFormat format;
     std::string name;              // the variable name, or the parts' base name

@@ -1,0 +1,91 @@
+// Sending the processed text to a connected calculator as text variables.
+#pragma once
+
+#include "richtext/calc_text_file.h"
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tessaline {
+
+// A cable as the link library names it.
+struct CableInfo {
+    std::string model;   // "SilverLink", "DirectLink", "GrayLink", "BlackLink", …
+    int port = 1;        // the library's port number, 1 to 4
+    std::string label;   // for a list: "SilverLink, port 1"
+};
+
+struct SendRequest {
+    std::string codes;   // the processed text: calculator codes, CR LF line ends
+    Calculator calculator = Calculator::Ti89;
+    std::string name;    // the variable name, or the parts' base name
+    std::string folder = "main";
+    // As ticables_string_to_model() reads it; empty for the first cable
+    // findCables() lists, on its port.
+    std::string cableModel;
+    int port = 1;
+    // How long the calculator may stay silent, in tenths of a second; 0 keeps
+    // the link library's own (1.5 s).
+    int timeoutTenths = 0;
+};
+
+enum class SendStatus {
+    Sent,
+    InvalidRequest,   // a name, a character or a line the variables cannot hold
+    NoCable,
+    NoCalculator,     // the cable opens, nothing answers
+    Refused,          // the calculator answers and turns the variable down
+    Timeout,          // the calculator stops answering during the transfer
+    Cancelled,
+    Failed,
+};
+
+struct SendResult {
+    SendStatus status = SendStatus::Failed;
+    std::vector<std::string> sent;   // "folder\name" of each variable that arrived, in order
+    std::size_t bytesSent = 0;       // their variable data
+    std::string message;             // one line for the user
+    bool ok() const { return status == SendStatus::Sent; }
+};
+
+// One variable as it goes over the link.
+struct LinkVariable {
+    std::string folder;
+    std::string name;
+    std::string data;   // calcVariableData() of its text
+    std::string path() const { return folder + "\\" + name; }
+};
+
+struct SendPlan {
+    bool ok = false;
+    std::vector<LinkVariable> variables;
+    std::size_t totalBytes = 0;
+    std::string error;   // why, when !ok
+};
+
+// The variables a request sends: the text split as splitCalcText() does, each
+// variable's data as the calculator file holds it. Refused, with the message,
+// exactly where splitCalcText() refuses; no variable in a plan that is ok is
+// larger than a calculator variable may be.
+SendPlan planSend(const SendRequest& request);
+
+// Bytes sent so far and in all, over every part.
+using ProgressCallback = std::function<void(std::size_t done, std::size_t total)>;
+
+class CalculatorLink {
+public:
+    virtual ~CalculatorLink() = default;
+    // The cables connected now.
+    virtual std::vector<CableInfo> findCables() = 0;
+    // Sends planSend(request)'s variables one after the other. `progress` may
+    // be empty; `cancel` may be null, and setting it stops the transfer
+    // between and, where the cable allows, within variables. Blocks until the
+    // transfer ends; the cable is released whatever the result.
+    virtual SendResult send(const SendRequest& request, const ProgressCallback& progress,
+                            const std::atomic<bool>* cancel) = 0;
+};
+
+}  // namespace tessaline

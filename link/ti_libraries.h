@@ -1,0 +1,9 @@
+// The TI link libraries' C headers, which use C99 `restrict`.
+#pragma once
+
+#define restrict __restrict
+#include <ticables.h>
+#include <ticalcs.h>
+#include <tifiles.h>
+#include <ticonv.h>
+#undef restrict

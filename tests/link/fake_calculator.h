@@ -1,0 +1,73 @@
+// A calculator on port 1 of the link library's virtual cable (the
+// emulator's end), answering the PC's packets as a TI-89 / TI-92 Plus /
+// Voyage 200 answers a variable being sent to it. It runs as a child process
+// (link_fake_calculator): the library keeps the virtual cable's state per
+// process, and two ends in one process break each other's close.
+#pragma once
+
+#include "richtext/calc_text_file.h"
+
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace tessaline::test {
+
+enum class FakeAnswer {
+    Accept,
+    Silent,            // answers nothing
+    Refuse,            // answers a variable's header with SKP
+    SilentAfterHeader, // acknowledges a variable's header, then says nothing
+};
+
+struct StoredVariable {
+    std::string path;        // "folder\name" as the header names it
+    unsigned type = 0;
+    std::uint32_t size = 0;  // as the header gives it
+    std::string data;        // as the data packet carries it, without its 4 zero bytes
+};
+
+class FakeCalculator {
+public:
+    FakeCalculator(Calculator calculator, FakeAnswer answer = FakeAnswer::Accept);
+    ~FakeCalculator();
+    FakeCalculator(const FakeCalculator&) = delete;
+    FakeCalculator& operator=(const FakeCalculator&) = delete;
+    // Opens its end of the cable; false when that fails.
+    bool start();
+    // Closes its end; then stored() holds every variable it received.
+    void stop();
+    const std::vector<StoredVariable>& stored() const { return stored_; }
+
+private:
+    Calculator calculator_;
+    FakeAnswer answer_;
+    pid_t child_ = -1;
+    std::string storeFile_;
+    std::vector<StoredVariable> stored_;
+};
+
+// The child process's side: serves the cable until SIGTERM, then writes
+// what it received to `storeFile`. Says "ready" or "failed" on standard
+// output once its end of the cable is open or could not be opened.
+int runFakeCalculator(Calculator calculator, FakeAnswer answer, const std::string& storeFile);
+
+// Removes the virtual cable's pipes and shared counter, left by an earlier
+// run or an interrupted transfer; the next end to open it makes them anew.
+void clearVirtualCable();
+
+// Holds a machine-wide lock on the virtual cable until destroyed, and clears
+// it first.
+class VirtualCableLock {
+public:
+    VirtualCableLock();
+    ~VirtualCableLock();
+    VirtualCableLock(const VirtualCableLock&) = delete;
+    VirtualCableLock& operator=(const VirtualCableLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+}  // namespace tessaline::test
