@@ -177,7 +177,8 @@ TEST_F(CliCalc, CalculatorFilesAsInput)
 
     // A file whose variables' checksums are wrong: processed, with one line
     // saying so in front of the summary.
-    std::string bytes = writeCalcText("one two three\r\nfour", {{Calculator::Ti89, true}, "a", "main", ""}).files.at(0).bytes;
+    const CalcWriteOptions asGroup{{Calculator::Ti89, true}, "a", "main", ""};
+    std::string bytes = writeCalcText("one two three\r\nfour", asGroup).files.at(0).bytes;
     const CalcReadResult read = readCalcFile(bytes);
     ASSERT_TRUE(read.ok);
     bytes.back() ^= 0x01;
@@ -191,8 +192,7 @@ TEST_F(CliCalc, CalculatorFilesAsInput)
     EXPECT_EQ(warned.err, warningLine + summary(21, 1));
 
     // Two wrong checksums still make one line.
-    std::string two = writeCalcText(std::string(70000, 'x').insert(40000, "\r\n"),
-                                    {{Calculator::Ti89, true}, "a", "main", ""}).files.at(0).bytes;
+    std::string two = writeCalcText(std::string(70000, 'x').insert(40000, "\r\n"), asGroup).files.at(0).bytes;
     ASSERT_EQ(readCalcFile(two).variables.size(), 2u);
     // The first variable's checksum follows its data: the entry after the
     // folder entry gives where its block starts, the size word how long it is.

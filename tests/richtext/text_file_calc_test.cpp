@@ -35,8 +35,8 @@ std::string singleFile(std::string_view signature, std::string_view text)
     for (unsigned char b : data)
         sum += b;
     const std::size_t fileSize = 0x56 + data.size() + 2;
-    return std::string(signature) + bytesOf({1, 0}) + padded("main", 8) + padded("", 40) + bytesOf({1, 0, 0x52, 0, 0, 0})
-           + padded("note", 8)
+    return std::string(signature) + bytesOf({1, 0}) + padded("main", 8) + padded("", 40)
+           + bytesOf({1, 0, 0x52, 0, 0, 0}) + padded("note", 8)
            + bytesOf({0x0B, 0, 0, 0, static_cast<int>(fileSize & 0xFF), static_cast<int>(fileSize >> 8), 0, 0, 0xA5,
                       0x5A, 0, 0, 0, 0})
            + data + bytesOf({static_cast<int>(sum & 0xFF), static_cast<int>((sum >> 8) & 0xFF)});
