@@ -119,9 +119,9 @@ int main(int argc, char** argv)
     std::int64_t size = 0;
     std::int64_t modifications = 0;
     if (options.format == cli::OutputFormat::Rtf || options.format == cli::OutputFormat::Calc) {
-        // The document or file needs the whole text at once. The input goes before
-        // the pass runs, so that at most the text and its processed form are
-        // held, then the processed form and the document.
+        // The document or calculator file needs the whole text at once. The
+        // input goes before the pass runs, so that at most the text and its
+        // processed form are held, then the processed form and the document.
         std::string text = options.raw ? std::string(codes) : std::move(decodedCodes);
         input.release();
         std::string().swap(decodedCodes);
