@@ -1,12 +1,14 @@
 #include "cli/options.h"
 
+#include <optional>
 #include <string_view>
 
 namespace tessaline::cli {
 
 const char* const kUsage =
     "Usage: tessaline-process [--preset N] [--custom VALUE] [--no-wrap] [--raw]\n"
-    "                         [--format text|utf8|rtf] [-o OUT] [IN]\n"
+    "                         [--format text|utf8|rtf|89t|9xt|v2t|89g|9xg|v2g]\n"
+    "                         [--name NAME] [--folder FOLDER] [-o OUT] [IN]\n"
     "\n"
     "Breaks the lines of a calculator text to the chosen line length.\n"
     "\n"
@@ -21,8 +23,18 @@ const char* const kUsage =
     "                   last space\n"
     "  --raw            take the input bytes as calculator codes, unchanged\n"
     "                   (otherwise RTF and UTF-8 are decoded, line ends become\n"
-    "                   CR LF)\n"
-    "  --format F       text: calculator codes (default); utf8; rtf\n"
+    "                   CR LF; calculator files give their text variables)\n"
+    "  --format F       text: calculator codes (default); utf8; rtf;\n"
+    "                   89t (TI-89), 9xt (TI-92 Plus), v2t (Voyage 200): a file\n"
+    "                   holding one text variable; 89g, 9xg, v2g: a group file\n"
+    "                   holding the text in as many variables as it needs\n"
+    "                   (NAME1, NAME2, ..., each at most 65514 bytes, cut at line\n"
+    "                   ends). A text too long for one variable is refused in\n"
+    "                   89t, 9xt and v2t.\n"
+    "  --name NAME      the variable name for the calculator formats (1 to 8\n"
+    "                   letters, digits or _, a letter first); by default made\n"
+    "                   from the name of OUT, or \"text\"\n"
+    "  --folder FOLDER  the calculator folder (default main)\n"
     "  -o OUT           write to OUT (replaced only once complete) instead of\n"
     "                   standard output\n"
     "  IN               the text to process; absent or - for standard input\n"
@@ -33,6 +45,8 @@ const char* const kUsage =
     "Exit status: 0 done, 1 usage or file error, 2 line length refused.\n";
 
 namespace {
+
+constexpr std::string_view kFormats = "text, utf8, rtf, 89t, 9xt, v2t, 89g, 9xg or v2g";
 
 // "--name=value" or "--name value"; advances `i` past a separate value.
 bool takeValue(const std::vector<std::string>& args, std::size_t& i, std::string_view name, std::string& value,
@@ -61,6 +75,7 @@ ParseResult parseOptions(const std::vector<std::string>& args)
     Options o;
     bool haveInput = false;
     bool optionsEnded = false;
+    bool calcNamed = false;   // --name or --folder given
     auto fail = [](std::string message) { return ParseResult{std::nullopt, std::move(message)}; };
 
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -93,7 +108,7 @@ ParseResult parseOptions(const std::vector<std::string>& args)
                 o.customText = value;
             } else if (takeValue(args, i, "--format", value, missing)) {
                 if (missing) {
-                    return fail("--format needs text, utf8 or rtf");
+                    return fail("--format needs " + std::string(kFormats));
                 }
                 if (value == "text") {
                     o.format = OutputFormat::Text;
@@ -101,9 +116,30 @@ ParseResult parseOptions(const std::vector<std::string>& args)
                     o.format = OutputFormat::Utf8;
                 } else if (value == "rtf") {
                     o.format = OutputFormat::Rtf;
+                } else if (std::optional<CalcFormat> calc = calcFormatFromExtension(value)) {
+                    o.format = OutputFormat::Calc;
+                    o.calcFormat = *calc;
                 } else {
-                    return fail("--format must be text, utf8 or rtf, not \"" + value + "\"");
+                    return fail("--format must be " + std::string(kFormats) + ", not \"" + value + "\"");
                 }
+            } else if (takeValue(args, i, "--name", value, missing)) {
+                if (missing) {
+                    return fail("--name needs a variable name");
+                }
+                if (std::string problem = calcNameProblem(value, NameRole::Variable); !problem.empty()) {
+                    return fail(problem);
+                }
+                o.calcName = value;
+                calcNamed = true;
+            } else if (takeValue(args, i, "--folder", value, missing)) {
+                if (missing) {
+                    return fail("--folder needs a folder name");
+                }
+                if (std::string problem = calcNameProblem(value, NameRole::Folder); !problem.empty()) {
+                    return fail(problem);
+                }
+                o.calcFolder = value;
+                calcNamed = true;
             } else if (takeValue(args, i, "-o", value, missing) || takeValue(args, i, "--output", value, missing)) {
                 if (missing || value.empty()) {
                     return fail("-o needs a file name");
@@ -119,6 +155,10 @@ ParseResult parseOptions(const std::vector<std::string>& args)
         }
         o.inputPath = arg;
         haveInput = true;
+    }
+    // A name that no file would hold is a mistake to point out, not to drop.
+    if (calcNamed && o.format != OutputFormat::Calc) {
+        return fail("--name and --folder go with a calculator format (--format 89t, 9xt, v2t, 89g, 9xg or v2g)");
     }
     return {o, {}};
 }

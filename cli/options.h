@@ -5,9 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "richtext/calc_text_file.h"
+
 namespace tessaline::cli {
 
-enum class OutputFormat { Text, Utf8, Rtf };
+enum class OutputFormat { Text, Utf8, Rtf, Calc };
 
 struct Options {
     int preset = 0;
@@ -15,6 +17,9 @@ struct Options {
     bool wordWrap = true;
     bool raw = false;              // the input bytes go to the pass as they are
     OutputFormat format = OutputFormat::Text;
+    CalcFormat calcFormat;         // the calculator file written, with OutputFormat::Calc
+    std::string calcName;          // a valid variable name; empty: made from the output file name
+    std::string calcFolder = "main";   // a valid folder name
     std::string outputPath;        // empty: standard output
     std::string inputPath = "-";   // "-": standard input
     bool help = false;
