@@ -16,7 +16,8 @@ const char* const kUsage =
     "                   3 Text Editor on TI92+ (37 characters)\n"
     "                   4 custom number of characters (--custom)\n"
     "                   5 custom number of pixels (--custom)\n"
-    "  --custom VALUE   the custom size for presets 4 and 5\n"
+    "  --custom VALUE   the custom size, needed by presets 4 and 5 and refused\n"
+    "                   by the others\n"
     "  --no-wrap        break in front of the overflowing character, not at the\n"
     "                   last space\n"
     "  --raw            take the input bytes as calculator codes, unchanged\n"
@@ -24,8 +25,10 @@ const char* const kUsage =
     "                   CR LF)\n"
     "  --format F       text: calculator codes (default); utf8; rtf\n"
     "  -o OUT           write to OUT (replaced only once complete) instead of\n"
-    "                   standard output\n"
-    "  IN               the text to process; absent or - for standard input\n"
+    "                   standard output; a device or FIFO is written into, a\n"
+    "                   read-only file is refused\n"
+    "  IN               the text to process; absent or - for standard input;\n"
+    "                   at most 1 GiB\n"
     "  --help           show this help\n"
     "  --version        show the program's version\n"
     "\n"
@@ -61,6 +64,7 @@ ParseResult parseOptions(const std::vector<std::string>& args)
     Options o;
     bool haveInput = false;
     bool optionsEnded = false;
+    bool haveCustom = false;
     auto fail = [](std::string message) { return ParseResult{std::nullopt, std::move(message)}; };
 
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -91,6 +95,7 @@ ParseResult parseOptions(const std::vector<std::string>& args)
                     return fail("--custom needs a value");
                 }
                 o.customText = value;
+                haveCustom = true;
             } else if (takeValue(args, i, "--format", value, missing)) {
                 if (missing) {
                     return fail("--format needs text, utf8 or rtf");
@@ -119,6 +124,12 @@ ParseResult parseOptions(const std::vector<std::string>& args)
         }
         o.inputPath = arg;
         haveInput = true;
+    }
+    const bool customPreset = o.preset == 4 || o.preset == 5;
+    if (!o.help && !o.version && haveCustom != customPreset) {
+        const std::string preset = std::to_string(o.preset);
+        return fail(customPreset ? "--preset " + preset + " needs the custom size: --custom VALUE"
+                                 : "--custom is for presets 4 and 5, not for preset " + preset);
     }
     return {o, {}};
 }
