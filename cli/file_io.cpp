@@ -6,6 +6,7 @@
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -67,18 +68,18 @@ std::string describe(const std::string& what, const std::string& path, int error
 constexpr int kTooLarge = -1;   // a failure of readAll beyond errno's values
 
 // Reads `fd` to its end into `data`, starting with room for `expected` bytes.
-// Returns 0, an errno value, or kTooLarge past kInputLimit.
-int readAll(int fd, std::size_t expected, std::string& data)
+// Returns 0, an errno value, or kTooLarge past `limit`.
+int readAll(int fd, std::size_t expected, std::size_t limit, std::string& data)
 {
     constexpr std::size_t kLeast = std::size_t{1} << 16;
-    data.resize(std::min(std::max(expected + 1, kLeast), kInputLimit + 1));
+    data.resize(std::min(std::max(expected + 1, kLeast), limit + 1));
     std::size_t used = 0;
     for (;;) {
         if (used == data.size()) {
-            if (used > kInputLimit) {
+            if (used > limit) {
                 return kTooLarge;
             }
-            data.resize(std::min(data.size() * 2, kInputLimit + 1));
+            data.resize(std::min(data.size() * 2, limit + 1));
         }
         const ssize_t got = ::read(fd, data.data() + used, data.size() - used);
         if (got < 0) {
@@ -94,6 +95,19 @@ int readAll(int fd, std::size_t expected, std::string& data)
     }
     data.resize(used);
     return 0;
+}
+
+// "1 GiB", "64 MiB" or "1000 bytes".
+std::string sizeText(std::size_t bytes)
+{
+    constexpr std::size_t kMiB = std::size_t{1} << 20;
+    if (bytes >= kMiB * 1024 && bytes % (kMiB * 1024) == 0) {
+        return std::to_string(bytes / (kMiB * 1024)) + " GiB";
+    }
+    if (bytes >= kMiB && bytes % kMiB == 0) {
+        return std::to_string(bytes / kMiB) + " MiB";
+    }
+    return std::to_string(bytes) + " bytes";
 }
 
 // The folder part of `path` with its slash ("" for a bare name) and the name.
@@ -179,7 +193,7 @@ void syncFolderOf(const std::string& target)
 
 }  // namespace
 
-bool InputBytes::open(const std::string& path, std::string& error)
+bool InputBytes::open(const std::string& path, std::string& error, std::size_t limit)
 {
     release();
     const bool standardInput = path == "-";
@@ -195,16 +209,16 @@ bool InputBytes::open(const std::string& path, std::string& error)
         failure = errno;
     } else if (S_ISDIR(st.st_mode)) {
         failure = EISDIR;
-    } else if (S_ISREG(st.st_mode) && static_cast<std::size_t>(st.st_size) > kInputLimit) {
+    } else if (S_ISREG(st.st_mode) && static_cast<std::size_t>(st.st_size) > limit) {
         failure = kTooLarge;
     } else {
-        failure = readAll(fd, S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0, buffer_);
+        failure = readAll(fd, S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0, limit, buffer_);
     }
     if (!standardInput) {
         ::close(fd);
     }
     if (failure == kTooLarge) {
-        error = "cannot read " + name + ": it is larger than 1 GiB, the most this program reads";
+        error = "cannot read " + name + ": it is larger than " + sizeText(limit) + ", the most this program reads";
     } else if (failure != 0) {
         error = describe("cannot read", name, failure);
     }

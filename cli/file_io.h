@@ -15,9 +15,10 @@ constexpr std::size_t kInputLimit = std::size_t{1} << 30;
 // or grows meanwhile gives the bytes there were, never a fault.
 class InputBytes {
 public:
-    // Opens `path`, or standard input for "-", and reads it whole. Returns
-    // false with a one-line message in `error`.
-    bool open(const std::string& path, std::string& error);
+    // Opens `path`, or standard input for "-", and reads it whole; more than
+    // `limit` bytes are refused. Returns false with a one-line message in
+    // `error`.
+    bool open(const std::string& path, std::string& error, std::size_t limit = kInputLimit);
     std::string_view bytes() const { return buffer_; }
     // Gives the memory back; bytes() is empty afterwards.
     void release();
