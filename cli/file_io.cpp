@@ -247,20 +247,17 @@ bool OutputSink::open(const std::string& path, std::string& error)
         error = folderMessage;
         return false;
     }
-    if (const int failure = followLinks(path, target_)) {
-        error = describe("cannot write", path, failure);
-        return false;
-    }
     struct stat st {};
-    const bool exists = ::stat(target_.c_str(), &st) == 0;
+    bool exists = ::stat(path.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) {
         error = folderMessage;
         return false;
     }
     if (exists && !S_ISREG(st.st_mode)) {
         // A device or FIFO takes the text itself: renaming a file over it
-        // would put a regular file in its place.
-        const int fd = ::open(target_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        // would put a regular file in its place. Opened by the name given,
+        // the kernel also follows links such as /dev/stdout to a pipe.
+        const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
         if (fd < 0) {
             error = describe("cannot write", path, errno);
             return false;
@@ -268,6 +265,15 @@ bool OutputSink::open(const std::string& path, std::string& error)
         fd_ = fd;
         ownsFd_ = true;
         return true;
+    }
+    if (const int failure = followLinks(path, target_)) {
+        error = describe("cannot write", path, failure);
+        return false;
+    }
+    exists = ::stat(target_.c_str(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode)) {
+        error = "cannot write " + path + ": it is not a regular file";
+        return false;
     }
     if (exists) {
         const std::string refusal = refusalToReplace(target_, st);
@@ -360,7 +366,7 @@ bool OutputSink::commit(std::string& error)
         // Whatever took the name meanwhile, only a regular file is replaced.
         struct stat st {};
         if (::lstat(target_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-            error = "cannot write " + path_ + ": it is no longer a regular file";
+            error = "cannot write " + path_ + ": it is not a regular file";
             abandon();
             return false;
         }

@@ -204,6 +204,13 @@ TEST_F(CliSafety, DevicesAndFifosAreWrittenInPlaceAndLinksFollowed)
     EXPECT_TRUE(fs::is_symlink(dir_ / "links" / "null"));
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
 
+    // Standard output named as a file, here a pipe.
+    const fs::path piped = dir_ / "piped";
+    const std::string command = "'" + std::string(TESSALINE_PROCESS_PATH) + "' --raw --preset 4 --custom 10 -o /dev/stdout '" +
+                                in.string() + "' 2>/dev/null | cat > '" + piped.string() + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(readFile(piped), kBrokenAt10);
+
     // A loop of links is a file error; the links stay as they were.
     fs::create_symlink("loop2", dir_ / "links" / "loop1");
     fs::create_symlink("loop1", dir_ / "links" / "loop2");
