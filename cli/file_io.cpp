@@ -6,9 +6,11 @@
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <new>
 #include <utility>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -67,36 +69,6 @@ std::string describe(const std::string& what, const std::string& path, int error
 
 constexpr int kTooLarge = -1;   // a failure of readAll beyond errno's values
 
-// Reads `fd` to its end into `data`, starting with room for `expected` bytes.
-// Returns 0, an errno value, or kTooLarge past `limit`.
-int readAll(int fd, std::size_t expected, std::size_t limit, std::string& data)
-{
-    constexpr std::size_t kLeast = std::size_t{1} << 16;
-    data.resize(std::min(std::max(expected + 1, kLeast), limit + 1));
-    std::size_t used = 0;
-    for (;;) {
-        if (used == data.size()) {
-            if (used > limit) {
-                return kTooLarge;
-            }
-            data.resize(std::min(data.size() * 2, limit + 1));
-        }
-        const ssize_t got = ::read(fd, data.data() + used, data.size() - used);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return errno;
-        }
-        if (got == 0) {
-            break;
-        }
-        used += static_cast<std::size_t>(got);
-    }
-    data.resize(used);
-    return 0;
-}
-
 // "1 GiB", "64 MiB" or "1000 bytes".
 std::string sizeText(std::size_t bytes)
 {
@@ -143,7 +115,7 @@ int followLinks(const std::string& path, std::string& resolved)
             }
             target.resize(target.size() * 2);
         }
-        resolved = target.front() == '/' ? target : splitPath(resolved).first + target;
+        resolved = !target.empty() && target.front() == '/' ? target : splitPath(resolved).first + target;
     }
     return ELOOP;
 }
@@ -193,6 +165,51 @@ void syncFolderOf(const std::string& target)
 
 }  // namespace
 
+// Reads `fd` to its end, starting with room for `expected` bytes. Returns 0,
+// an errno value, or kTooLarge past `limit`.
+int InputBytes::readAll(int fd, std::size_t expected, std::size_t limit)
+{
+    constexpr std::size_t kLeast = std::size_t{1} << 16;
+    grow(std::min(std::max(expected + 1, kLeast), limit + 1));
+    for (;;) {
+        if (size_ == capacity_) {
+            if (size_ > limit) {
+                return kTooLarge;
+            }
+            grow(std::min(capacity_ * 2, limit + 1));
+        }
+        const ssize_t got = ::read(fd, data_ + size_, capacity_ - size_);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        if (got == 0) {
+            return 0;
+        }
+        size_ += static_cast<std::size_t>(got);
+    }
+}
+
+void InputBytes::grow(std::size_t capacity)
+{
+    void* at = capacity_ == 0
+                   ? ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
+                   : ::mremap(data_, capacity_, capacity, MREMAP_MAYMOVE);
+    if (at == MAP_FAILED) {
+        throw std::bad_alloc();
+    }
+    data_ = static_cast<char*>(at);
+    capacity_ = capacity;
+#if defined(MADV_HUGEPAGE)
+    constexpr std::size_t kLargePage = std::size_t{1} << 21;
+    if (capacity >= 16 * kLargePage) {
+        ::madvise(data_, capacity_, MADV_HUGEPAGE);   // a hint: failure changes nothing
+    }
+#endif
+}
+
 bool InputBytes::open(const std::string& path, std::string& error, std::size_t limit)
 {
     release();
@@ -212,7 +229,15 @@ bool InputBytes::open(const std::string& path, std::string& error, std::size_t l
     } else if (S_ISREG(st.st_mode) && static_cast<std::size_t>(st.st_size) > limit) {
         failure = kTooLarge;
     } else {
-        failure = readAll(fd, S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0, limit, buffer_);
+        try {
+            failure = readAll(fd, S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0, limit);
+        } catch (const std::bad_alloc&) {
+            if (!standardInput) {
+                ::close(fd);
+            }
+            release();
+            throw;
+        }
     }
     if (!standardInput) {
         ::close(fd);
@@ -231,7 +256,12 @@ bool InputBytes::open(const std::string& path, std::string& error, std::size_t l
 
 void InputBytes::release()
 {
-    std::string().swap(buffer_);
+    if (data_) {
+        ::munmap(data_, capacity_);
+    }
+    data_ = nullptr;
+    size_ = 0;
+    capacity_ = 0;
 }
 
 bool OutputSink::open(const std::string& path, std::string& error)
