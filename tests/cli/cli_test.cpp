@@ -331,7 +331,7 @@ TEST_F(Cli, OutputFileIsReplacedWhole)
     EXPECT_NE(o.err.find("missing"), std::string::npos) << o.err;
     EXPECT_FALSE(fs::exists(dir_ / "missing"));
 
-    // The name of a folder: the rename fails and the temporary file goes.
+    // The name of a folder is refused; nothing is written.
     fs::create_directory(dir_ / "out" / "taken");
     o = run("-o " + quoted(dir_ / "out" / "taken"), "text");
     EXPECT_EQ(o.status, 1);
