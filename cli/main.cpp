@@ -2,10 +2,12 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "cli/file_io.h"
+#include "cli/messages.h"
 #include "cli/options.h"
 #include "engine/char_widths.h"
 #include "engine/line_break_pass.h"
@@ -23,7 +25,7 @@ constexpr int kRefused = 2;
 
 int fail(int status, const std::string& message)
 {
-    std::fprintf(stderr, "tessaline-process: %s\n", message.c_str());
+    std::fprintf(stderr, "tessaline-process: %s\n", tessaline::cli::oneLine(message).c_str());
     return status;
 }
 
@@ -56,12 +58,9 @@ bool calcFile(const std::string& codes, const tessaline::cli::Options& options, 
     return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int process(int argc, char** argv)
 {
     using namespace tessaline;
-    std::signal(SIGPIPE, SIG_IGN);   // a closed output is reported, not fatal
 
     const cli::ParseResult parsed = cli::parseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.options) {
@@ -174,4 +173,18 @@ int main(int argc, char** argv)
     std::fprintf(stderr, "%lld characters, %lld modifications\n", static_cast<long long>(size),
                  static_cast<long long>(modifications));
     return kDone;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::signal(SIGPIPE, SIG_IGN);   // a closed output is reported, not fatal
+    tessaline::cli::removeTemporaryFileOnSignals();
+    // Running out of memory unwinds the stack, which removes a temporary file.
+    try {
+        return process(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return fail(kFailed, "not enough memory for this text");
+    }
 }

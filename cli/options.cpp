@@ -18,7 +18,8 @@ const char* const kUsage =
     "                   3 Text Editor on TI92+ (37 characters)\n"
     "                   4 custom number of characters (--custom)\n"
     "                   5 custom number of pixels (--custom)\n"
-    "  --custom VALUE   the custom size for presets 4 and 5\n"
+    "  --custom VALUE   the custom size, needed by presets 4 and 5 and refused\n"
+    "                   by the others\n"
     "  --no-wrap        break in front of the overflowing character, not at the\n"
     "                   last space\n"
     "  --raw            take the input bytes as calculator codes, unchanged\n"
@@ -36,8 +37,10 @@ const char* const kUsage =
     "                   from the name of OUT, or \"text\"\n"
     "  --folder FOLDER  the calculator folder (default main)\n"
     "  -o OUT           write to OUT (replaced only once complete) instead of\n"
-    "                   standard output\n"
-    "  IN               the text to process; absent or - for standard input\n"
+    "                   standard output; a device or FIFO is written into, a\n"
+    "                   read-only file is refused\n"
+    "  IN               the text to process; absent or - for standard input;\n"
+    "                   at most 1 GiB\n"
     "  --help           show this help\n"
     "  --version        show the program's version\n"
     "\n"
@@ -76,6 +79,7 @@ ParseResult parseOptions(const std::vector<std::string>& args)
     bool haveInput = false;
     bool optionsEnded = false;
     bool calcNamed = false;   // --name or --folder given
+    bool haveCustom = false;
     auto fail = [](std::string message) { return ParseResult{std::nullopt, std::move(message)}; };
 
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -106,6 +110,7 @@ ParseResult parseOptions(const std::vector<std::string>& args)
                     return fail("--custom needs a value");
                 }
                 o.customText = value;
+                haveCustom = true;
             } else if (takeValue(args, i, "--format", value, missing)) {
                 if (missing) {
                     return fail("--format needs " + std::string(kFormats));
@@ -159,6 +164,12 @@ ParseResult parseOptions(const std::vector<std::string>& args)
     // A name that no file would hold is a mistake to point out, not to drop.
     if (calcNamed && o.format != OutputFormat::Calc) {
         return fail("--name and --folder go with a calculator format (--format 89t, 9xt, v2t, 89g, 9xg or v2g)");
+    }
+    const bool customPreset = o.preset == 4 || o.preset == 5;
+    if (!o.help && !o.version && haveCustom != customPreset) {
+        const std::string preset = std::to_string(o.preset);
+        return fail(customPreset ? "--preset " + preset + " needs the custom size: --custom VALUE"
+                                 : "--custom is for presets 4 and 5, not for preset " + preset);
     }
     return {o, {}};
 }
