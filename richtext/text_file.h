@@ -15,9 +15,11 @@ struct DecodedText {
     std::string error;          // why, when !ok
 };
 
-// A file starting with "{\rtf" is read as RTF; otherwise valid UTF-8 holding
-// non-ASCII is decoded and mapped to codes (a byte-order mark is dropped), and
-// any other bytes are taken as calculator codes.
+// A file starting with "{\rtf" is read as RTF. A file starting with a
+// byte-order mark is UTF-8, UTF-16 or UTF-32 (either byte order) as the mark
+// says: it is decoded and mapped to codes, and what cannot be decoded is a
+// replaced "?". Otherwise valid UTF-8 holding non-ASCII is decoded and mapped
+// to codes, and any other bytes are taken as calculator codes.
 DecodedText decodeTextFile(std::string_view bytes);
 
 }  // namespace tessaline
