@@ -258,12 +258,15 @@ TEST(TextFile, Utf16AndUtf32GiveTheCodesOfThePlainConversion)
     }
 
     // Texts far longer than a piece converted at once: no spelling of two
-    // code points is cut where a piece ends.
+    // code points is cut where a piece ends, at whatever place in the
+    // pattern a piece would end.
     std::u32string marks;
-    while (marks.size() < 200000)
-        marks += U"x\u0305\u0301\u4E2D\u0304y\u0305\U0001F600";
-    expectPlainDecoding(wideFile(marks, WideForm::Utf16Le));
-    expectPlainDecoding(wideFile(marks + U"\r" + marks, WideForm::Utf32Be));
+    while (marks.size() < 140000)
+        marks += U"x\u0305e\u0301\u4E2D\u0304\U0001F600";
+    for (std::size_t shift = 0; shift < 7; ++shift) {
+        const std::u32string text = std::u32string(shift, U'a') + marks;
+        expectPlainDecoding(wideFile(text, shift % 2 ? WideForm::Utf16Le : WideForm::Utf32Be));
+    }
 }
 
 TEST(TextFile, DeleteCharacterOfUnicodeTextIsReplaced)
