@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <mutex>
 #include <unordered_map>
 #include <vector>
 
 #include "richtext/charset_table.h"
+#include "richtext/code_writer.h"
 #include "richtext/iconv_conversion.h"
 
 namespace tessaline::charset {
@@ -178,39 +180,54 @@ char32_t compose(char32_t base, char32_t mark)
 
 }  // namespace
 
-// Transliteration of characters without a code, for one conversion. glibc
-// transliterates accented letters (a macron, a stroke, a caron) only under a
-// UTF-8 locale, while the program may run in the "C" locale; the conversion
-// therefore runs under "C.UTF-8" when the system has it. Everything is opened
-// on first need and released with the object; results are remembered, so a
-// long text of unknown characters costs one iconv call per distinct character.
-class UnicodeToCodes::Transliterator {
+namespace {
+
+// Transliteration of characters without a code, shared by every conversion
+// of the process and safe to use from several threads. glibc transliterates
+// accented letters (a macron, a stroke, a caron) only under a UTF-8 locale,
+// while the program may run in the "C" locale; the conversion therefore runs
+// under "C.UTF-8" when the system has it. The locale and the converter are
+// opened on first need and kept; results are remembered, so a text of
+// unknown characters costs one iconv call per distinct character.
+class Transliteration {
 public:
-    Transliterator() = default;
-    Transliterator(const Transliterator&) = delete;
-    Transliterator& operator=(const Transliterator&) = delete;
-    ~Transliterator()
+    static Transliteration& instance()
+    {
+        static Transliteration shared;
+        return shared;
+    }
+
+    // The Latin-1 spelling of `c`: possibly several characters, possibly
+    // none (a zero-width character), "?" when there is none.
+    std::u32string operator()(char32_t c)
+    {
+        if (const char32_t* s = substitute(c))
+            return s;
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (auto it = cache_.find(c); it != cache_.end())
+            return it->second;
+        std::u32string result = viaIconv(c);
+        if (cache_.size() < kMaxRemembered)
+            cache_.emplace(c, result);
+        return result;
+    }
+
+    Transliteration(const Transliteration&) = delete;
+    Transliteration& operator=(const Transliteration&) = delete;
+
+private:
+    // Enough for every character of the Basic Multilingual Plane that has a
+    // transliteration worth remembering; a text of ever new characters
+    // beyond that is converted character by character.
+    static constexpr std::size_t kMaxRemembered = std::size_t{1} << 16;
+
+    Transliteration() = default;
+    ~Transliteration()
     {
         if (locale_)
             freelocale(locale_);
     }
 
-    // The Latin-1 spelling of `c`: possibly several characters, possibly
-    // none (a zero-width character), "?" when there is none.
-    const std::u32string& operator()(char32_t c)
-    {
-        auto it = cache_.find(c);
-        if (it != cache_.end())
-            return it->second;
-        std::u32string result;
-        if (const char32_t* s = substitute(c))
-            result = s;
-        else
-            result = viaIconv(c);
-        return cache_.emplace(c, std::move(result)).first->second;
-    }
-
-private:
     std::u32string viaIconv(char32_t c)
     {
         if (!toLatin1_) {
@@ -238,10 +255,13 @@ private:
         return result;
     }
 
-    std::optional<internal::IconvConversion> toLatin1_;   // opened on first need
+    std::mutex mutex_;   // guards everything below
+    std::optional<internal::IconvConversion> toLatin1_;
     locale_t locale_ = static_cast<locale_t>(0);
     std::unordered_map<char32_t, std::u32string> cache_;
 };
+
+}  // namespace
 
 std::u32string_view shown(unsigned char code)
 {
@@ -291,13 +311,14 @@ std::optional<Match> matchCode(std::u32string_view text)
     return best;
 }
 
-UnicodeToCodes::UnicodeToCodes() : transliterator_(std::make_unique<Transliterator>()) {}
-
-UnicodeToCodes::~UnicodeToCodes() = default;
-
-void UnicodeToCodes::convert(std::u32string_view text, Conversion& result)
+bool joinsPrevious(char32_t c)
 {
-    Transliterator& transliterate = *transliterator_;
+    return isCombiningMark(c);
+}
+
+void appendFromUnicode(std::u32string_view text, Conversion& result)
+{
+    Transliteration& transliterate = Transliteration::instance();
     if (result.codes.empty())
         result.codes.reserve(text.size());
     const std::size_t n = text.size();
@@ -343,7 +364,7 @@ void UnicodeToCodes::convert(std::u32string_view text, Conversion& result)
 Conversion fromUnicode(std::u32string_view text)
 {
     Conversion result;
-    UnicodeToCodes().convert(text, result);
+    appendFromUnicode(text, result);
     return result;
 }
 
@@ -395,19 +416,9 @@ std::size_t longestShownForm()
 std::string normalizeLineEnds(std::string_view codes)
 {
     std::string out;
+    internal::CodeWriter writer(out);
     out.reserve(codes.size() + codes.size() / 16);
-    for (std::size_t i = 0; i < codes.size(); ++i) {
-        char c = codes[i];
-        if (c == '\r') {
-            out += "\r\n";
-            if (i + 1 < codes.size() && codes[i + 1] == '\n')
-                ++i;
-        } else if (c == '\n') {
-            out += "\r\n";
-        } else {
-            out.push_back(c);
-        }
-    }
+    writer.codes(codes);
     return out;
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +30,11 @@ std::optional<Match> matchCode(std::u32string_view text);
 // longer one (so no look at what follows is needed); -1 otherwise.
 int soleCode(char32_t c);
 
+// Whether `c` may join the character before it into one spelling (a
+// combining mark). Text may be converted in pieces cut before any other
+// character.
+bool joinsPrevious(char32_t c);
+
 struct Conversion {
     std::string codes;
     std::size_t replaced = 0;   // characters transliterated or turned into "?"
@@ -44,23 +48,11 @@ struct Conversion {
 // the same in every locale. Line ends are not otherwise touched (see
 // normalizeLineEnds).
 Conversion fromUnicode(std::u32string_view text);
-// fromUnicode for a text that arrives in many pieces (a reader): the
-// transliteration is set up once for all of them. Pieces are converted
-// separately, so a piece should not end inside a spelling of two code points.
-class UnicodeToCodes {
-public:
-    UnicodeToCodes();
-    ~UnicodeToCodes();
-    UnicodeToCodes(const UnicodeToCodes&) = delete;
-    UnicodeToCodes& operator=(const UnicodeToCodes&) = delete;
-
-    // Appends the codes of `text` to `into.codes` and adds to `into.replaced`.
-    void convert(std::u32string_view text, Conversion& into);
-
-private:
-    class Transliterator;
-    std::unique_ptr<Transliterator> transliterator_;
-};
+// fromUnicode for a text that arrives in many pieces (a reader): appends the
+// codes of `text` to `into.codes` and adds to `into.replaced`. Pieces are
+// converted separately, so a piece should not end before a character that
+// joinsPrevious.
+void appendFromUnicode(std::u32string_view text, Conversion& into);
 
 // The same from UTF-8; an invalid byte sequence counts as one replaced "?".
 Conversion fromUtf8(std::string_view utf8);

@@ -2,6 +2,8 @@
 #include <array>
 #include <climits>
 #include <cstdint>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -9,6 +11,7 @@
 
 #include "richtext/charset.h"
 #include "richtext/code_pages.h"
+#include "richtext/code_writer.h"
 #include "richtext/iconv_conversion.h"
 #include "richtext/rtf.h"
 
@@ -20,6 +23,10 @@ constexpr std::size_t kMaxDepth = 10000;          // deeper groups are read as i
 constexpr std::size_t kMaxFontNameLength = 256;
 constexpr std::size_t kMaxWordLength = 32;
 constexpr int kMaxUnicodeSkip = 1024;
+// Text waiting to be converted is converted once it reaches this many code
+// points (at the next place where it may be cut), so that memory stays
+// bounded however long a paragraph runs.
+constexpr std::size_t kLongestPending = std::size_t{1} << 16;
 
 enum class Destination : std::uint8_t {
     Text,        // document text
@@ -94,6 +101,50 @@ bool isOurFontName(std::string_view name)
     return true;
 }
 
+using CodePageTable = std::array<char32_t, 128>;
+
+// The upper half of another single-byte code page (1250 Central European,
+// 1251 Cyrillic, 1253 Greek, 866 DOS Cyrillic, ...), from the system's
+// converter; made on the first document that needs it and kept for the life
+// of the process (only numbers 400 to 1258 are tried, so the tables stay
+// few). A byte the code page does not define by itself (a lead byte of a
+// double-byte code page) reads as U+FFFD. Null when the system does not know
+// the code page.
+const CodePageTable* otherCodePage(int number)
+{
+    if (number < 400 || number > 1258)
+        return nullptr;
+    static std::mutex mutex;
+    static std::map<int, std::optional<CodePageTable>> tables;   // entries are never removed
+    const std::lock_guard<std::mutex> lock(mutex);
+    auto [found, added] = tables.try_emplace(number);
+    std::optional<CodePageTable>& table = found->second;
+    if (!added)
+        return table ? &*table : nullptr;
+
+    std::optional<internal::IconvConversion> toUnicode;
+    for (const char* prefix : {"CP", "WINDOWS-"}) {
+        toUnicode.emplace("UTF-32LE", (prefix + std::to_string(number)).c_str());
+        if (toUnicode->isOpen())
+            break;
+    }
+    if (!toUnicode->isOpen())
+        return nullptr;
+    table.emplace();
+    for (int byte = 0x80; byte <= 0xFF; ++byte) {
+        const char in = static_cast<char>(byte);
+        const std::optional<std::string> out = toUnicode->convert(std::string_view(&in, 1), 16);
+        char32_t c = 0xFFFD;
+        if (out && out->size() == 4) {
+            const auto* u = reinterpret_cast<const unsigned char*>(out->data());
+            c = static_cast<char32_t>(u[0]) | static_cast<char32_t>(u[1]) << 8 |
+                static_cast<char32_t>(u[2]) << 16 | static_cast<char32_t>(u[3]) << 24;
+        }
+        (*table)[static_cast<std::size_t>(byte - 0x80)] = c;
+    }
+    return &*table;
+}
+
 // One pass over the document, left to right, with an explicit stack of group
 // states: every byte is looked at a bounded number of times.
 class Reader {
@@ -140,8 +191,8 @@ public:
         }
         flushPending();
         result.ok = true;
-        result.codes = charset::normalizeLineEnds(converted_.codes);
-        result.replaced = converted_.replaced;
+        result.codes = std::move(codes_);
+        result.replaced = replaced_;
         return result;
     }
 
@@ -496,50 +547,22 @@ private:
         } else if (codePage_ == 10000) {
             table = codepages::kMacRoman;
         } else if (codePage_ != 1252) {
-            if (const std::array<char32_t, 128>* page = otherPage())
+            if (const CodePageTable* page = otherPage())
                 return (*page)[c - 0x80];
         }
         return table[c - 0x80];
     }
 
-    // The upper half of another single-byte code page the document names
-    // (1250 Central European, 1251 Cyrillic, 1253 Greek, 866 DOS Cyrillic,
-    // ...), from the system's converter; made once per code page, on the
-    // first byte that needs it, and kept for the rest of the document (only
-    // numbers 400 to 1258 are tried, so that a document switching between
-    // ever new numbers costs little). A byte the code page does not define by
-    // itself (a lead byte of a double-byte code page) reads as U+FFFD. Null
-    // when the system does not know the code page: the bytes are then read
-    // as 1252.
-    const std::array<char32_t, 128>* otherPage()
+    // Another code page the document names (see otherCodePage); the table
+    // of the code page in use is kept at hand. Null when the system does not
+    // know the code page: the bytes are then read as 1252.
+    const CodePageTable* otherPage()
     {
-        if (codePage_ < 400 || codePage_ > 1258)
-            return nullptr;
-        auto found = otherPages_.find(codePage_);
-        if (found != otherPages_.end())
-            return found->second ? &*found->second : nullptr;
-        std::optional<std::array<char32_t, 128>>& page = otherPages_[codePage_];
-        std::optional<internal::IconvConversion> toUnicode;
-        for (const char* prefix : {"CP", "WINDOWS-"}) {
-            toUnicode.emplace("UTF-32LE", (prefix + std::to_string(codePage_)).c_str());
-            if (toUnicode->isOpen())
-                break;
+        if (codePage_ != otherPageNumber_) {
+            otherPageNumber_ = codePage_;
+            otherPage_ = otherCodePage(codePage_);
         }
-        if (!toUnicode->isOpen())
-            return nullptr;
-        page.emplace();
-        for (int byte = 0x80; byte <= 0xFF; ++byte) {
-            const char in = static_cast<char>(byte);
-            const std::optional<std::string> out = toUnicode->convert(std::string_view(&in, 1), 16);
-            char32_t c = 0xFFFD;
-            if (out && out->size() == 4) {
-                const auto* u = reinterpret_cast<const unsigned char*>(out->data());
-                c = static_cast<char32_t>(u[0]) | static_cast<char32_t>(u[1]) << 8 |
-                    static_cast<char32_t>(u[2]) << 16 | static_cast<char32_t>(u[3]) << 24;
-            }
-            (*page)[static_cast<std::size_t>(byte - 0x80)] = c;
-        }
-        return &*page;
+        return otherPage_;
     }
 
     // ---- fonts ----
@@ -579,10 +602,10 @@ private:
             const char32_t high = highSurrogate_;
             highSurrogate_ = 0;
             if (c >= 0xDC00 && c < 0xE000) {
-                pending_.push_back(0x10000 + ((high - 0xD800) << 10) + (c - 0xDC00));
+                addPending(0x10000 + ((high - 0xD800) << 10) + (c - 0xDC00));
                 return;
             }
-            pending_.push_back(0xFFFD);
+            addPending(0xFFFD);
         }
         if (c >= 0xD800 && c < 0xDC00) {
             highSurrogate_ = c;
@@ -590,6 +613,13 @@ private:
         }
         if (c >= 0xDC00 && c < 0xE000)
             c = 0xFFFD;   // a low surrogate alone
+        addPending(c);
+    }
+
+    void addPending(char32_t c)
+    {
+        if (pending_.size() >= kLongestPending && !charset::joinsPrevious(c))
+            convertPending();
         pending_.push_back(c);
     }
 
@@ -597,20 +627,21 @@ private:
     {
         afterCell_ = false;
         flushPending();
-        converted_.codes.push_back(static_cast<char>(code));
+        out_.code(static_cast<char>(code));
     }
 
     void lineEnd()
     {
         flushPending();
-        converted_.codes += "\r\n";
+        out_.code('\r');
+        out_.code('\n');
     }
 
     bool atLineStart() const
     {
         if (!pending_.empty() || highSurrogate_)
             return false;
-        return converted_.codes.empty() || converted_.codes.back() == '\n' || converted_.codes.back() == '\r';
+        return codes_.empty() || codes_.back() == '\n';
     }
 
     void flushPending()
@@ -619,9 +650,18 @@ private:
             highSurrogate_ = 0;
             pending_.push_back(0xFFFD);
         }
+        convertPending();
+    }
+
+    void convertPending()
+    {
         if (pending_.empty())
             return;
-        converter_.convert(pending_, converted_);
+        converted_.codes.clear();
+        converted_.replaced = 0;
+        charset::appendFromUnicode(pending_, converted_);
+        out_.codes(converted_.codes);
+        replaced_ += converted_.replaced;
         pending_.clear();
     }
 
@@ -639,7 +679,8 @@ private:
 
     int defaultFont_ = 0;
     int codePage_ = 1252;
-    std::unordered_map<int, std::optional<std::array<char32_t, 128>>> otherPages_;   // see otherPage()
+    int otherPageNumber_ = -1;   // see otherPage()
+    const CodePageTable* otherPage_ = nullptr;
     std::unordered_map<int, bool> fonts_;   // font number -> is the calculator font
     int fontEntry_ = -1;
     std::string fontName_;
@@ -648,8 +689,10 @@ private:
     unsigned cachedVersion_ = UINT_MAX;
     bool cachedOurs_ = false;
 
-    charset::UnicodeToCodes converter_;
-    charset::Conversion converted_;   // the text so far
+    std::string codes_;   // the text so far, CR LF line ends
+    internal::CodeWriter out_{codes_};
+    std::size_t replaced_ = 0;
+    charset::Conversion converted_;   // the codes of the last piece of pending_
     std::u32string pending_;
     char32_t highSurrogate_ = 0;
     bool afterCell_ = false;

@@ -7,6 +7,7 @@
 
 #include "richtext/calc_text_file.h"
 #include "richtext/charset.h"
+#include "richtext/code_writer.h"
 #include "richtext/rtf.h"
 
 #if defined(__linux__)
@@ -16,6 +17,8 @@
 namespace tessaline {
 
 namespace {
+
+using internal::CodeWriter;
 
 constexpr std::uint64_t kOnes = 0x0101010101010101ull;
 constexpr std::uint64_t kHigh = 0x8080808080808080ull;
@@ -82,44 +85,6 @@ void reserveText(std::string& out, std::size_t bytes)
 #endif
 }
 
-// Appends codes to a text, turning CR LF, lone CR and lone LF into CR LF as
-// they arrive (normalizeLineEnds of everything appended so far).
-class CodeWriter {
-public:
-    explicit CodeWriter(std::string& out) : out_(out) { out_.clear(); }
-
-    void run(const char* data, std::size_t size)
-    {
-        if (size == 0)
-            return;
-        out_.append(data, size);
-        afterCr_ = false;
-    }
-
-    void code(char c)
-    {
-        if (c == '\n' && afterCr_) {
-            afterCr_ = false;
-            return;
-        }
-        if (c == '\r' || c == '\n')
-            out_.append("\r\n", 2);
-        else
-            out_.push_back(c);
-        afterCr_ = c == '\r';
-    }
-
-    void codes(std::string_view text)
-    {
-        for (char c : text)
-            code(c);
-    }
-
-private:
-    std::string& out_;
-    bool afterCr_ = false;   // the last code appended was a CR (written as CR LF)
-};
-
 // Bytes taken as calculator codes, copied eight at a time where no CR or LF
 // may be among them. With `asciiOnly`, stops and returns false at the first
 // byte above 127.
@@ -155,7 +120,6 @@ std::optional<std::size_t> appendUtf8(std::string_view bytes, bool lenient, Code
 {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
-    charset::UnicodeToCodes converter;
     charset::Conversion converted;
     std::size_t replaced = 0;
     // A character at k that is its own code and that no combining mark follows.
@@ -214,10 +178,91 @@ std::optional<std::size_t> appendUtf8(std::string_view bytes, bool lenient, Code
             return std::nullopt;
         converted.codes.clear();
         converted.replaced = 0;
-        converter.convert(*unicode, converted);
+        charset::appendFromUnicode(*unicode, converted);
         out.codes(converted.codes);
         replaced += converted.replaced;
     }
+    return replaced;
+}
+
+// A text in UTF-16 or UTF-32, either byte order, as its byte-order mark
+// declares it.
+struct WideEncoding {
+    std::size_t unit;   // bytes per code unit: 2 or 4
+    bool bigEndian;
+    std::size_t markLength;
+};
+
+// The encoding a byte-order mark at the start of `bytes` declares, when it
+// is UTF-16 or UTF-32 (the UTF-32 little-endian mark begins with the UTF-16
+// one, so it is looked for first).
+std::optional<WideEncoding> wideEncoding(std::string_view bytes)
+{
+    if (bytes.starts_with(std::string_view("\xFF\xFE\0\0", 4)))
+        return WideEncoding{4, false, 4};
+    if (bytes.starts_with(std::string_view("\0\0\xFE\xFF", 4)))
+        return WideEncoding{4, true, 4};
+    if (bytes.starts_with("\xFF\xFE"))
+        return WideEncoding{2, false, 2};
+    if (bytes.starts_with("\xFE\xFF"))
+        return WideEncoding{2, true, 2};
+    return std::nullopt;
+}
+
+// The codes of UTF-16 or UTF-32 text (after its byte-order mark), converted
+// a piece at a time. A surrogate without its other half, a value beyond
+// U+10FFFF and bytes left over at the end that make no whole unit each read
+// as U+FFFD, one replaced "?". Returns the count of replaced characters.
+std::size_t appendWide(std::string_view bytes, WideEncoding encoding, CodeWriter& out)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    const std::size_t unit = encoding.unit;
+    auto unitAt = [&](std::size_t k) {
+        char32_t value = 0;
+        for (std::size_t j = 0; j < unit; ++j) {
+            const char32_t byte = p[k + (encoding.bigEndian ? j : unit - 1 - j)];
+            value = (value << 8) | byte;
+        }
+        return value;
+    };
+    auto isHigh = [](char32_t u) { return u >= 0xD800 && u < 0xDC00; };
+    auto isLow = [](char32_t u) { return u >= 0xDC00 && u < 0xE000; };
+
+    charset::Conversion converted;
+    std::size_t replaced = 0;
+    std::u32string piece;
+    piece.reserve(std::min(n / unit, kLongestPiece) + 1);
+    auto convertPiece = [&] {
+        converted.codes.clear();
+        converted.replaced = 0;
+        charset::appendFromUnicode(piece, converted);
+        out.codes(converted.codes);
+        replaced += converted.replaced;
+        piece.clear();
+    };
+
+    std::size_t k = 0;
+    while (k < n) {
+        char32_t c = 0xFFFD;
+        if (k + unit > n) {
+            k = n;   // a piece of a unit
+        } else {
+            const char32_t u = unitAt(k);
+            k += unit;
+            if (unit == 2 && isHigh(u) && k + 2 <= n && isLow(unitAt(k))) {
+                c = 0x10000 + ((u - 0xD800) << 10) + (unitAt(k) - 0xDC00);
+                k += 2;
+            } else if (u <= 0x10FFFF && !isHigh(u) && !isLow(u)) {
+                c = u;
+            }
+        }
+        // A piece ends only where no spelling runs across the cut.
+        if (piece.size() >= kLongestPiece && !charset::joinsPrevious(c))
+            convertPiece();
+        piece.push_back(c);
+    }
+    convertPiece();
     return replaced;
 }
 
@@ -245,6 +290,14 @@ DecodedText decodeTextFile(std::string_view bytes)
     }
 
     d.ok = true;
+    if (const std::optional<WideEncoding> wide = wideEncoding(bytes)) {
+        bytes.remove_prefix(wide->markLength);
+        reserveText(d.codes, bytes.size() / wide->unit + bytes.size() / 32 + 16);
+        CodeWriter out(d.codes);
+        d.replaced = appendWide(bytes, *wide, out);
+        return d;
+    }
+
     constexpr std::string_view kBom = "\xEF\xBB\xBF";
     const bool bom = bytes.starts_with(kBom);
     if (bom)
@@ -253,19 +306,22 @@ DecodedText decodeTextFile(std::string_view bytes)
     // Line ends may grow by a byte each; room for a few saves copying.
     reserveText(d.codes, bytes.size() + bytes.size() / 16 + 16);
     CodeWriter out(d.codes);
-    // ASCII is taken as codes; on the first byte above 127 the text is read
-    // again as UTF-8, and if it is none, as codes after all.
+    // A byte-order mark declares UTF-8, even where a sequence is broken.
+    if (bom) {
+        d.replaced = *appendUtf8(bytes, true, out);
+        return d;
+    }
+    // Without one, ASCII is taken as codes; on the first byte above 127 the
+    // text is read again as UTF-8, and if it is not valid UTF-8, as codes
+    // after all.
     if (!appendCodes(bytes, true, out)) {
         CodeWriter unicode(d.codes);
-        // A byte-order mark declares UTF-8 even where a sequence is broken;
-        // without one, only valid UTF-8 is taken as UTF-8.
-        if (std::optional<std::size_t> replaced = appendUtf8(bytes, bom, unicode)) {
+        if (std::optional<std::size_t> replaced = appendUtf8(bytes, false, unicode)) {
             d.replaced = *replaced;
             return d;
         }
         CodeWriter codes(d.codes);
         appendCodes(bytes, false, codes);
-        return d;
     }
     return d;
 }

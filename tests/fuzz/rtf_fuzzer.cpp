@@ -16,6 +16,7 @@
 #include "richtext/rtf.h"
 #include "richtext/text_file.h"
 #include "tests/richtext/crlf_pairs.h"
+#include "tests/richtext/wide_text.h"
 
 using namespace tessaline;
 
@@ -60,14 +61,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(!calc.ok || d.codes == joinCalcTexts(calc.variables), "decoder joins the variables' texts");
     } else {
         // The decoder's shortcuts give what converting the whole text at
-        // once gives: UTF-8 (declared by a byte-order mark, or valid and not
-        // all ASCII) decoded and mapped, anything else taken as codes.
+        // once gives: UTF-16 and UTF-32 (declared by a byte-order mark)
+        // decoded and mapped, UTF-8 (declared by a byte-order mark, or valid
+        // and not all ASCII) decoded and mapped, anything else taken as codes.
         std::string_view text = input;
-        const bool bom = text.starts_with("\xEF\xBB\xBF");
+        std::optional<std::u32string> unicode = decodeWide(text);
+        const bool bom = !unicode && text.starts_with("\xEF\xBB\xBF");
         if (bom)
             text.remove_prefix(3);
-        std::optional<std::u32string> unicode;
-        if (std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; }))
+        if (!unicode && (bom || std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; })))
             unicode = charset::decodeUtf8(text, !bom);
         if (unicode) {
             const charset::Conversion whole = charset::fromUnicode(*unicode);

@@ -84,7 +84,7 @@ TEST(CharsetShown, OnlyShownFormsMatch)
     EXPECT_EQ(matchShown(u"y\u0305")->code, 155);
     // Spellings that are only read, line and paragraph ends, characters
     // without a code, a lone mark.
-    for (const std::u16string text : {u"\u0000", u"\u000C", u"\r\n", u"\n", u"\u2029", u"\u4E2D", u"\u0305", u""})
+    for (const std::u16string text : {u"\u0000", u"\u000C", u"\r\n", u"\n", u"\u2029", u"\u4E2D", u"\u0305", u"\u007F", u""})
         EXPECT_FALSE(matchShown(text).has_value()) << testing::PrintToString(std::u32string(text.begin(), text.end()));
 }
 
@@ -101,4 +101,15 @@ TEST(CharsetShown, Utf16ConversionDecodesSurrogatePairs)
     c = fromUtf16(std::u16string_view(lone, 5));
     EXPECT_EQ(c.codes, "a?b??");
     EXPECT_EQ(c.replaced, 3u);
+}
+
+TEST(CharsetShown, DeleteCharacterHasNoCode)
+{
+    // Code 127 is shown as a diamond and typed as one; U+007F itself is a
+    // control character without a code, as in a file.
+    ASSERT_TRUE(shown(127) == U"\u25C6");
+    EXPECT_EQ(matchShown(u"\u25C6")->code, 127);
+    const Conversion typed = fromUtf16(u"a\u007Fb\u25C6");
+    EXPECT_EQ(typed.codes, "a?b\x7F");
+    EXPECT_EQ(typed.replaced, 1u);
 }

@@ -113,6 +113,10 @@ TEST(RtfReader, UnicodeEscapesAndTheirFallbacks)
     EXPECT_EQ(replaced("{\\rtf1 \\u8220\\'93Hi\\u8221\\'94}"), 2u);
     // The fallback of \u is skipped in the calculator font too.
     EXPECT_EQ(text(kTwoFonts + "\\f1\\u960\\'8c\\u8800\\'9d}"), "\x8C\x9D");
+    // U+007F has no code, however it is written; in the calculator font the
+    // byte 7F is code 127.
+    EXPECT_EQ(text(kTwoFonts + "\\u127?a\\'7f\x7F{\\f1\\'7f}}"), "?a??\x7F");
+    EXPECT_EQ(replaced(kTwoFonts + "\\u127?a\\'7f\x7F{\\f1\\'7f}}"), 3u);
 }
 
 TEST(RtfReader, SkipsEverythingThatIsNotText)

@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 
+#include "richtext/charset.h"
 #include "richtext/rtf.h"
 #include "richtext/text_file.h"
 #include "tests/richtext/crlf_pairs.h"
@@ -111,4 +112,40 @@ TEST(RtfRobustness, LargeAndDeepDocuments)
         escapes += "\\u-10179\\'3f{\\*\\x}\\'e9\\uc9";
     expectSound(escapes);
     expectSound("{\\rtf1 \\bin2147483647 " + std::string(1 << 20, 'x'));
+}
+
+TEST(RtfRobustness, ParagraphOfManyPiecesReadsAsTheWholeText)
+{
+    // A paragraph far longer than the piece of text the reader converts at
+    // once, of characters that must meet their neighbours: a letter and a
+    // combining mark from different escapes, the halves of a surrogate pair,
+    // a lone mark, a CR from an escape beside a paragraph end.
+    struct Piece {
+        const char* rtf;
+        const char32_t* unicode;
+    };
+    const Piece pieces[] = {
+        {"word ", U"word "},         {"x\\u773?", U"x\u0305"},  {"e\\u769?", U"e\u0301"},
+        {"\\u769?", U"\u0301"},      {"\\u-10179?\\u-8704?", U"\U0001F600"},
+        {"caf\\'e9", U"caf\u00E9"},   {"\\u8220?", U"\u201C"},   {"\\u20013?", U"\u4E2D"},
+        {"\\tab ", U"\t"},            {"\\u127?", U"\u007F"},    {"\\u13?", U"\r"},
+        {"\\u10?", U"\n"},            {"\\par ", U"\r\n"},        {"{\\f1 \\'8c}", U"\u03C0"},
+        {"\\u8232?", U"\u2028"},
+    };
+    std::mt19937 random(7);
+    for (const bool withParagraphEnds : {false, true}) {
+        std::string document = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}{\\f1 Ti92Pluspc;}}";
+        std::u32string unicode;
+        while (unicode.size() < 300000) {
+            const Piece& piece = pieces[random() % (std::size(pieces) - (withParagraphEnds ? 0 : 3))];
+            document += piece.rtf;
+            unicode += piece.unicode;
+        }
+        document += "}";
+        const tessaline::charset::Conversion whole = tessaline::charset::fromUnicode(unicode);
+        const auto r = read(document);
+        ASSERT_TRUE(r.ok);
+        EXPECT_TRUE(r.codes == tessaline::charset::normalizeLineEnds(whole.codes));
+        EXPECT_EQ(r.replaced, whole.replaced);
+    }
 }

@@ -8,6 +8,7 @@
 #include "richtext/rtf.h"
 #include "richtext/text_file.h"
 #include "crlf_pairs.h"
+#include "wide_text.h"
 
 using tessaline::decodeTextFile;
 using tessaline::DecodedText;
@@ -22,11 +23,17 @@ DecodedText plainDecode(std::string_view bytes)
     using namespace tessaline::charset;
     DecodedText d;
     d.ok = true;
+    if (auto unicode = tessaline::decodeWide(bytes)) {
+        const Conversion conv = fromUnicode(*unicode);
+        d.codes = normalizeLineEnds(conv.codes);
+        d.replaced = conv.replaced;
+        return d;
+    }
     const bool bom = bytes.starts_with("\xEF\xBB\xBF");
     if (bom)
         bytes.remove_prefix(3);
     const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
-    if (!ascii) {
+    if (bom || !ascii) {
         if (auto unicode = decodeUtf8(bytes, !bom)) {
             const Conversion conv = fromUnicode(*unicode);
             d.codes = normalizeLineEnds(conv.codes);
@@ -165,4 +172,116 @@ TEST(TextFile, LongStretchesWithoutAnOwnCode)
         arrows += "\xE2\x86\x92\xE2\x80\xA8";
     expectPlainDecoding(arrows + "\r" + arrows);
     expectPlainDecoding(arrows + "\xE2\x82");   // not UTF-8 at the very end: codes after all
+}
+
+TEST(TextFile, Utf16AndUtf32FilesWithAByteOrderMark)
+{
+    using tessaline::WideForm;
+    using tessaline::wideFile;
+    for (const WideForm form : {WideForm::Utf16Le, WideForm::Utf16Be, WideForm::Utf32Le, WideForm::Utf32Be}) {
+        SCOPED_TRACE(static_cast<int>(form));
+        // Plain letters: no NUL between them.
+        DecodedText d = decodeTextFile(wideFile(U"Hello", form));
+        EXPECT_TRUE(d.ok);
+        EXPECT_EQ(d.codes, "Hello");
+        EXPECT_EQ(d.replaced, 0u);
+
+        // Mapped like UTF-8 text: codes of their own, two code points as one
+        // code, transliterations and characters beyond the Basic Multilingual
+        // Plane replaced, every line end CR LF.
+        d = decodeTextFile(wideFile(U"caf\u00E9 \u03C0 x\u0305\r\n\u201Cq\u201D\nb\rc\u2028\U0001F600\t\u007F", form));
+        EXPECT_EQ(d.codes, "caf\xE9 \x8C \x9A\r\n\"q\"\r\nb\r\nc\r\n?\t?");
+        EXPECT_EQ(d.replaced, 4u);
+
+        EXPECT_EQ(decodeTextFile(wideFile(U"", form)).codes, "");
+        // A text that looks like RTF is not RTF in these encodings.
+        EXPECT_EQ(decodeTextFile(wideFile(U"{\\rtf1 x}", form)).codes, "{\\rtf1 x}");
+    }
+}
+
+TEST(TextFile, BrokenUtf16AndUtf32AreReplacedCharacters)
+{
+    auto expectRead = [](const std::string& bytes, const std::string& codes, std::size_t replaced) {
+        const DecodedText d = decodeTextFile(bytes);
+        EXPECT_TRUE(d.ok);
+        EXPECT_EQ(d.codes, codes) << testing::PrintToString(bytes);
+        EXPECT_EQ(d.replaced, replaced) << testing::PrintToString(bytes);
+    };
+    using namespace std::string_literals;
+    // UTF-16: a high surrogate before a letter, at the end, a low surrogate
+    // alone, two highs in a row before a low (the second pairs), an odd byte.
+    expectRead("\xFF\xFE" "\x00\xD8" "a\0"s, "?a", 1);
+    expectRead("\xFE\xFF" "\0a" "\xD8\x00"s, "a?", 1);
+    expectRead("\xFF\xFE" "\x00\xDC" "\x00\xDC"s, "??", 2);
+    expectRead("\xFE\xFF" "\xD8\x3D\xD8\x3D\xDE\x00"s, "??", 2);
+    expectRead("\xFF\xFE" "a\0b"s, "a?", 1);
+    expectRead("\xFE\xFF" "\xD8\x3D" "\xDE"s, "??", 2);
+    expectRead("\xFF\xFE", "", 0);
+    expectRead("\xFE\xFF" "\0"s, "?", 1);
+    // UTF-32: a value beyond U+10FFFF, a surrogate, one to three bytes left over.
+    expectRead("\0\0\xFE\xFF" "\0\x11\0\0" "\0\0\0a"s, "?a", 1);
+    expectRead("\xFF\xFE\0\0" "a\0\0\0" "\x00\xD8\0\0" "\xFF\xFF\xFF\xFF"s, "a??", 2);
+    for (std::size_t left = 1; left <= 3; ++left)
+        expectRead("\xFF\xFE\0\0" "b\0\0\0"s + std::string(left, '\0'), "b?", 1);
+    // "FF FE 00 00" is the UTF-32 mark, not UTF-16 starting with U+0000.
+    expectRead("\xFF\xFE\0\0" "c\0\0\0"s, "c", 0);
+}
+
+TEST(TextFile, Utf16AndUtf32GiveTheCodesOfThePlainConversion)
+{
+    using tessaline::WideForm;
+    using tessaline::wideFile;
+    const char32_t* const pieces[] = {
+        U"a", U"word ", U"\u00E9", U"\u03C0", U"\u2192", U"\u201C", U"\U0001F600", U"\u4E2D", U"x\u0305", U"y\u0304",
+        U"e\u0301", U"\u0301", U"\r", U"\n", U"\r\n", U"\u2028", U"\u200B", U"\t", U"\u000B", U"\u007F", U"\u0000",
+        U"\uFEFF", U"\uFFFD",
+    };
+    constexpr int kPieces = sizeof pieces / sizeof pieces[0];
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<int> pick(0, kPieces - 1);
+    std::uniform_int_distribution<int> length(0, 30);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (int round = 0; round < 300; ++round) {
+        std::u32string text;
+        for (int n = length(rng); n > 0; --n)
+            text += pieces[pick(rng)];
+        for (const WideForm form : {WideForm::Utf16Le, WideForm::Utf16Be, WideForm::Utf32Le, WideForm::Utf32Be}) {
+            std::string bytes = wideFile(text, form);
+            expectPlainDecoding(bytes);
+            // Any bytes at all behind the mark.
+            for (int n = length(rng) % 8; n > 0; --n) {
+                const std::size_t after = std::min<std::size_t>(4, bytes.size());
+                bytes.insert(bytes.begin() + after + rng() % (bytes.size() - after + 1), static_cast<char>(byte(rng)));
+            }
+            expectPlainDecoding(bytes);
+        }
+    }
+
+    // Texts far longer than a piece converted at once: no spelling of two
+    // code points is cut where a piece ends, at whatever place in the
+    // pattern a piece would end.
+    std::u32string marks;
+    while (marks.size() < 140000)
+        marks += U"x\u0305e\u0301\u4E2D\u0304\U0001F600";
+    for (std::size_t shift = 0; shift < 7; ++shift) {
+        const std::u32string text = std::u32string(shift, U'a') + marks;
+        expectPlainDecoding(wideFile(text, shift % 2 ? WideForm::Utf16Le : WideForm::Utf32Be));
+    }
+}
+
+TEST(TextFile, DeleteCharacterOfUnicodeTextIsReplaced)
+{
+    // U+007F has no code: a "?" wherever the file is Unicode text.
+    for (const std::string bytes : {"\xC3\xA9\x7F", "\xC3\xA9 abc\x7F" "defghijklmnop", "\xEF\xBB\xBF" "a\x7F" "b",
+                                    "\xEF\xBB\xBF" "abcdefg\x7F" "hijklmnop"}) {
+        const DecodedText d = decodeTextFile(bytes);
+        EXPECT_EQ(std::count(d.codes.begin(), d.codes.end(), '?'), 1) << testing::PrintToString(bytes);
+        EXPECT_EQ(d.codes.find('\x7F'), std::string::npos) << testing::PrintToString(bytes);
+        EXPECT_EQ(d.replaced, 1u) << testing::PrintToString(bytes);
+    }
+    const DecodedText wide = decodeTextFile(tessaline::wideFile(U"a\u007Fb", tessaline::WideForm::Utf16Le));
+    EXPECT_EQ(wide.codes, "a?b");
+    EXPECT_EQ(wide.replaced, 1u);
+    // A file that is not Unicode text holds codes: 127 is the code itself.
+    EXPECT_EQ(decodeTextFile("a\x7F" "b").codes, "a\x7F" "b");
 }
