@@ -286,7 +286,8 @@ TEST_F(Cli, UsageAndRefusals)
 
     Outcome narrow = run("--raw --preset 5 --custom 7", "ab\xAE");
     EXPECT_EQ(narrow.status, 2);
-    EXPECT_EQ(narrow.err, "tessaline-process: Line length 7 pixels is too short for character 174 (8 pixels wide)\n");
+    EXPECT_EQ(narrow.err,
+              "tessaline-process: Line length 7 pixels is too short for character \"\u00AE\" (code 174, 8 pixels wide)\n");
     // The custom value is ignored by the fixed presets.
     EXPECT_EQ(run("--preset 2 --custom 40000", "text").status, 0);
     // A limit of 8 pixels admits the widest character.
