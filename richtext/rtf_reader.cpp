@@ -27,8 +27,14 @@ enum class Destination : std::uint8_t {
     Skip,        // not text: tables, pictures, field instructions, ...
 };
 
+// The font size of a text without \fs, and the largest one the writer
+// writes, in half points.
+constexpr int kDefaultHalfPoints = 24;
+constexpr int kMaxHalfPoints = 32767;
+
 struct GroupState {
     int font = -1;   // -1: the default font (\deff)
+    int halfPoints = kDefaultHalfPoints;
     int unicodeSkip = 1;
     Destination destination = Destination::Text;
 };
@@ -142,6 +148,7 @@ public:
         result.ok = true;
         result.codes = charset::normalizeLineEnds(converted_.codes);
         result.replaced = converted_.replaced;
+        result.fontSizePoints = (textHalfPoints_ > 0 ? textHalfPoints_ : state_.halfPoints) / 2.0;
         return result;
     }
 
@@ -340,6 +347,7 @@ private:
             {"cell", &Reader::cellEnd},
             {"deff", &Reader::defaultFont},
             {"f", &Reader::font},
+            {"fs", &Reader::fontSize},
             {"line", &Reader::lineBreak},
             {"mac", &Reader::macCodePage},
             {"page", &Reader::pageBreak},
@@ -383,7 +391,16 @@ private:
 
     // Character state.
     void font(const Word& w) { state_.font = w.paramOr(0); }
-    void plainFont(const Word&) { state_.font = -1; }
+    void fontSize(const Word& w)
+    {
+        const int halfPoints = w.paramOr(kDefaultHalfPoints);
+        state_.halfPoints = halfPoints > 0 ? std::min(halfPoints, kMaxHalfPoints) : kDefaultHalfPoints;
+    }
+    void plainFont(const Word&)
+    {
+        state_.font = -1;
+        state_.halfPoints = kDefaultHalfPoints;
+    }
     void unicodeFallbackLength(const Word& w) { state_.unicodeSkip = std::clamp(w.paramOr(1), 0, kMaxUnicodeSkip); }
 
     void unicodeCharacter(const Word& w)
@@ -574,6 +591,7 @@ private:
     // are mapped to codes.
     void pushUnicode(char32_t c)
     {
+        noteTextSize();
         afterCell_ = false;
         if (highSurrogate_) {
             const char32_t high = highSurrogate_;
@@ -595,9 +613,16 @@ private:
 
     void pushCode(unsigned char code)
     {
+        noteTextSize();
         afterCell_ = false;
         flushPending();
         converted_.codes.push_back(static_cast<char>(code));
+    }
+
+    void noteTextSize()
+    {
+        if (textHalfPoints_ == 0)
+            textHalfPoints_ = state_.halfPoints;
     }
 
     void lineEnd()
@@ -653,6 +678,7 @@ private:
     std::u32string pending_;
     char32_t highSurrogate_ = 0;
     bool afterCell_ = false;
+    int textHalfPoints_ = 0;   // the size at the first character; 0 before it
 };
 
 }  // namespace

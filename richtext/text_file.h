@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,8 @@ struct DecodedText {
     std::string codes;          // CR LF line ends
     std::size_t replaced = 0;   // characters transliterated or replaced by "?"
     std::string error;          // why, when !ok
+    // The font size an RTF document gives its text; other files have none.
+    std::optional<double> fontSizePoints;
 };
 
 // A file starting with "{\rtf" is read as RTF; otherwise valid UTF-8 holding
