@@ -12,12 +12,12 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPointer>
 #include <QPainter>
+#include <QPointer>
 #include <QProxyStyle>
 #include <QPushButton>
-#include <QStyleOptionComplex>
 #include <QStyleOption>
+#include <QStyleOptionComplex>
 
 #include <algorithm>
 #include <cmath>
