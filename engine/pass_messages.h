@@ -7,8 +7,9 @@
 
 namespace tessaline::passMessages {
 
-// "Line length 3 pixels is too short for character 174 (8 pixels wide)" or
-// "Line length 0 characters admits no character".
+// "Line length 5 pixels is too short for character "m" (code 109, 6 pixels
+// wide)", "... too short for the line feed (code 10, ...)" or "Line length 0
+// characters admits no character".
 std::string tooShort(const LineSettings& settings, unsigned char code);
 
 }  // namespace tessaline::passMessages

@@ -25,6 +25,9 @@ struct ReadResult {
     std::string codes;          // calculator codes, CR LF line ends
     std::size_t replaced = 0;   // characters without a calculator code
     std::string error;          // why, when !ok
+    // The font size (\fs, 12 points unless set) at the first character of
+    // the text, or where the document ends when it has none.
+    double fontSizePoints = 12.0;
 };
 
 // The plain text of an RTF document, as calculator codes. Bytes (\'hh) in the

@@ -34,8 +34,14 @@ enum class Destination : std::uint8_t {
     Skip,        // not text: tables, pictures, field instructions, ...
 };
 
+// The font size of a text without \fs, and the largest one the writer
+// writes, in half points.
+constexpr int kDefaultHalfPoints = 24;
+constexpr int kMaxHalfPoints = 32767;
+
 struct GroupState {
     int font = -1;   // -1: the default font (\deff)
+    int halfPoints = kDefaultHalfPoints;
     int unicodeSkip = 1;
     Destination destination = Destination::Text;
 };
@@ -193,6 +199,7 @@ public:
         result.ok = true;
         result.codes = std::move(codes_);
         result.replaced = replaced_;
+        result.fontSizePoints = (textHalfPoints_ > 0 ? textHalfPoints_ : state_.halfPoints) / 2.0;
         return result;
     }
 
@@ -391,6 +398,7 @@ private:
             {"cell", &Reader::cellEnd},
             {"deff", &Reader::defaultFont},
             {"f", &Reader::font},
+            {"fs", &Reader::fontSize},
             {"line", &Reader::lineBreak},
             {"mac", &Reader::macCodePage},
             {"page", &Reader::pageBreak},
@@ -434,7 +442,16 @@ private:
 
     // Character state.
     void font(const Word& w) { state_.font = w.paramOr(0); }
-    void plainFont(const Word&) { state_.font = -1; }
+    void fontSize(const Word& w)
+    {
+        const int halfPoints = w.paramOr(kDefaultHalfPoints);
+        state_.halfPoints = halfPoints > 0 ? std::min(halfPoints, kMaxHalfPoints) : kDefaultHalfPoints;
+    }
+    void plainFont(const Word&)
+    {
+        state_.font = -1;
+        state_.halfPoints = kDefaultHalfPoints;
+    }
     void unicodeFallbackLength(const Word& w) { state_.unicodeSkip = std::clamp(w.paramOr(1), 0, kMaxUnicodeSkip); }
 
     void unicodeCharacter(const Word& w)
@@ -597,6 +614,7 @@ private:
     // are mapped to codes.
     void pushUnicode(char32_t c)
     {
+        noteTextSize();
         afterCell_ = false;
         if (highSurrogate_) {
             const char32_t high = highSurrogate_;
@@ -625,9 +643,16 @@ private:
 
     void pushCode(unsigned char code)
     {
+        noteTextSize();
         afterCell_ = false;
         flushPending();
         out_.code(static_cast<char>(code));
+    }
+
+    void noteTextSize()
+    {
+        if (textHalfPoints_ == 0)
+            textHalfPoints_ = state_.halfPoints;
     }
 
     void lineEnd()
@@ -696,6 +721,7 @@ private:
     std::u32string pending_;
     char32_t highSurrogate_ = 0;
     bool afterCell_ = false;
+    int textHalfPoints_ = 0;   // the size at the first character; 0 before it
 };
 
 }  // namespace

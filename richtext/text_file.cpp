@@ -277,6 +277,8 @@ DecodedText decodeTextFile(std::string_view bytes)
         d.codes = std::move(r.codes);
         d.replaced = r.replaced;
         d.error = std::move(r.error);
+        if (r.ok)
+            d.fontSizePoints = r.fontSizePoints;
         return d;
     }
     if (hasCalcFileSignature(bytes)) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,8 @@ struct DecodedText {
     // A problem the text survives, for the reader to be told (a calculator
     // file whose checksum does not match its data); may hold several lines.
     std::string warning;
+    // The font size an RTF document gives its text; other files have none.
+    std::optional<double> fontSizePoints;
 };
 
 // A file starting with "{\rtf" is read as RTF. A file with the signature of a

@@ -17,7 +17,8 @@ public:
     virtual std::optional<QString> saveFileName(QWidget* parent, const QString& filter, const QString& fileName) = 0;
 };
 
-// The real dialogs (QFileDialog).
+// The real dialogs (QFileDialog). They keep what they remember (history,
+// last folder, sidebar places) for the run only.
 class QtFileDialogs : public FileDialogs {
 public:
     std::optional<QString> openFileName(QWidget* parent, const QString& filter, const QString& fileName) override;

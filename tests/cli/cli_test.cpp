@@ -215,7 +215,8 @@ TEST_F(Cli, UsageAndRefusals)
 
     Outcome narrow = run("--raw --preset 5 --custom 7", "ab\xAE");
     EXPECT_EQ(narrow.status, 2);
-    EXPECT_EQ(narrow.err, "tessaline-process: Line length 7 pixels is too short for character 174 (8 pixels wide)\n");
+    EXPECT_EQ(narrow.err,
+              "tessaline-process: Line length 7 pixels is too short for character \"\u00AE\" (code 174, 8 pixels wide)\n");
     // The custom size belongs to presets 4 and 5, and they need it.
     Outcome fixed = run("--preset 2 --custom 40000", "text");
     EXPECT_EQ(fixed.status, 1);

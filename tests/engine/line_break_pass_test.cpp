@@ -266,6 +266,31 @@ TEST(LineBreakPass, SettingsChangedDuringARun)
     EXPECT_EQ(r.modificationCount, 5);
 }
 
+TEST(LineBreakPass, RefusalNamesTheCharacterAsTheEditorShowsIt)
+{
+    // Characters without a visible form of their own are named; a control
+    // code is shown by its stand-in; every message keeps the code.
+    struct Case {
+        char code;
+        std::string named;
+    };
+    const std::vector<Case> cases = {
+        {'\t', "the tab (code 9"},
+        {'\n', "the line feed (code 10"},
+        {'\r', "the carriage return (code 13"},
+        {' ', "the space (code 32"},
+        {'\x01', "character \"\u2401\" (code 1"},
+        {'\x9A', "character \"x\u0305\" (code 154"},   // one character of two code points
+    };
+    for (const Case& c : cases) {
+        LineSettings s = pixels(4);
+        s.CharWidths[static_cast<unsigned char>(c.code)] = 5;
+        const Refusal refusal = checkLimitAdmitsText(s, std::string(1, c.code));
+        ASSERT_TRUE(refusal) << c.named;
+        EXPECT_EQ(refusal.message, "Line length 4 pixels is too short for " + c.named + ", 5 pixels wide)");
+    }
+}
+
 TEST(LineBreakPass, LimitsThatAdmitNoCharacter)
 {
     // Refused before a run.
@@ -278,9 +303,13 @@ TEST(LineBreakPass, LimitsThatAdmitNoCharacter)
 
     Refusal narrow = checkLimitAdmitsText(pixels(3), std::string("ab\xAE", 3));
     EXPECT_TRUE(narrow);
-    EXPECT_EQ(narrow.message, "Line length 3 pixels is too short for character 174 (8 pixels wide)");
+    // The character is named as the editor shows it, with its code.
+    EXPECT_EQ(narrow.message,
+              "Line length 3 pixels is too short for character \"\u00AE\" (code 174, 8 pixels wide)");
     EXPECT_EQ(checkLimitAdmitsText(pixels(5), "aMa").message,
-              "Line length 5 pixels is too short for character 77 (6 pixels wide)");
+              "Line length 5 pixels is too short for character \"M\" (code 77, 6 pixels wide)");
+    EXPECT_EQ(checkLimitAdmitsText(pixels(5), "m").message,
+              "Line length 5 pixels is too short for character \"m\" (code 109, 6 pixels wide)");
     EXPECT_FALSE(checkLimitAdmitsText(pixels(6), "aMa"));
     EXPECT_FALSE(checkLimitAdmitsText(pixels(0), "\r\n\x01"));
     EXPECT_TRUE(checkLimitAdmitsText(pixels(-1), "\r\n"));
@@ -296,7 +325,7 @@ TEST(LineBreakPass, LimitsThatAdmitNoCharacter)
 
     r = runLineBreakPass("aa\xAE" "a", pixels(7), true);
     ASSERT_TRUE(r.error);
-    EXPECT_EQ(*r.error, "Line length 7 pixels is too short for character 174 (8 pixels wide)");
+    EXPECT_EQ(*r.error, "Line length 7 pixels is too short for character \"\u00AE\" (code 174, 8 pixels wide)");
     EXPECT_EQ(r.text, "a\r\na\r\n\xAE" "a");
     EXPECT_EQ(r.modificationCount, 2);
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "richtext/rtf.h"
@@ -189,4 +190,34 @@ TEST(RtfReader, EveryCharacterWordAndCodePageWord)
     EXPECT_EQ(text("{\\rtf1\\pca \\'82\\'9b}"), "\xE9\xF8");
     EXPECT_EQ(text("{\\rtf1\\mac \\'8e}"), "\xE9");
     EXPECT_EQ(text("{\\rtf1\\ansicpg437 \\'82}"), "\xE9");
+}
+
+TEST(RtfReader, FontSizeIsTheSizeOfTheFirstCharacter)
+{
+    const auto size = [](const std::string& document) { return read(document).fontSizePoints; };
+    EXPECT_DOUBLE_EQ(size("{\\rtf1\\ansi\\fs30 big}"), 15.0);
+    EXPECT_DOUBLE_EQ(size("{\\rtf1\\ansi\\fs19 x}"), 9.5);
+    // RTF's own default, and \plain going back to it.
+    EXPECT_DOUBLE_EQ(size("{\\rtf1\\ansi x}"), 12.0);
+    EXPECT_DOUBLE_EQ(size("{\\rtf1\\ansi\\fs40\\plain x}"), 12.0);
+    // Sizes set after the first character, or in groups that end before it,
+    // or in the font table, do not count.
+    EXPECT_DOUBLE_EQ(size("{\\rtf1\\ansi\\fs20 a\\fs40 b}"), 10.0);
+    EXPECT_DOUBLE_EQ(size("{\\rtf1\\ansi{\\fs40}\\fs18 a}"), 9.0);
+    EXPECT_DOUBLE_EQ(size("{\\rtf1\\ansi{\\fonttbl{\\f0\\fs60 Arial;}}\\f0 a}"), 12.0);
+    EXPECT_DOUBLE_EQ(size("{\\rtf1\\ansi{\\*\\generator \\fs60 x;}\\fs28 a}"), 14.0);
+    EXPECT_DOUBLE_EQ(size("{\\rtf1\\ansi\\fs16{\\fs32 a}b}"), 16.0);
+    // A paragraph end is not a character: the size at the text after it counts.
+    EXPECT_DOUBLE_EQ(size("{\\rtf1\\ansi\\fs20\\par\\fs22 a}"), 11.0);
+    // Without text: the size where the document ends.
+    EXPECT_DOUBLE_EQ(size("{\\rtf1\\ansi\\pard\\plain\\f0\\fs34 }"), 17.0);
+    EXPECT_DOUBLE_EQ(size("{\\rtf1\\ansi\\fs34\\par}"), 17.0);
+    // Sizes no font has fall back to the default or to the largest one the
+    // writer writes.
+    EXPECT_DOUBLE_EQ(size("{\\rtf1\\ansi\\fs0 a}"), 12.0);
+    EXPECT_DOUBLE_EQ(size("{\\rtf1\\ansi\\fs-8 a}"), 12.0);
+    EXPECT_DOUBLE_EQ(size("{\\rtf1\\ansi\\fs99999999999 a}"), 32767 / 2.0);
+    // The writer's documents read back at their size, rounded to half points.
+    for (double points : {1.0, 8.0, 9.75, 15.0, 72.5})
+        EXPECT_DOUBLE_EQ(size(tessaline::rtf::write("text", points)), std::round(points * 2.0) / 2.0) << points;
 }

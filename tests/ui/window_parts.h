@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -18,6 +19,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <array>
+#include <vector>
 #include <gtest/gtest.h>
 
 #include "ui/about/about_box.h"
@@ -168,21 +170,34 @@ struct AboutBoxParts {
     QPushButton* sysInfoButton = nullptr;
 };
 
+// The windows of one kind that are open now. The output window and the
+// about box have no owner, so they are found among the top-level windows.
+template <typename W>
+std::vector<W*> topLevelWindows()
+{
+    std::vector<W*> found;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* window = qobject_cast<W*>(widget))
+            found.push_back(window);
+    return found;
+}
+
 // The output window of a main window (made by its first PROCESS), or null
-// before that and once the user closed it.
-inline OutputWindow* outputWindowOf(const QWidget& main)
+// before that and once the user closed it. `main` is the one main window of
+// the test.
+inline OutputWindow* outputWindowOf(const QWidget& /*main*/)
 {
     OutputWindow* open = nullptr;
-    for (OutputWindow* window : main.findChildren<OutputWindow*>(QString(), Qt::FindDirectChildrenOnly))
+    for (OutputWindow* window : topLevelWindows<OutputWindow>())
         if (!window->isClosed())
             open = window;
     return open;
 }
 
-// The about box a main window shows, or null while none is shown.
-inline AboutBox* aboutBoxOf(const QWidget& main)
+// The about box opened from `main`, while it is shown.
+inline AboutBox* aboutBoxOf(const QWidget& /*main*/)
 {
-    for (AboutBox* box : main.findChildren<AboutBox*>(QString(), Qt::FindDirectChildrenOnly))
+    for (AboutBox* box : topLevelWindows<AboutBox>())
         if (box->isVisible())
             return box;
     return nullptr;

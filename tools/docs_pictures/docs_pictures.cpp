@@ -29,11 +29,16 @@ namespace {
 using tessaline::AppState;
 using tessaline::MainWindow;
 
-// The widget of `window` (or of a window it owns) with this object name.
+// The widget of `window` with this object name, or the program's top-level
+// window of that name (the output window and the about box have no owner).
 template <typename W>
 W* part(const QObject& window, const char* name)
 {
-    W* found = window.findChild<W*>(QString::fromLatin1(name));
+    const QString objectName = QString::fromLatin1(name);
+    W* found = window.findChild<W*>(objectName);
+    for (QWidget* topLevel : QApplication::topLevelWidgets())
+        if (found == nullptr && topLevel->objectName() == objectName)
+            found = qobject_cast<W*>(topLevel);
     if (found == nullptr) {
         std::fprintf(stderr, "docs_pictures: no %s\n", name);
         std::exit(1);

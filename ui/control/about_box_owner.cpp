@@ -6,14 +6,22 @@
 namespace tessaline {
 
 AboutBoxOwner::AboutBoxOwner(QWidget& windowOwner, std::shared_ptr<const Dialogs> dialogs)
-    : QObject(&windowOwner), windowOwner_(windowOwner), dialogs_(std::move(dialogs))
+    : QObject(&windowOwner), dialogs_(std::move(dialogs))
 {
+}
+
+AboutBoxOwner::~AboutBoxOwner()
+{
+    delete box_.data();
 }
 
 void AboutBoxOwner::open(const QString& credit)
 {
     if (!box_) {
-        auto* box = new AboutBox(&windowOwner_);
+        // A window of its own, without an owner (a dialog-type window would
+        // be tied to the program's other windows by the window manager).
+        auto* box = new AboutBox(nullptr);
+        box->setWindowFlags((box->windowFlags() & ~Qt::WindowType_Mask) | Qt::Window);
         box->setAttribute(Qt::WA_DeleteOnClose);
         SysInfoServices services = box->services();
         services.messages = dialogs_->messages;

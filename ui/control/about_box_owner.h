@@ -17,9 +17,11 @@ struct Dialogs;
 class AboutBoxOwner : public QObject {
     Q_OBJECT
 public:
-    // `windowOwner` is the window the box belongs to; its messages go through
+    // `windowOwner` is the window the box is opened from; the box goes with
+    // it but is a window of its own (no owner). Its messages go through
     // `dialogs`.
     AboutBoxOwner(QWidget& windowOwner, std::shared_ptr<const Dialogs> dialogs);
+    ~AboutBoxOwner() override;
 
     // Shows the box with `credit` as its title line, and makes it the active
     // window.
@@ -32,7 +34,6 @@ signals:
     void dismissed();
 
 private:
-    QWidget& windowOwner_;
     std::shared_ptr<const Dialogs> dialogs_;
     QPointer<AboutBox> box_;
 };

@@ -12,7 +12,9 @@
 #include "engine/line_break_pass_core.h"
 #include "engine/line_settings.h"
 #include "ui/app_state.h"
+#include "ui/dialogs.h"
 #include "ui/output/output_window.h"
+#include "ui/window_placement.h"
 
 namespace tessaline {
 
@@ -165,13 +167,21 @@ ProcessRun::ProcessRun(AppState& state, QWidget& windowOwner, std::shared_ptr<co
 {
 }
 
+ProcessRun::~ProcessRun()
+{
+    delete window_.data();
+}
+
 OutputWindow& ProcessRun::outputWindow()
 {
     // A window the user closed is on its way out: the next use builds a new one.
     if (window_ && window_->isClosed())
         window_ = nullptr;
     if (!window_) {
-        window_ = new OutputWindow(&windowOwner_, dialogs_);
+        // A window of its own, without an owner: it stays put when the main
+        // window is minimised or raised. It opens centred over the main window.
+        window_ = new OutputWindow(nullptr, dialogs_);
+        centreWindow(*window_, windowOwner_.frameGeometry(), availableScreenArea(windowOwner_));
         connect(window_, &OutputWindow::cancelPressed, this, &ProcessRun::cancel);
         connect(window_, &OutputWindow::closed, this, [this] {
             // Closing the window during a run cancels it; the run sees the
@@ -232,7 +242,8 @@ void ProcessRun::start(const Request& request)
     // as on its first showing.
     window->raise();
     window->activateWindow();
-    const Outcome outcome = process(request);
+    QString refusal;
+    const Outcome outcome = process(request, refusal);
     if (!self)
         return;   // the main window went away during the run
     running_ = false;
@@ -241,6 +252,11 @@ void ProcessRun::start(const Request& request)
     if (!window || window->isClosed() || !completed) {
         if (window && !window->isClosed())
             window->showCancelledState();
+        // A refused limit is told once the "Processing..." state is gone.
+        if (!refusal.isEmpty())
+            dialogs_->messages->show(&windowOwner_, MessageBoxes::Icon::Warning, applicationTitle(), refusal);
+        if (!self)
+            return;
         emit finished(false);
         return;
     }
@@ -248,7 +264,7 @@ void ProcessRun::start(const Request& request)
     emit finished(true);
 }
 
-ProcessRun::Outcome ProcessRun::process(const Request& request)
+ProcessRun::Outcome ProcessRun::process(const Request& request, QString& refusalMessage)
 {
     OutputWindow& window = *window_;
     EventTurns turns(*this, window);
@@ -279,9 +295,7 @@ ProcessRun::Outcome ProcessRun::process(const Request& request)
     if (!refusal && !text.empty())
         refusal = checkLimitAdmitsText(state_.settings, text);
     if (refusal) {
-        window.showWarning(QString::fromStdString(refusal.message));
-        if (!turns.runAlive())
-            return Outcome::NotCompleted;
+        refusalMessage = QString::fromStdString(refusal.message);
         // The window hides without showing the box: it takes the text
         // without building its document.
         if (OutputWindow* output = turns.output())
@@ -327,7 +341,7 @@ ProcessRun::Outcome ProcessRun::process(const Request& request)
                               formatCount(result.modificationCount));
 
     if (result.error) {
-        output->showWarning(QString::fromStdString(*result.error));
+        refusalMessage = QString::fromStdString(*result.error);
         return Outcome::NotCompleted;
     }
     if (passCancelled || !filled || cancelRequested_)

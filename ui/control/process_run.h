@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,8 +36,10 @@ public:
         std::function<double()> fontSize;
     };
 
-    // `windowOwner` is the window the output window belongs to.
+    // `windowOwner` is the window the run serves: the output window opens
+    // over it and goes with it, but is a window of its own (no owner).
     ProcessRun(AppState& state, QWidget& windowOwner, std::shared_ptr<const Dialogs> dialogs);
+    ~ProcessRun() override;
 
     // Runs the request to its end, turning the event loop while it works, and
     // returns then; `finished` tells how it ended. While a run is in progress
@@ -61,7 +64,8 @@ private:
 
     OutputWindow& outputWindow();
     void bringOutputWindowForward();
-    Outcome process(const Request& request);
+    // `refusalMessage` receives why the settings were refused, if they were.
+    Outcome process(const Request& request, QString& refusalMessage);
 
     AppState& state_;
     QWidget& windowOwner_;

@@ -12,9 +12,11 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QStyleOption>
 #include <QStyleOptionComplex>
 
 #include <algorithm>
@@ -83,20 +85,88 @@ constexpr char LF = 10;
 const char* const kTextSizeTip = "change font size (doesn`t affect font within Folivane!";
 const QString kTextFilter = QStringLiteral("Text (*.txt)");
 
-// Frames draw their caption a few pixels in from the left edge, as the
-// layout assumes: "Special Characters" leaves its five leading blanks to the
-// palette check box that stands at the start of its title line.
+// Frames as a frame with a caption looks on Windows: the caption stands in
+// the top border line, which runs through the middle of the caption's text
+// height, and the controls' Top counts from the frame's outer top, so at
+// their given positions they fall inside the box. The border is an etched
+// line (shadow, then light) with a gap for the caption. The caption starts a
+// few pixels in from the left edge; "Special Characters" leaves its five
+// leading blanks to the palette check box that stands at the start of its
+// title line, and its text starts clear of that box.
 class FrameStyle : public QProxyStyle {
 public:
     using QProxyStyle::QProxyStyle;
+
     QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
                          const QWidget* widget) const override
     {
-        QRect r = QProxyStyle::subControlRect(control, option, sub, widget);
-        if (control == CC_GroupBox && sub == SC_GroupBoxLabel)
-            r.translate(kTitleIndent, 0);
-        return r;
+        if (control != CC_GroupBox)
+            return QProxyStyle::subControlRect(control, option, sub, widget);
+        const QRect whole = option->rect;
+        const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
+        const QString text = box != nullptr ? box->text : QString();
+        const QFontMetrics metrics = option->fontMetrics;
+        switch (sub) {
+        case SC_GroupBoxLabel: {
+            if (text.isEmpty())
+                return {};
+            int left = whole.left() + kTitleIndent;
+            // Leading blanks make room for a check box in the title line: the
+            // text itself starts clear of it.
+            const qsizetype blanks = leadingBlanks(text);
+            const int blanksWidth = metrics.horizontalAdvance(text.left(blanks));
+            if (widget != nullptr && blanks > 0) {
+                for (const QCheckBox* check : widget->findChildren<QCheckBox*>(QString(), Qt::FindDirectChildrenOnly)) {
+                    if (check->isVisibleTo(widget) && check->y() < metrics.height())
+                        left = std::max(left, check->geometry().right() + 1 + kTitleGap - blanksWidth);
+                }
+            }
+            return QRect(left, whole.top(), metrics.horizontalAdvance(text) + 2 * kTitleGap, metrics.height())
+                .translated(-kTitleGap, 0);
+        }
+        case SC_GroupBoxFrame:
+            return whole.adjusted(0, metrics.height() / 2, 0, 0);
+        case SC_GroupBoxContents:
+            return whole.adjusted(kLineWidth, metrics.height(), -kLineWidth, -kLineWidth);
+        default:
+            return QProxyStyle::subControlRect(control, option, sub, widget);
+        }
     }
+
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                            const QWidget* widget) const override
+    {
+        const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
+        if (control != CC_GroupBox || box == nullptr) {
+            QProxyStyle::drawComplexControl(control, option, painter, widget);
+            return;
+        }
+        const QRect frame = subControlRect(control, option, SC_GroupBoxFrame, widget);
+        const QRect label = subControlRect(control, option, SC_GroupBoxLabel, widget);
+        painter->save();
+        QRegion lines(option->rect);
+        if (!label.isEmpty())
+            lines -= QRegion(label);
+        // A check box in the title line covers the line, as the caption does.
+        if (widget != nullptr) {
+            for (const QCheckBox* check : widget->findChildren<QCheckBox*>(QString(), Qt::FindDirectChildrenOnly))
+                if (check->isVisibleTo(widget) && check->y() < label.bottom())
+                    lines -= QRegion(check->geometry());
+        }
+        painter->setClipRegion(lines);
+        // The light line lies one pixel right of and below the shadow line.
+        const QRect shadow = frame.adjusted(0, 0, -2, -2);
+        painter->setPen(option->palette.color(QPalette::Dark));
+        painter->drawRect(shadow);
+        painter->setPen(option->palette.color(QPalette::Light));
+        painter->drawRect(shadow.translated(1, 1));
+        painter->restore();
+        if (!label.isEmpty())
+            proxy()->drawItemText(painter, label.adjusted(kTitleGap, 0, -kTitleGap, 0),
+                                  Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic | Qt::TextSingleLine,
+                                  box->palette, box->state & State_Enabled, box->text, QPalette::WindowText);
+    }
+
     // The palette box is 13 pixels high: its indicator fits in that.
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
     {
@@ -106,7 +176,20 @@ public:
             return std::min(value, widget->height());
         return value;
     }
+
     static constexpr int kTitleIndent = 6;
+    // The blank space on either side of the caption where the line stops.
+    static constexpr int kTitleGap = 2;
+    static constexpr int kLineWidth = 2;
+
+private:
+    static qsizetype leadingBlanks(const QString& text)
+    {
+        qsizetype n = 0;
+        while (n < text.size() && text[n] == u' ')
+            ++n;
+        return n;
+    }
 };
 
 template <typename W>
@@ -128,6 +211,17 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption, int lef
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     l->setWordWrap(true);
     return l;
+}
+
+// Moves a label's text down, within its given place, until it stands level
+// with the text in the box beside it (a line edit centres its text).
+void levelWithBox(QLabel& label, const QLineEdit& box)
+{
+    const QRect l = label.geometry();
+    const QRect b = box.geometry();
+    const int shift = (b.top() + b.bottom()) - (l.top() + l.bottom());   // twice the distance of the centres
+    label.setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    label.setContentsMargins(0, std::max(0, shift), 0, std::max(0, -shift));
 }
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, int left, int top, int width, int height)
@@ -320,6 +414,8 @@ void MainWindow::buildControls()
     for (QGroupBox* box : {chapterFrame_, pictureFrame_, pageBreakFrame_, paletteFrame_, textSizeFrame_, presetFrame_})
         box->setStyle(frameStyle);
     paletteShownCheck_->setStyle(frameStyle);
+    levelWithBox(*chapterTitleLabel_, *chapterTitleEdit_);
+    levelWithBox(*pictureNameLabel_, *pictureNameEdit_);
 }
 
 void MainWindow::buildPalette()
@@ -402,6 +498,8 @@ void MainWindow::connectControls()
     for (int i = 0; i < static_cast<int>(paletteButtons_.size()); ++i)
         connect(paletteButtons_[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
                 [this, i] { insertPaletteCharacter(i); });
+    // Pasted text says what it lost, as an opened file does; typing stays silent.
+    connect(editor_, &RichTextBox::pastedCharactersReplaced, this, &MainWindow::showReplacedCount);
 }
 
 void MainWindow::buildMenus()
@@ -483,6 +581,11 @@ void MainWindow::giveEditorFocus()
 void MainWindow::showMessage(const QString& text)
 {
     dialogs_->messages->show(this, MessageBoxes::Icon::Information, applicationTitle(), text);
+}
+
+void MainWindow::showFailure(const QString& text)
+{
+    dialogs_->messages->show(this, MessageBoxes::Icon::Warning, applicationTitle(), text);
 }
 
 void MainWindow::process()
@@ -624,15 +727,23 @@ void MainWindow::openText()
 
     QString error;
     std::size_t replaced = 0;
+    const double sizeBefore = editor_->fontSize();
     bool loaded = false;
     {
         const BusyCursor busy;
         loaded = editor_->loadFile(*chosen, &error, &replaced);
     }
     if (!loaded) {
-        showMessage(QStringLiteral("Cannot open \"%1\".\n%2").arg(shownPath(*chosen), error));
+        showFailure(QStringLiteral("Cannot open \"%1\".\n%2").arg(shownPath(*chosen), error));
         return;
     }
+    if (editor_->fontSize() != sizeBefore)
+        showTextSize();
+    showReplacedCount(replaced);
+}
+
+void MainWindow::showReplacedCount(std::size_t replaced)
+{
     if (replaced == 1) {
         showMessage(QStringLiteral("1 character had no calculator code and was replaced."));
     } else if (replaced > 1) {
@@ -655,7 +766,7 @@ void MainWindow::saveText()
         saved = editor_->saveFile(*chosen, &error);
     }
     if (!saved)
-        showMessage(QStringLiteral("Cannot save \"%1\".\n%2").arg(shownPath(*chosen), error));
+        showFailure(QStringLiteral("Cannot save \"%1\".\n%2").arg(shownPath(*chosen), error));
 }
 
 void MainWindow::showAbout()

@@ -57,6 +57,11 @@ private:
     int menuBarHeight() const;
     void placeEditor(int topTwips, int heightTwips);
     void showMessage(const QString& text);
+    // A message about something that failed: open, save.
+    void showFailure(const QString& text);
+    // Says how many characters of an opened or pasted text had no
+    // calculator code; nothing when none.
+    void showReplacedCount(std::size_t replaced);
     // Inserts a markup command on a line of its own at the editor's caret.
     void insertCommandLine(const std::string& body);
     void giveEditorFocus();

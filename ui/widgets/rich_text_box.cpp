@@ -11,6 +11,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 
 #include <array>
 #include <cmath>
@@ -333,6 +334,13 @@ void RichTextBox::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    // Ctrl+Y redoes as well as the platform's own redo key.
+    if (!isReadOnly() && event->key() == Qt::Key_Y &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
+        redo();
+        event->accept();
+        return;
+    }
     // Only a key that types its text (a printable character or a tab, as the
     // box decides) needs converting; control keys (Ctrl+A, Backspace, undo)
     // go straight through.
@@ -455,24 +463,31 @@ int RichTextBox::heightTwips() const
 
 bool RichTextBox::canInsertFromMimeData(const QMimeData* source) const
 {
-    return source->hasText() || QTextEdit::canInsertFromMimeData(source);
+    return source->hasText() || source->hasHtml() || QTextEdit::canInsertFromMimeData(source);
 }
 
 void RichTextBox::insertFromMimeData(const QMimeData* source)
 {
     buildDeferred();
-    if (!source->hasText())
+    QString incoming;
+    if (source->hasText())
+        incoming = source->text();
+    else if (source->hasHtml())
+        incoming = QTextDocumentFragment::fromHtml(source->html()).toPlainText();   // a browser's copy may hold only HTML
+    else
         return;
     std::size_t replaced = 0;
-    const std::string codes = incomingCodes(source->text(), &replaced);
+    const std::string codes = incomingCodes(incoming, &replaced);
     QTextCursor cursor = textCursor();
     converting_ = true;
     cursor.insertText(shownText(codes));
     converting_ = false;
     setTextCursor(cursor);
     ensureCursorVisible();
-    if (replaced > 0)
+    if (replaced > 0) {
         emit charactersReplaced(static_cast<int>(replaced));
+        emit pastedCharactersReplaced(replaced);
+    }
 }
 
 QMimeData* RichTextBox::createMimeDataFromSelection() const
@@ -659,6 +674,10 @@ bool RichTextBox::loadFile(const QString& path, QString* error, std::size_t* rep
         return false;
     }
     setText(decoded.codes);
+    // The file's formatting replaces the box's too: an RTF document's size
+    // becomes the whole box's size.
+    if (decoded.fontSizePoints)
+        setFontSize(*decoded.fontSizePoints);
     if (replaced)
         *replaced = decoded.replaced;
     return true;

@@ -61,10 +61,13 @@ signals:
     // Text that entered the box (typing, pasting, dropping) held characters
     // without a calculator code; they are shown as "?" (or transliterated).
     void charactersReplaced(int count);
+    // The same for text pasted or dropped (not typed): `count` characters
+    // of it had no calculator code.
+    void pastedCharactersReplaced(std::size_t count);
 
 protected:
     void showEvent(QShowEvent* event) override;
-    // With Tab moving the focus, Ctrl+Tab types the tab.
+    // With Tab moving the focus, Ctrl+Tab types the tab; Ctrl+Y redoes.
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "richtext/rtf.h"
 #include "ui/app_state.h"
 #include "ui/file_dialogs.h"
 #include "ui/message_boxes.h"
@@ -62,15 +63,16 @@ private:
 struct Message {
     QString title;
     QString text;
+    MessageBoxes::Icon icon;
 };
 
 // Message boxes that collect what they were asked to show.
 class CollectedMessages : public MessageBoxes {
 public:
     explicit CollectedMessages(std::vector<Message>& messages) : messages_(messages) {}
-    void show(QWidget*, Icon, const QString& title, const QString& text) override
+    void show(QWidget*, Icon icon, const QString& title, const QString& text) override
     {
-        messages_.push_back({title, text});
+        messages_.push_back({title, text, icon});
     }
 
 private:
@@ -293,6 +295,8 @@ TEST_F(TextFilesTest, FilesThatCannotBeOpenedLeaveTheEditorIntact)
     EXPECT_TRUE(messages[2].text.contains(QDir::toNativeSeparators(huge)));
     EXPECT_TRUE(messages[2].text.contains("256 MB"));
     EXPECT_EQ(ui->editor->text(), "keep me\r\n");
+    for (const Message& m : messages)
+        EXPECT_EQ(m.icon, MessageBoxes::Icon::Warning) << "a failure: " << m.text.toStdString();
 }
 
 TEST_F(TextFilesTest, FailedSavesKeepTheEditorAndAnyOldFile)
@@ -328,6 +332,8 @@ TEST_F(TextFilesTest, FailedSavesKeepTheEditorAndAnyOldFile)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);   // no stray temporary file
 
     EXPECT_EQ(ui->editor->text(), "precious\r\n");
+    for (const Message& m : messages)
+        EXPECT_EQ(m.icon, MessageBoxes::Icon::Warning) << "a failure: " << m.text.toStdString();
 }
 
 TEST_F(TextFilesTest, PlainFilesOpenAsTheirText)
@@ -340,6 +346,7 @@ TEST_F(TextFilesTest, PlainFilesOpenAsTheirText)
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].title, applicationTitle());
     EXPECT_EQ(messages[0].text, "2 characters had no calculator code and were replaced.");
+    EXPECT_EQ(messages[0].icon, MessageBoxes::Icon::Information) << "news, not a failure";
 
     // 8-bit calculator codes with lone LF line ends: the codes as they are,
     // every line end CR LF, nothing to report.
@@ -363,6 +370,47 @@ TEST_F(TextFilesTest, PlainFilesOpenAsTheirText)
     openText(empty);
     EXPECT_EQ(ui->editor->text(), "");
     EXPECT_EQ(messages.size(), 2u);
+}
+
+TEST_F(TextFilesTest, AnRtfFileBringsItsFontSize)
+{
+    // Saved at 15 points, opened at 15 points: the whole box takes the size,
+    // the frame shows it, and "+" and "-" go on from it.
+    const QString file = path("big.txt");
+    writeBytes(file, rtf::write("big text\r\n", 15.0));
+    ASSERT_DOUBLE_EQ(ui->editor->fontSize(), 9.0);
+    openText(file);
+    EXPECT_EQ(ui->editor->text(), "big text\r\n");
+    EXPECT_DOUBLE_EQ(ui->editor->fontSize(), 15.0);
+    EXPECT_DOUBLE_EQ(ui->editor->document()->defaultFont().pointSizeF(), 15.0);
+    EXPECT_EQ(ui->textSizeFrame->title(), "Font Size ( 15)");
+    ui->largerTextButton->click();
+    EXPECT_DOUBLE_EQ(ui->editor->fontSize(), 16.0);
+    EXPECT_EQ(ui->textSizeFrame->title(), "Font Size ( 16)");
+
+    // Saved at the size it has now, opened back at it.
+    saveText(file);
+    ui->smallerTextButton->click();
+    ui->smallerTextButton->click();
+    ASSERT_DOUBLE_EQ(ui->editor->fontSize(), 14.0);
+    openText(file);
+    EXPECT_DOUBLE_EQ(ui->editor->fontSize(), 16.0);
+
+    // A half-point size, and an RTF without a size (12 points, as in RTF).
+    writeBytes(file, rtf::write("half", 10.5));
+    openText(file);
+    EXPECT_DOUBLE_EQ(ui->editor->fontSize(), 10.5);
+    EXPECT_EQ(ui->textSizeFrame->title(), "Font Size ( 10.5)");
+    writeBytes(file, "{\\rtf1\\ansi plain}");
+    openText(file);
+    EXPECT_EQ(ui->editor->text(), "plain");
+    EXPECT_DOUBLE_EQ(ui->editor->fontSize(), 12.0);
+
+    // A plain text file has no formatting: the size stays.
+    writeBytes(file, "plain text");
+    openText(file);
+    EXPECT_DOUBLE_EQ(ui->editor->fontSize(), 12.0);
+    EXPECT_TRUE(messages.empty());
 }
 
 }  // namespace

@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -92,21 +94,22 @@ protected:
     }
     OutputWindowParts out() { return OutputWindowParts(output()); }
 
-    // The warnings the output window showed.
+    // The warnings of the run: the output window's, and refused limits, which
+    // the main window shows once the output window is gone.
     std::vector<QString> warnings() const
     {
         std::vector<QString> texts;
         for (const auto& shown : messages->shown)
-            if (qobject_cast<OutputWindow*>(shown.parent) != nullptr)
+            if (shown.icon == MessageBoxes::Icon::Warning)
                 texts.push_back(shown.text);
         return texts;
     }
-    // Messages of the main window itself.
+    // Messages of the main window itself, other than warnings.
     std::size_t mainMessages() const
     {
         std::size_t count = 0;
         for (const auto& shown : messages->shown)
-            count += shown.parent == form.get() ? 1 : 0;
+            count += shown.parent == form.get() && shown.icon != MessageBoxes::Icon::Warning ? 1 : 0;
         return count;
     }
 
@@ -583,6 +586,43 @@ TEST_F(ProcessRunTest, RefusedLimitsEndTheRunLikeACancel)
     EXPECT_EQ(state.settings.LineLimit, 24);
     EXPECT_EQ(out().outputBox->text(), runLineBreakPass("Enter Text Here", state.settings, true).text);
     EXPECT_EQ(mainMessages(), 0u);
+}
+
+// Message boxes that also look at the windows while a message is shown.
+class WatchingMessageBoxes : public testing::RecordedMessageBoxes {
+public:
+    void show(QWidget* parent, Icon icon, const QString& title, const QString& text) override
+    {
+        RecordedMessageBoxes::show(parent, icon, title, text);
+        if (onShow)
+            onShow();
+    }
+    std::function<void()> onShow;
+};
+
+TEST_F(ProcessRunTest, ARefusedLimitIsToldAfterTheProcessingStateIsGone)
+{
+    auto boxes = std::make_shared<WatchingMessageBoxes>();
+    std::vector<WindowSnapshot> atMessage;
+    boxes->onShow = [&] { atMessage.push_back(snapshot(output())); };
+    form->setMessageBoxes(boxes);
+
+    // Before the pass: the custom pixel size is narrower than "m".
+    main->editor->setText("mm mm");
+    main->presetCombo->setCurrentIndex(5);
+    main->customSizeEdit->setText("5");
+    process();
+    ASSERT_EQ(boxes->shown.size(), 1u);
+    EXPECT_EQ(boxes->shown[0].icon, MessageBoxes::Icon::Warning);
+    EXPECT_EQ(boxes->shown[0].title, applicationTitle());
+    EXPECT_EQ(boxes->shown[0].parent, form.get()) << "the output window is gone";
+    EXPECT_EQ(boxes->shown[0].text,
+              "Line length 5 pixels is too short for character \"m\" (code 109, 6 pixels wide)");
+    ASSERT_EQ(atMessage.size(), 1u);
+    EXPECT_FALSE(atMessage[0].visible);
+    EXPECT_NE(atMessage[0].title, "Processing...");
+    EXPECT_FALSE(atMessage[0].progressVisible);
+    EXPECT_TRUE(keyboardInEditor());
 }
 
 }  // namespace
