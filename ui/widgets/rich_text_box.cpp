@@ -6,7 +6,6 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -21,6 +20,7 @@
 #include "richtext/charset.h"
 #include "richtext/rtf.h"
 #include "richtext/text_file.h"
+#include "ui/safe_save.h"
 #include "ui/twips.h"
 
 namespace tessaline {
@@ -685,40 +685,7 @@ bool RichTextBox::loadFile(const QString& path, QString* error, std::size_t* rep
 
 bool RichTextBox::saveFile(const QString& path, QString* error) const
 {
-    if (path.isEmpty()) {
-        setError(error, QStringLiteral("No file name was given."));
-        return false;
-    }
-    const QFileInfo info(path);
-    if (!info.dir().exists()) {
-        setError(error, QStringLiteral("The folder %1 does not exist.")
-                            .arg(QDir::toNativeSeparators(info.absolutePath())));
-        return false;
-    }
-    const std::string document = rtf::write(text(), fontSize());
-
-    // The document goes to a temporary file beside the target, which only a
-    // successful commit renames over it: a failure leaves the old file whole.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        setError(error, file.errorString());
-        return false;
-    }
-    const qint64 size = static_cast<qint64>(document.size());
-    if (file.write(document.data(), size) != size) {
-        setError(error, file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        // A failed rename often comes without a reason of its own.
-        QString why = file.errorString();
-        if (why.isEmpty() || why == QLatin1String("Unknown error"))
-            why = QStringLiteral("The new content could not be put in place of the file.");
-        setError(error, why);
-        return false;
-    }
-    return true;
+    return saveFileSafely(path, rtf::write(text(), fontSize()), error);
 }
 
 }  // namespace tessaline

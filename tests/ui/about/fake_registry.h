@@ -68,7 +68,9 @@ public:
         const auto& bytes = value->second.bytes;
         if (bytes.size() > size)
             return false;
-        std::memcpy(buffer, bytes.data(), bytes.size());
+        // An empty value has no bytes to copy, and its data() may be null.
+        if (!bytes.empty())
+            std::memcpy(buffer, bytes.data(), bytes.size());
         type = value->second.type;
         size = static_cast<std::uint32_t>(bytes.size()) + overstateSizeBy;
         return true;
