@@ -7,6 +7,9 @@ namespace tessaline::cli {
 const char* const kUsage =
     "Usage: tessaline-process [--preset N] [--custom VALUE] [--no-wrap] [--raw]\n"
     "                         [--format text|utf8|rtf] [-o OUT] [IN]\n"
+    "       tessaline-process --send [--calculator ti89|ti92plus|v200]\n"
+    "                         [--name NAME] [--folder FOLDER] [--cable MODEL]\n"
+    "                         [--port N] [other options] [IN]\n"
     "\n"
     "Breaks the lines of a calculator text to the chosen line length.\n"
     "\n"
@@ -26,11 +29,26 @@ const char* const kUsage =
     "  -o OUT           write to OUT (replaced only once complete) instead of\n"
     "                   standard output\n"
     "  IN               the text to process; absent or - for standard input\n"
+    "  --send           send the processed text to a connected calculator as a\n"
+    "                   text variable (a text too long for one variable as\n"
+    "                   NAME1, NAME2, ..., cut at line ends); writes the text to\n"
+    "                   OUT only when -o is given\n"
+    "  --calculator C   with --send: ti89 (default), ti92plus or v200\n"
+    "  --name NAME      with --send: the variable name (1 to 8 letters, digits\n"
+    "                   or _, a letter first); by default made from the name of\n"
+    "                   OUT or IN, or \"text\"\n"
+    "  --folder FOLDER  with --send: the calculator folder (default main)\n"
+    "  --cable MODEL    with --send: the cable as the link library names it\n"
+    "                   (SilverLink, DirectLink, GrayLink, BlackLink, ...);\n"
+    "                   by default the first cable found\n"
+    "  --port N         with --send: the link library's port number, 1 to 4\n"
+    "                   (default 1)\n"
     "  --help           show this help\n"
     "  --version        show the program's version\n"
     "\n"
     "Reports \"SIZE characters, MODS modifications\" on standard error.\n"
-    "Exit status: 0 done, 1 usage or file error, 2 line length refused.\n";
+    "Exit status: 0 done, 1 usage or file error, 2 line length refused,\n"
+    "3 the calculator link failed (--send).\n";
 
 namespace {
 
@@ -61,6 +79,7 @@ ParseResult parseOptions(const std::vector<std::string>& args)
     Options o;
     bool haveInput = false;
     bool optionsEnded = false;
+    bool sendNamed = false;   // an option that only --send reads was given
     auto fail = [](std::string message) { return ParseResult{std::nullopt, std::move(message)}; };
 
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -104,6 +123,57 @@ ParseResult parseOptions(const std::vector<std::string>& args)
                 } else {
                     return fail("--format must be text, utf8 or rtf, not \"" + value + "\"");
                 }
+            } else if (arg == "--send") {
+#ifdef TESSALINE_HAVE_LINK
+                o.send = true;
+#else
+                return fail("--send is not available: this tessaline-process was built without the calculator "
+                            "link libraries");
+#endif
+            } else if (takeValue(args, i, "--calculator", value, missing)) {
+                if (missing) {
+                    return fail("--calculator needs ti89, ti92plus or v200");
+                }
+                if (value == "ti89") {
+                    o.calculator = Calculator::Ti89;
+                } else if (value == "ti92plus") {
+                    o.calculator = Calculator::Ti92Plus;
+                } else if (value == "v200") {
+                    o.calculator = Calculator::Voyage200;
+                } else {
+                    return fail("--calculator must be ti89, ti92plus or v200, not \"" + value + "\"");
+                }
+                sendNamed = true;
+            } else if (takeValue(args, i, "--name", value, missing)) {
+                if (missing) {
+                    return fail("--name needs a variable name");
+                }
+                if (std::string problem = calcNameProblem(value, NameRole::Variable); !problem.empty()) {
+                    return fail(problem);
+                }
+                o.calcName = value;
+                sendNamed = true;
+            } else if (takeValue(args, i, "--folder", value, missing)) {
+                if (missing) {
+                    return fail("--folder needs a folder name");
+                }
+                if (std::string problem = calcNameProblem(value, NameRole::Folder); !problem.empty()) {
+                    return fail(problem);
+                }
+                o.calcFolder = value;
+                sendNamed = true;
+            } else if (takeValue(args, i, "--cable", value, missing)) {
+                if (missing || value.empty()) {
+                    return fail("--cable needs a cable name such as SilverLink or DirectLink");
+                }
+                o.cableModel = value;
+                sendNamed = true;
+            } else if (takeValue(args, i, "--port", value, missing)) {
+                if (missing || value.size() != 1 || value[0] < '1' || value[0] > '4') {
+                    return fail("--port must be a number from 1 to 4");
+                }
+                o.port = value[0] - '0';
+                sendNamed = true;
             } else if (takeValue(args, i, "-o", value, missing) || takeValue(args, i, "--output", value, missing)) {
                 if (missing || value.empty()) {
                     return fail("-o needs a file name");
@@ -119,6 +189,10 @@ ParseResult parseOptions(const std::vector<std::string>& args)
         }
         o.inputPath = arg;
         haveInput = true;
+    }
+    // An option nothing would read is a mistake to point out, not to drop.
+    if (sendNamed && !o.send) {
+        return fail("--calculator, --name, --folder, --cable and --port go with --send");
     }
     return {o, {}};
 }

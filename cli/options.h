@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "richtext/calc_text_file.h"
+
 namespace tessaline::cli {
 
 enum class OutputFormat { Text, Utf8, Rtf };
@@ -17,6 +19,13 @@ struct Options {
     OutputFormat format = OutputFormat::Text;
     std::string outputPath;        // empty: standard output
     std::string inputPath = "-";   // "-": standard input
+    // --send: the processed text goes to a calculator as text variables.
+    bool send = false;
+    Calculator calculator = Calculator::Ti89;
+    std::string cableModel;        // the link library's cable name; empty: the first cable found
+    int port = 1;
+    std::string calcName;          // a valid variable name; empty: made from OUT's or IN's name
+    std::string calcFolder = "main";   // a valid folder name
     bool help = false;
     bool version = false;
 };
