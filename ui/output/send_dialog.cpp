@@ -39,7 +39,9 @@ SendDialog::SendDialog(QWidget* parent, std::shared_ptr<CalculatorLink> link, st
     refreshButton_->setObjectName(QStringLiteral("refresh"));
     cableRow->addWidget(cableList_, 1);
     cableRow->addWidget(refreshButton_);
-    fields_->form()->insertRow(0, QStringLiteral("Ca&ble:"), cableRow);
+    auto* cableLabel = new QLabel(QStringLiteral("Ca&ble:"), this);
+    cableLabel->setBuddy(cableList_);
+    fields_->form()->insertRow(0, cableLabel, cableRow);
     layout->addWidget(fields_);
 
     progressBar_ = new QProgressBar(this);
