@@ -1,4 +1,4 @@
-// Whole-file input and atomic output for tessaline-process.
+// Whole-file input and safe output for tessaline-process.
 #pragma once
 
 #include <cstddef>
@@ -7,8 +7,14 @@
 
 namespace tessaline::cli {
 
-// The bytes of the input: a regular file is mapped into memory (nothing is
-// copied), anything else (a pipe, a terminal) is read into a buffer.
+// The largest input read: an endless or huge input stops here with a message
+// instead of taking all the memory there is.
+constexpr std::size_t kInputLimit = std::size_t{1} << 30;
+
+// The bytes of the input, read into memory with read(): a file that shrinks
+// or grows meanwhile gives the bytes there were, never a fault. The memory is
+// mapped from the system, so that it grows without copying and a large input
+// lives on large pages (one page fault per 2 MB, not per 4 KB).
 class InputBytes {
 public:
     InputBytes() = default;
@@ -16,23 +22,32 @@ public:
     InputBytes& operator=(const InputBytes&) = delete;
     ~InputBytes() { release(); }
 
-    // Opens `path`, or standard input for "-". Returns false with a one-line
-    // message in `error`.
-    bool open(const std::string& path, std::string& error);
-    std::string_view bytes() const;
+    // Opens `path`, or standard input for "-", and reads it whole; more than
+    // `limit` bytes are refused. Returns false with a one-line message in
+    // `error`; throws std::bad_alloc when memory runs out.
+    bool open(const std::string& path, std::string& error, std::size_t limit = kInputLimit);
+    std::string_view bytes() const { return {data_, size_}; }
     // Gives the memory back; bytes() is empty afterwards.
     void release();
 
 private:
-    void* map_ = nullptr;
-    std::size_t mapSize_ = 0;
-    std::string buffer_;
+    int readAll(int fd, std::size_t expected, std::size_t limit);
+    void grow(std::size_t capacity);
+
+    char* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
 };
 
-// Standard output ("" as path) or a file written under a temporary name in
-// the same folder and renamed into place by commit(); a sink that is neither
-// committed nor kept removes its temporary file, so a failed run leaves any
-// earlier file of that name as it was.
+// Where the output goes:
+// - "" as path: standard output;
+// - a device or FIFO (also through a symbolic link): written in place;
+// - otherwise the regular file at the end of any symbolic links, written under
+//   a temporary name in its folder and renamed over it by commit(), keeping
+//   its mode (without set-user-ID and set-group-ID). A sink that is neither
+//   committed nor kept removes its temporary file, so a failed run leaves any
+//   earlier file of that name as it was.
+// A file the user may not write and a folder are refused by open().
 class OutputSink {
 public:
     OutputSink() = default;
@@ -46,9 +61,16 @@ public:
     void abandon();
 
 private:
-    std::string path_;
-    std::string temp_;
+    std::string path_;     // as given, for messages
+    std::string target_;   // path_ with its symbolic links followed
+    std::string temp_;     // the temporary file, while there is one
     int fd_ = -1;
+    bool ownsFd_ = false;  // false for standard output
 };
+
+// SIGINT, SIGTERM and SIGHUP remove the temporary file of the sink being
+// written, then end the program by the same signal (a shell reports
+// 128 + the signal's number). A signal ignored at start stays ignored.
+void removeTemporaryFileOnSignals();
 
 }  // namespace tessaline::cli

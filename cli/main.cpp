@@ -1,10 +1,13 @@
 // tessaline-process: the line-break pass as a batch tool.
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "cli/file_io.h"
+#include "cli/messages.h"
 #include "cli/options.h"
 #ifdef TESSALINE_HAVE_LINK
 #include "cli/send.h"
@@ -12,6 +15,7 @@
 #include "engine/char_widths.h"
 #include "engine/line_break_pass.h"
 #include "engine/line_settings.h"
+#include "richtext/calc_text_file.h"
 #include "richtext/charset.h"
 #include "richtext/rtf.h"
 #include "richtext/text_file.h"
@@ -24,16 +28,42 @@ constexpr int kRefused = 2;
 
 int fail(int status, const std::string& message)
 {
-    std::fprintf(stderr, "tessaline-process: %s\n", message.c_str());
+    std::fprintf(stderr, "tessaline-process: %s\n", tessaline::cli::oneLine(message).c_str());
     return status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// The calculator file that holds `codes`, or false with the reason in
+// `error`. A text that needs several variables goes only into a group file:
+// one output name gives one file, and no file the user did not name is
+// written or replaced.
+bool calcFile(const std::string& codes, const tessaline::cli::Options& options, std::string& file,
+              std::string& error)
 {
     using namespace tessaline;
-    std::signal(SIGPIPE, SIG_IGN);   // a closed output is reported, not fatal
+    CalcWriteOptions write;
+    write.format = options.calcFormat;
+    write.name = options.calcName.empty() ? calcNameFromFileName(options.outputPath) : options.calcName;
+    write.folder = options.calcFolder;
+    CalcWriteResult written = writeCalcText(codes, write);
+    if (!written.ok) {
+        error = std::move(written.error);
+        return false;
+    }
+    if (written.files.size() > 1) {
+        CalcFormat group = options.calcFormat;
+        group.group = true;
+        error = "The text needs " + std::to_string(written.files.size()) + " variables of at most "
+                + std::to_string(kMaxVariableText) + " bytes, and a ." + calcFileExtension(options.calcFormat)
+                + " file holds one; --format " + calcFileExtension(group) + " writes them as one group file.";
+        return false;
+    }
+    file = std::move(written.files.front().bytes);
+    return true;
+}
+
+int process(int argc, char** argv)
+{
+    using namespace tessaline;
 
     const cli::ParseResult parsed = cli::parseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.options) {
@@ -65,15 +95,17 @@ int main(int argc, char** argv)
     // the input read as the editor opens a file.
     std::string decodedCodes;
     std::size_t replaced = 0;   // input characters without a calculator code
+    std::string warning;        // a problem of the input that the text survives
+    const std::string inputName = options.inputPath == "-" ? std::string("standard input") : options.inputPath;
     std::string_view codes = input.bytes();
     if (!options.raw) {
         DecodedText decoded = decodeTextFile(codes);
         input.release();
         if (!decoded.ok) {
-            const std::string name = options.inputPath == "-" ? std::string("standard input") : options.inputPath;
-            return fail(kFailed, name + ": " + decoded.error);
+            return fail(kFailed, inputName + ": " + decoded.error);
         }
         replaced = decoded.replaced;
+        warning = std::move(decoded.warning);
         decodedCodes = std::move(decoded.codes);
         codes = decodedCodes;
     }
@@ -91,10 +123,10 @@ int main(int argc, char** argv)
     }
     std::int64_t size = 0;
     std::int64_t modifications = 0;
-    if (options.format == cli::OutputFormat::Rtf) {
-        // The document needs the whole text at once. The input goes before
-        // the pass runs, so that at most the text and its processed form are
-        // held, then the processed form and the document.
+    if (options.format == cli::OutputFormat::Rtf || options.format == cli::OutputFormat::Calc) {
+        // The document or calculator file needs the whole text at once. The
+        // input goes before the pass runs, so that at most the text and its
+        // processed form are held, then the processed form and the document.
         std::string text = options.raw ? std::string(codes) : std::move(decodedCodes);
         input.release();
         std::string().swap(decodedCodes);
@@ -104,7 +136,12 @@ int main(int argc, char** argv)
         }
         size = static_cast<std::int64_t>(result.text.size());
         modifications = result.modificationCount;
-        const std::string document = rtf::write(result.text, 9.0);
+        std::string document;
+        if (options.format == cli::OutputFormat::Rtf) {
+            document = rtf::write(result.text, 9.0);
+        } else if (!calcFile(result.text, options, document, error)) {
+            return fail(kFailed, error);
+        }
         if (options.send)
             sentCodes = std::move(result.text);
         std::string().swap(result.text);
@@ -133,8 +170,12 @@ int main(int argc, char** argv)
     if (writeOutput && !output.commit(error)) {
         return fail(kFailed, error);
     }
-    // The note on replaced characters goes with a run that took place; a
-    // failure or refusal stays a single line.
+    // The notes on the input go with a run that took place; a failure or
+    // refusal stays a single line.
+    if (!warning.empty()) {
+        std::replace(warning.begin(), warning.end(), '\n', ' ');
+        std::fprintf(stderr, "%s: %s\n", inputName.c_str(), warning.c_str());
+    }
     if (replaced > 0) {
         if (replaced == 1)
             std::fputs("1 character had no calculator code and was replaced\n", stderr);
@@ -149,4 +190,18 @@ int main(int argc, char** argv)
     }
 #endif
     return kDone;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::signal(SIGPIPE, SIG_IGN);   // a closed output is reported, not fatal
+    tessaline::cli::removeTemporaryFileOnSignals();
+    // Running out of memory unwinds the stack, which removes a temporary file.
+    try {
+        return process(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return fail(kFailed, "not enough memory for this text");
+    }
 }

@@ -1,12 +1,14 @@
 #include "cli/options.h"
 
+#include <optional>
 #include <string_view>
 
 namespace tessaline::cli {
 
 const char* const kUsage =
     "Usage: tessaline-process [--preset N] [--custom VALUE] [--no-wrap] [--raw]\n"
-    "                         [--format text|utf8|rtf] [-o OUT] [IN]\n"
+    "                         [--format text|utf8|rtf|89t|9xt|v2t|89g|9xg|v2g]\n"
+    "                         [--name NAME] [--folder FOLDER] [-o OUT] [IN]\n"
     "       tessaline-process --send [--calculator ti89|ti92plus|v200]\n"
     "                         [--name NAME] [--folder FOLDER] [--cable MODEL]\n"
     "                         [--port N] [other options] [IN]\n"
@@ -19,25 +21,36 @@ const char* const kUsage =
     "                   3 Text Editor on TI92+ (37 characters)\n"
     "                   4 custom number of characters (--custom)\n"
     "                   5 custom number of pixels (--custom)\n"
-    "  --custom VALUE   the custom size for presets 4 and 5\n"
+    "  --custom VALUE   the custom size, needed by presets 4 and 5 and refused\n"
+    "                   by the others\n"
     "  --no-wrap        break in front of the overflowing character, not at the\n"
     "                   last space\n"
     "  --raw            take the input bytes as calculator codes, unchanged\n"
     "                   (otherwise RTF and UTF-8 are decoded, line ends become\n"
-    "                   CR LF)\n"
-    "  --format F       text: calculator codes (default); utf8; rtf\n"
+    "                   CR LF; calculator files give their text variables)\n"
+    "  --format F       text: calculator codes (default); utf8; rtf;\n"
+    "                   89t (TI-89), 9xt (TI-92 Plus), v2t (Voyage 200): a file\n"
+    "                   holding one text variable; 89g, 9xg, v2g: a group file\n"
+    "                   holding the text in as many variables as it needs\n"
+    "                   (NAME1, NAME2, ..., each at most 65514 bytes, cut at line\n"
+    "                   ends). A text too long for one variable is refused in\n"
+    "                   89t, 9xt and v2t.\n"
+    "  --name NAME      the variable name for the calculator formats (1 to 8\n"
+    "                   letters, digits or _, a letter first); by default made\n"
+    "                   from the name of OUT, or \"text\"\n"
+    "  --folder FOLDER  the calculator folder (default main)\n"
     "  -o OUT           write to OUT (replaced only once complete) instead of\n"
-    "                   standard output\n"
-    "  IN               the text to process; absent or - for standard input\n"
+    "                   standard output; a device or FIFO is written into, a\n"
+    "                   read-only file is refused\n"
+    "  IN               the text to process; absent or - for standard input;\n"
+    "                   at most 1 GiB\n"
     "  --send           send the processed text to a connected calculator as a\n"
     "                   text variable (a text too long for one variable as\n"
     "                   NAME1, NAME2, ..., cut at line ends); writes the text to\n"
-    "                   OUT only when -o is given\n"
-    "  --calculator C   with --send: ti89 (default), ti92plus or v200\n"
-    "  --name NAME      with --send: the variable name (1 to 8 letters, digits\n"
-    "                   or _, a letter first); by default made from the name of\n"
-    "                   OUT or IN, or \"text\"\n"
-    "  --folder FOLDER  with --send: the calculator folder (default main)\n"
+    "                   OUT only when -o is given. --name and --folder name the\n"
+    "                   variable (by default made from the name of OUT or IN)\n"
+    "  --calculator C   with --send: ti89, ti92plus or v200; by default the\n"
+    "                   calculator of a calculator --format, else ti89\n"
     "  --cable MODEL    with --send: the cable as the link library names it\n"
     "                   (SilverLink, DirectLink, GrayLink, BlackLink, ...);\n"
     "                   by default the first cable found\n"
@@ -51,6 +64,8 @@ const char* const kUsage =
     "3 the calculator link failed (--send).\n";
 
 namespace {
+
+constexpr std::string_view kFormats = "text, utf8, rtf, 89t, 9xt, v2t, 89g, 9xg or v2g";
 
 // "--name=value" or "--name value"; advances `i` past a separate value.
 bool takeValue(const std::vector<std::string>& args, std::size_t& i, std::string_view name, std::string& value,
@@ -79,7 +94,10 @@ ParseResult parseOptions(const std::vector<std::string>& args)
     Options o;
     bool haveInput = false;
     bool optionsEnded = false;
+    bool calcNamed = false;   // --name or --folder given
     bool sendNamed = false;   // an option that only --send reads was given
+    bool haveCustom = false;
+    std::optional<Calculator> calculator;   // --calculator
     auto fail = [](std::string message) { return ParseResult{std::nullopt, std::move(message)}; };
 
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -110,9 +128,10 @@ ParseResult parseOptions(const std::vector<std::string>& args)
                     return fail("--custom needs a value");
                 }
                 o.customText = value;
+                haveCustom = true;
             } else if (takeValue(args, i, "--format", value, missing)) {
                 if (missing) {
-                    return fail("--format needs text, utf8 or rtf");
+                    return fail("--format needs " + std::string(kFormats));
                 }
                 if (value == "text") {
                     o.format = OutputFormat::Text;
@@ -120,8 +139,11 @@ ParseResult parseOptions(const std::vector<std::string>& args)
                     o.format = OutputFormat::Utf8;
                 } else if (value == "rtf") {
                     o.format = OutputFormat::Rtf;
+                } else if (std::optional<CalcFormat> calc = calcFormatFromExtension(value)) {
+                    o.format = OutputFormat::Calc;
+                    o.calcFormat = *calc;
                 } else {
-                    return fail("--format must be text, utf8 or rtf, not \"" + value + "\"");
+                    return fail("--format must be " + std::string(kFormats) + ", not \"" + value + "\"");
                 }
             } else if (arg == "--send") {
 #ifdef TESSALINE_HAVE_LINK
@@ -135,11 +157,11 @@ ParseResult parseOptions(const std::vector<std::string>& args)
                     return fail("--calculator needs ti89, ti92plus or v200");
                 }
                 if (value == "ti89") {
-                    o.calculator = Calculator::Ti89;
+                    calculator = Calculator::Ti89;
                 } else if (value == "ti92plus") {
-                    o.calculator = Calculator::Ti92Plus;
+                    calculator = Calculator::Ti92Plus;
                 } else if (value == "v200") {
-                    o.calculator = Calculator::Voyage200;
+                    calculator = Calculator::Voyage200;
                 } else {
                     return fail("--calculator must be ti89, ti92plus or v200, not \"" + value + "\"");
                 }
@@ -152,7 +174,7 @@ ParseResult parseOptions(const std::vector<std::string>& args)
                     return fail(problem);
                 }
                 o.calcName = value;
-                sendNamed = true;
+                calcNamed = true;
             } else if (takeValue(args, i, "--folder", value, missing)) {
                 if (missing) {
                     return fail("--folder needs a folder name");
@@ -161,7 +183,7 @@ ParseResult parseOptions(const std::vector<std::string>& args)
                     return fail(problem);
                 }
                 o.calcFolder = value;
-                sendNamed = true;
+                calcNamed = true;
             } else if (takeValue(args, i, "--cable", value, missing)) {
                 if (missing || value.empty()) {
                     return fail("--cable needs a cable name such as SilverLink or DirectLink");
@@ -191,8 +213,19 @@ ParseResult parseOptions(const std::vector<std::string>& args)
         haveInput = true;
     }
     // An option nothing would read is a mistake to point out, not to drop.
+    if (calcNamed && o.format != OutputFormat::Calc && !o.send) {
+        return fail("--name and --folder go with a calculator format (--format 89t, 9xt, v2t, 89g, 9xg or v2g) "
+                    "or --send");
+    }
     if (sendNamed && !o.send) {
-        return fail("--calculator, --name, --folder, --cable and --port go with --send");
+        return fail("--calculator, --cable and --port go with --send");
+    }
+    o.calculator = calculator ? *calculator : o.format == OutputFormat::Calc ? o.calcFormat.calculator : Calculator::Ti89;
+    const bool customPreset = o.preset == 4 || o.preset == 5;
+    if (!o.help && !o.version && haveCustom != customPreset) {
+        const std::string preset = std::to_string(o.preset);
+        return fail(customPreset ? "--preset " + preset + " needs the custom size: --custom VALUE"
+                                 : "--custom is for presets 4 and 5, not for preset " + preset);
     }
     return {o, {}};
 }

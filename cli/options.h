@@ -9,7 +9,7 @@
 
 namespace tessaline::cli {
 
-enum class OutputFormat { Text, Utf8, Rtf };
+enum class OutputFormat { Text, Utf8, Rtf, Calc };
 
 struct Options {
     int preset = 0;
@@ -17,15 +17,16 @@ struct Options {
     bool wordWrap = true;
     bool raw = false;              // the input bytes go to the pass as they are
     OutputFormat format = OutputFormat::Text;
+    CalcFormat calcFormat;         // the calculator file written, with OutputFormat::Calc
+    std::string calcName;          // a valid variable name; empty: made from OUT's name (with --send: OUT's or IN's)
+    std::string calcFolder = "main";   // a valid folder name
     std::string outputPath;        // empty: standard output
     std::string inputPath = "-";   // "-": standard input
     // --send: the processed text goes to a calculator as text variables.
     bool send = false;
-    Calculator calculator = Calculator::Ti89;
+    Calculator calculator = Calculator::Ti89;   // --calculator, or a calculator --format's
     std::string cableModel;        // the link library's cable name; empty: the first cable found
     int port = 1;
-    std::string calcName;          // a valid variable name; empty: made from OUT's or IN's name
-    std::string calcFolder = "main";   // a valid folder name
     bool help = false;
     bool version = false;
 };

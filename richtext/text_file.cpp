@@ -5,6 +5,7 @@
 #include <cstring>
 #include <optional>
 
+#include "richtext/calc_text_file.h"
 #include "richtext/charset.h"
 #include "richtext/rtf.h"
 
@@ -231,6 +232,15 @@ DecodedText decodeTextFile(std::string_view bytes)
         d.codes = std::move(r.codes);
         d.replaced = r.replaced;
         d.error = std::move(r.error);
+        return d;
+    }
+    if (hasCalcFileSignature(bytes)) {
+        CalcReadResult r = readCalcFile(bytes);
+        d.ok = r.ok;
+        if (r.ok)
+            d.codes = joinCalcTexts(r.variables);
+        d.error = std::move(r.error);
+        d.warning = std::move(r.warning);
         return d;
     }
 

@@ -1,5 +1,5 @@
-// Reading a text file the way Open Text does: RTF, UTF-8 or 8-bit calculator
-// codes, with every line end made CR LF.
+// Reading a text file the way Open Text does: RTF, a calculator text-variable
+// file, UTF-8 or 8-bit calculator codes, with every line end made CR LF.
 #pragma once
 
 #include <cstddef>
@@ -13,11 +13,17 @@ struct DecodedText {
     std::string codes;          // CR LF line ends
     std::size_t replaced = 0;   // characters transliterated or replaced by "?"
     std::string error;          // why, when !ok
+    // A problem the text survives, for the reader to be told (a calculator
+    // file whose checksum does not match its data); may hold several lines.
+    std::string warning;
 };
 
-// A file starting with "{\rtf" is read as RTF; otherwise valid UTF-8 holding
-// non-ASCII is decoded and mapped to codes (a byte-order mark is dropped), and
-// any other bytes are taken as calculator codes.
+// A file starting with "{\rtf" is read as RTF. A file with the signature of a
+// TI-89 or TI-92 Plus / Voyage 200 variable file gives its text variables'
+// lines without their mode bytes, the variables in file order (readCalcFile(),
+// joinCalcTexts()); one that does not hold together is refused. Otherwise
+// valid UTF-8 holding non-ASCII is decoded and mapped to codes (a byte-order
+// mark is dropped), and any other bytes are taken as calculator codes.
 DecodedText decodeTextFile(std::string_view bytes);
 
 }  // namespace tessaline

@@ -19,83 +19,12 @@
 #include "richtext/charset.h"
 #include "richtext/rtf.h"
 #include "richtext/text_file.h"
+#include "tests/cli/cli_run.h"
 
 namespace fs = std::filesystem;
 using namespace tessaline;
 
-namespace {
-
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeFile(const fs::path& path, const std::string& data)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << data;
-}
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-class Cli : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "tessaline-cli-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    // Runs the program with `args` (already quoted for the shell), `input` on
-    // standard input.
-    Outcome run(const std::string& args, const std::string& input = "", const std::string& stdoutTo = "",
-                bool throughPipe = false)
-    {
-        writeFile(dir_ / "stdin", input);
-        const std::string outPath = stdoutTo.empty() ? (dir_ / "stdout").string() : stdoutTo;
-        const std::string program = std::string("'") + TESSALINE_PROCESS_PATH + "' " + args;
-        const std::string in = "'" + (dir_ / "stdin").string() + "'";
-        const std::string command = (throughPipe ? "cat " + in + " | " + program : program + " < " + in) + " > '" +
-                                    outPath + "' 2> '" + (dir_ / "stderr").string() + "'";
-        const int raw = std::system(command.c_str());
-        Outcome o;
-        o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        if (stdoutTo.empty()) {
-            o.out = readFile(dir_ / "stdout");
-        }
-        o.err = readFile(dir_ / "stderr");
-        return o;
-    }
-
-    std::string quoted(const fs::path& p) const { return "'" + p.string() + "'"; }
-
-    fs::path dir_;
-};
-
-std::string summary(std::size_t size, std::int64_t mods)
-{
-    return std::to_string(size) + " characters, " + std::to_string(mods) + " modifications\n";
-}
-
-// The files of a folder, by name.
-std::vector<std::string> listing(const fs::path& dir)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-}  // namespace
+using namespace clitest;
 
 TEST_F(Cli, WorkedExamplesWithCustomLengthTen)
 {
@@ -257,7 +186,7 @@ TEST_F(Cli, UsageAndRefusals)
     EXPECT_NE(help.out.find("--no-wrap"), std::string::npos);
 
     for (const char* bad : {"--preset 6", "--preset", "--preset x", "--format html", "--bogus", "-o", "a b",
-                            "--custom"}) {
+                            "--custom", "--output=", "--output", "-o ''"}) {
         Outcome o = run(bad, "text");
         EXPECT_EQ(o.status, 1) << bad;
         EXPECT_EQ(o.out, "") << bad;
@@ -274,21 +203,32 @@ TEST_F(Cli, UsageAndRefusals)
     EXPECT_EQ(big.err, "tessaline-process: Custom size 40000 is outside -32768 to 32767\n");
     EXPECT_EQ(big.out, "");
 
-    Outcome zero = run("--preset 4", "text");
+    Outcome zero = run("--preset 4 --custom 0", "text");
     EXPECT_EQ(zero.status, 2);
     EXPECT_EQ(zero.err, "tessaline-process: Line length 0 characters admits no character\n");
 
     // A refusal is the only line, also when the input had characters replaced
     // (the note on them belongs to a run that takes place).
-    Outcome zeroReplaced = run("--preset 4", "\xE4\xB8\x80 text");
+    Outcome zeroReplaced = run("--preset 4 --custom 0", "\xE4\xB8\x80 text");
     EXPECT_EQ(zeroReplaced.status, 2);
     EXPECT_EQ(zeroReplaced.err, "tessaline-process: Line length 0 characters admits no character\n");
 
     Outcome narrow = run("--raw --preset 5 --custom 7", "ab\xAE");
     EXPECT_EQ(narrow.status, 2);
     EXPECT_EQ(narrow.err, "tessaline-process: Line length 7 pixels is too short for character 174 (8 pixels wide)\n");
-    // The custom value is ignored by the fixed presets.
-    EXPECT_EQ(run("--preset 2 --custom 40000", "text").status, 0);
+    // The custom size belongs to presets 4 and 5, and they need it.
+    Outcome fixed = run("--preset 2 --custom 40000", "text");
+    EXPECT_EQ(fixed.status, 1);
+    EXPECT_EQ(fixed.err, "tessaline-process: --custom is for presets 4 and 5, not for preset 2\n");
+    EXPECT_EQ(run("--custom 10", "text").status, 1);
+    for (const char* preset : {"4", "5"}) {
+        Outcome none = run(std::string("--preset ") + preset, "text");
+        EXPECT_EQ(none.status, 1) << preset;
+        EXPECT_EQ(none.err, std::string("tessaline-process: --preset ") + preset +
+                                " needs the custom size: --custom VALUE\n");
+        EXPECT_EQ(none.out, "");
+    }
+    EXPECT_EQ(run("--help --custom 10").status, 0);
     // A limit of 8 pixels admits the widest character.
     EXPECT_EQ(run("--raw --preset 5 --custom 8", "ab\xAE").status, 0);
 }
@@ -320,7 +260,7 @@ TEST_F(Cli, OutputFileIsReplacedWhole)
     EXPECT_NE(o.err.find("missing"), std::string::npos) << o.err;
     EXPECT_FALSE(fs::exists(dir_ / "missing"));
 
-    // The name of a folder: the rename fails and the temporary file goes.
+    // The name of a folder is refused; nothing is written.
     fs::create_directory(dir_ / "out" / "taken");
     o = run("-o " + quoted(dir_ / "out" / "taken"), "text");
     EXPECT_EQ(o.status, 1);

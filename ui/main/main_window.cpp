@@ -145,18 +145,11 @@ QCheckBox* checkBox(QWidget* parent, const char* name, const QString& caption, i
     return place(new QCheckBox(caption, parent), name, left, top, width, height);
 }
 
-std::string toCodes(const QString& text)
-{
-    const QList<uint> ucs4 = text.toUcs4();
-    const std::u32string points(ucs4.begin(), ucs4.end());
-    return charset::fromUnicode(points).codes;
-}
-
 // The argument of a command runs to the end of its line, so a line break in
 // a box (pasted or set from code) cannot be part of it: it becomes a blank.
 std::string argumentCodes(const QString& box)
 {
-    std::string codes = toCodes(box);
+    std::string codes = incomingCodes(box);
     std::string argument;
     for (std::size_t i = 0; i < codes.size(); ++i) {
         if (codes[i] == CR || codes[i] == LF) {
@@ -572,7 +565,7 @@ void MainWindow::insertPageBreak()
 void MainWindow::insertPaletteCharacter(int index)
 {
     // The caption is the button's whole state: it is exactly the character.
-    editor_->replaceSelection(toCodes(paletteButtons_[static_cast<std::size_t>(index)]->text()));
+    editor_->replaceSelection(incomingCodes(paletteButtons_[static_cast<std::size_t>(index)]->text()));
     editor_->setFocus(Qt::OtherFocusReason);
 }
 

@@ -121,16 +121,15 @@ bool allShownForms(const QString& text)
     return true;
 }
 
-// Text from outside (typed, pasted, dropped) as calculator codes: the
-// character table's conversion, which also composes and transliterates.
-std::string convertIncoming(const QString& text, std::size_t* replaced)
+}  // namespace
+
+std::string incomingCodes(const QString& text, std::size_t* replaced)
 {
     const charset::Conversion conversion = charset::fromUtf16(unitsOf(text.constData(), 0, static_cast<int>(text.size())));
-    *replaced = conversion.replaced;
+    if (replaced != nullptr)
+        *replaced = conversion.replaced;
     return charset::normalizeLineEnds(conversion.codes);
 }
-
-}  // namespace
 
 QString shownText(std::string_view codes)
 {
@@ -465,7 +464,7 @@ void RichTextBox::insertFromMimeData(const QMimeData* source)
     if (!source->hasText())
         return;
     std::size_t replaced = 0;
-    const std::string codes = convertIncoming(source->text(), &replaced);
+    const std::string codes = incomingCodes(source->text(), &replaced);
     QTextCursor cursor = textCursor();
     converting_ = true;
     cursor.insertText(shownText(codes));
@@ -549,7 +548,7 @@ void RichTextBox::convertRange(int position, int added)
         return;
 
     std::size_t replaced = 0;
-    const QString converted = shownText(convertIncoming(text, &replaced));
+    const QString converted = shownText(incomingCodes(text, &replaced));
 
     // Where the caret and anchor go: after the converted text when they stood
     // at or after its end, at its end when inside it.

@@ -114,5 +114,9 @@ QString shownText(std::string_view codes);
 // paragraph and line separators (and CR LF, CR, LF) are CR LF, every other
 // character its code; `replaced` counts the characters that had none.
 std::string codesOfText(const QString& text, std::size_t* replaced = nullptr);
+// Text from outside the box (typed, pasted, dropped, or typed into another
+// control) as calculator codes: the character table's conversion, which also
+// composes and transliterates; line ends become CR LF.
+std::string incomingCodes(const QString& text, std::size_t* replaced = nullptr);
 
 }  // namespace tessaline

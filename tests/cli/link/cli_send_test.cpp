@@ -140,6 +140,24 @@ INSTANTIATE_TEST_SUITE_P(Models, SendEveryModel,
                                            ModelCase{Calculator::Voyage200, "v200", "Voyage200"}),
                          [](const ::testing::TestParamInfo<ModelCase>& info) { return std::string(info.param.label); });
 
+// Without --calculator, a calculator --format names the calculator; -o gets
+// the file and the calculator the same variable.
+TEST_F(CliSend, ACalculatorFormatGivesTheCalculatorAndTheFileHoldsTheSameVariable)
+{
+    test::FakeCalculator fake(Calculator::Ti92Plus);
+    ASSERT_TRUE(fake.start());
+    const Outcome o = run("--send --format 9xt -o '" + (dir_ / "Diary.9xt").string() + "'" + kVirtualCable,
+                          "Dear diary");
+    fake.stop();
+    EXPECT_EQ(o.status, 0) << o.err;
+    const CalcReadResult file = readCalcFile(readFile(dir_ / "Diary.9xt"));
+    ASSERT_TRUE(file.ok) << file.error;
+    ASSERT_EQ(file.variables.size(), 1u);
+    ASSERT_EQ(fake.stored().size(), 1u) << o.err;
+    EXPECT_EQ(fake.stored()[0].path, "main\\diary");
+    EXPECT_TRUE(fake.stored()[0].data == writtenVariableData(file.variables[0].codes, Calculator::Ti92Plus, "diary")[0]);
+}
+
 TEST_F(CliSend, ALongTextGoesAsNumberedPartsNamedAfterTheInputFile)
 {
     std::string input;
@@ -219,8 +237,10 @@ TEST_F(CliSend, ATextOrNameNoVariableHoldsIsRefusedBeforeAnyCableOpens)
 TEST_F(CliSend, SendOptionsWithoutSendOrWithBadValuesAreUsageErrors)
 {
     const std::pair<std::string, std::string> cases[] = {
-        {"--cable SilverLink", "--calculator, --name, --folder, --cable and --port go with --send"},
-        {"--name notes", "--calculator, --name, --folder, --cable and --port go with --send"},
+        {"--cable SilverLink", "--calculator, --cable and --port go with --send"},
+        {"--calculator v200 --format 89t", "--calculator, --cable and --port go with --send"},
+        {"--name notes", "--name and --folder go with a calculator format (--format 89t, 9xt, v2t, 89g, 9xg or v2g) "
+                         "or --send"},
         {"--send --calculator ti83", "--calculator must be ti89, ti92plus or v200, not \"ti83\""},
         {"--send --port 5", "--port must be a number from 1 to 4"},
         {"--send --port", "--port must be a number from 1 to 4"},
