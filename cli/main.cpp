@@ -9,6 +9,9 @@
 #include "cli/file_io.h"
 #include "cli/messages.h"
 #include "cli/options.h"
+#ifdef TESSALINE_HAVE_LINK
+#include "cli/send.h"
+#endif
 #include "engine/char_widths.h"
 #include "engine/line_break_pass.h"
 #include "engine/line_settings.h"
@@ -111,8 +114,11 @@ int process(int argc, char** argv)
         return fail(kRefused, refused.message);
     }
 
+    // With --send the text is written only where -o asks for it.
+    const bool writeOutput = !options.send || !options.outputPath.empty();
+    std::string sentCodes;
     cli::OutputSink output;
-    if (!output.open(options.outputPath, error)) {
+    if (writeOutput && !output.open(options.outputPath, error)) {
         return fail(kFailed, error);
     }
     std::int64_t size = 0;
@@ -136,14 +142,20 @@ int process(int argc, char** argv)
         } else if (!calcFile(result.text, options, document, error)) {
             return fail(kFailed, error);
         }
+        if (options.send)
+            sentCodes = std::move(result.text);
         std::string().swap(result.text);
-        if (!output.write(document, error)) {
+        if (writeOutput && !output.write(document, error)) {
             return fail(kFailed, error);
         }
     } else {
         // Text and UTF-8 are written as the pass goes, a piece at a time.
         const bool utf8 = options.format == cli::OutputFormat::Utf8;
         StreamedPass result = streamLineBreakPass(codes, settings, options.wordWrap, [&](std::string_view piece) {
+            if (options.send)
+                sentCodes += piece;
+            if (!writeOutput)
+                return true;
             return utf8 ? output.write(charset::toUtf8(piece), error) : output.write(piece, error);
         });
         if (result.error) {
@@ -155,7 +167,7 @@ int process(int argc, char** argv)
         size = result.size;
         modifications = result.modificationCount;
     }
-    if (!output.commit(error)) {
+    if (writeOutput && !output.commit(error)) {
         return fail(kFailed, error);
     }
     // The notes on the input go with a run that took place; a failure or
@@ -172,6 +184,11 @@ int process(int argc, char** argv)
     }
     std::fprintf(stderr, "%lld characters, %lld modifications\n", static_cast<long long>(size),
                  static_cast<long long>(modifications));
+#ifdef TESSALINE_HAVE_LINK
+    if (options.send) {
+        return cli::sendProcessedText(options, std::move(sentCodes));
+    }
+#endif
     return kDone;
 }
 

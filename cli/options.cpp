@@ -9,6 +9,9 @@ const char* const kUsage =
     "Usage: tessaline-process [--preset N] [--custom VALUE] [--no-wrap] [--raw]\n"
     "                         [--format text|utf8|rtf|89t|9xt|v2t|89g|9xg|v2g]\n"
     "                         [--name NAME] [--folder FOLDER] [-o OUT] [IN]\n"
+    "       tessaline-process --send [--calculator ti89|ti92plus|v200]\n"
+    "                         [--name NAME] [--folder FOLDER] [--cable MODEL]\n"
+    "                         [--port N] [other options] [IN]\n"
     "\n"
     "Breaks the lines of a calculator text to the chosen line length.\n"
     "\n"
@@ -41,11 +44,24 @@ const char* const kUsage =
     "                   read-only file is refused\n"
     "  IN               the text to process; absent or - for standard input;\n"
     "                   at most 1 GiB\n"
+    "  --send           send the processed text to a connected calculator as a\n"
+    "                   text variable (a text too long for one variable as\n"
+    "                   NAME1, NAME2, ..., cut at line ends); writes the text to\n"
+    "                   OUT only when -o is given. --name and --folder name the\n"
+    "                   variable (by default made from the name of OUT or IN)\n"
+    "  --calculator C   with --send: ti89, ti92plus or v200; by default the\n"
+    "                   calculator of a calculator --format, else ti89\n"
+    "  --cable MODEL    with --send: the cable as the link library names it\n"
+    "                   (SilverLink, DirectLink, GrayLink, BlackLink, ...);\n"
+    "                   by default the first cable found\n"
+    "  --port N         with --send: the link library's port number, 1 to 4\n"
+    "                   (default 1)\n"
     "  --help           show this help\n"
     "  --version        show the program's version\n"
     "\n"
     "Reports \"SIZE characters, MODS modifications\" on standard error.\n"
-    "Exit status: 0 done, 1 usage or file error, 2 line length refused.\n";
+    "Exit status: 0 done, 1 usage or file error, 2 line length refused,\n"
+    "3 the calculator link failed (--send).\n";
 
 namespace {
 
@@ -79,7 +95,9 @@ ParseResult parseOptions(const std::vector<std::string>& args)
     bool haveInput = false;
     bool optionsEnded = false;
     bool calcNamed = false;   // --name or --folder given
+    bool sendNamed = false;   // an option that only --send reads was given
     bool haveCustom = false;
+    std::optional<Calculator> calculator;   // --calculator
     auto fail = [](std::string message) { return ParseResult{std::nullopt, std::move(message)}; };
 
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -127,6 +145,27 @@ ParseResult parseOptions(const std::vector<std::string>& args)
                 } else {
                     return fail("--format must be " + std::string(kFormats) + ", not \"" + value + "\"");
                 }
+            } else if (arg == "--send") {
+#ifdef TESSALINE_HAVE_LINK
+                o.send = true;
+#else
+                return fail("--send is not available: this tessaline-process was built without the calculator "
+                            "link libraries");
+#endif
+            } else if (takeValue(args, i, "--calculator", value, missing)) {
+                if (missing) {
+                    return fail("--calculator needs ti89, ti92plus or v200");
+                }
+                if (value == "ti89") {
+                    calculator = Calculator::Ti89;
+                } else if (value == "ti92plus") {
+                    calculator = Calculator::Ti92Plus;
+                } else if (value == "v200") {
+                    calculator = Calculator::Voyage200;
+                } else {
+                    return fail("--calculator must be ti89, ti92plus or v200, not \"" + value + "\"");
+                }
+                sendNamed = true;
             } else if (takeValue(args, i, "--name", value, missing)) {
                 if (missing) {
                     return fail("--name needs a variable name");
@@ -145,6 +184,18 @@ ParseResult parseOptions(const std::vector<std::string>& args)
                 }
                 o.calcFolder = value;
                 calcNamed = true;
+            } else if (takeValue(args, i, "--cable", value, missing)) {
+                if (missing || value.empty()) {
+                    return fail("--cable needs a cable name such as SilverLink or DirectLink");
+                }
+                o.cableModel = value;
+                sendNamed = true;
+            } else if (takeValue(args, i, "--port", value, missing)) {
+                if (missing || value.size() != 1 || value[0] < '1' || value[0] > '4') {
+                    return fail("--port must be a number from 1 to 4");
+                }
+                o.port = value[0] - '0';
+                sendNamed = true;
             } else if (takeValue(args, i, "-o", value, missing) || takeValue(args, i, "--output", value, missing)) {
                 if (missing || value.empty()) {
                     return fail("-o needs a file name");
@@ -161,10 +212,15 @@ ParseResult parseOptions(const std::vector<std::string>& args)
         o.inputPath = arg;
         haveInput = true;
     }
-    // A name that no file would hold is a mistake to point out, not to drop.
-    if (calcNamed && o.format != OutputFormat::Calc) {
-        return fail("--name and --folder go with a calculator format (--format 89t, 9xt, v2t, 89g, 9xg or v2g)");
+    // An option nothing would read is a mistake to point out, not to drop.
+    if (calcNamed && o.format != OutputFormat::Calc && !o.send) {
+        return fail("--name and --folder go with a calculator format (--format 89t, 9xt, v2t, 89g, 9xg or v2g) "
+                    "or --send");
     }
+    if (sendNamed && !o.send) {
+        return fail("--calculator, --cable and --port go with --send");
+    }
+    o.calculator = calculator ? *calculator : o.format == OutputFormat::Calc ? o.calcFormat.calculator : Calculator::Ti89;
     const bool customPreset = o.preset == 4 || o.preset == 5;
     if (!o.help && !o.version && haveCustom != customPreset) {
         const std::string preset = std::to_string(o.preset);

@@ -18,10 +18,15 @@ struct Options {
     bool raw = false;              // the input bytes go to the pass as they are
     OutputFormat format = OutputFormat::Text;
     CalcFormat calcFormat;         // the calculator file written, with OutputFormat::Calc
-    std::string calcName;          // a valid variable name; empty: made from the output file name
+    std::string calcName;          // a valid variable name; empty: made from OUT's name (with --send: OUT's or IN's)
     std::string calcFolder = "main";   // a valid folder name
     std::string outputPath;        // empty: standard output
     std::string inputPath = "-";   // "-": standard input
+    // --send: the processed text goes to a calculator as text variables.
+    bool send = false;
+    Calculator calculator = Calculator::Ti89;   // --calculator, or a calculator --format's
+    std::string cableModel;        // the link library's cable name; empty: the first cable found
+    int port = 1;
     bool help = false;
     bool version = false;
 };

@@ -189,7 +189,8 @@ void initialiseLinkLibraries()
     std::call_once(once, [] {
         for (const char* domain : {"ticables", "tifiles", "ticalcs", "ticonv"})
             g_log_set_handler(domain,
-                              GLogLevelFlags(G_LOG_LEVEL_INFO | G_LOG_LEVEL_DEBUG | G_LOG_LEVEL_MESSAGE),
+                              GLogLevelFlags(G_LOG_LEVEL_INFO | G_LOG_LEVEL_DEBUG | G_LOG_LEVEL_MESSAGE
+                                            | G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL),
                               [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
         ticables_library_init();
         tifiles_library_init();

@@ -16,7 +16,8 @@ public:
 };
 
 // Initialises the link libraries once per process and keeps their
-// informational messages off standard error. TiLink's constructor calls it.
+// messages (information, warnings, complaints about its own calls) off
+// standard error: the result says what went wrong. TiLink's constructor calls it.
 void initialiseLinkLibraries();
 
 }  // namespace tessaline

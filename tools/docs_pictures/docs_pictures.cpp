@@ -22,7 +22,11 @@
 
 #include "ui/app_state.h"
 #include "ui/main/main_window.h"
+#include "ui/output/output_window.h"
 #include "ui/widgets/rich_text_box.h"
+#ifdef TESSALINE_HAVE_LINK
+#include "link/calculator_link.h"
+#endif
 
 namespace {
 
@@ -143,6 +147,51 @@ private:
     QPixmap picture_;
 };
 
+#ifdef TESSALINE_HAVE_LINK
+// A SilverLink cable with a calculator that takes every variable, for the
+// picture of a finished transfer.
+class PicturedLink : public tessaline::CalculatorLink {
+public:
+    std::vector<tessaline::CableInfo> findCables() override { return {{"SilverLink", 1, "SilverLink, port 1"}}; }
+    tessaline::SendResult send(const tessaline::SendRequest& request, const tessaline::ProgressCallback&,
+                               const std::atomic<bool>*) override
+    {
+        const tessaline::SendPlan plan = tessaline::planSend(request);
+        tessaline::SendResult result;
+        result.status = tessaline::SendStatus::Sent;
+        result.bytesSent = plan.totalBytes;
+        std::string paths;
+        for (const tessaline::LinkVariable& variable : plan.variables)
+            paths += (paths.empty() ? "" : ", ") + variable.path();
+        result.message = "Sent " + std::to_string(plan.totalBytes) + " bytes as " + paths + ".";
+        return result;
+    }
+};
+#endif
+
+// Save as Calculator Text and Send to Calculator, opened from the output
+// window.
+void drawCalculatorDialogs(Pictures& pictures, tessaline::OutputWindow& output)
+{
+    part<QAction>(output, "saveCalculatorText")->trigger();
+    auto* calcDialog = part<QDialog>(output, "calculatorTextDialog");
+    QApplication::processEvents();
+    pictures.save(calcDialog->grab(), "calculator-text-dialog.png");
+    calcDialog->reject();
+#ifdef TESSALINE_HAVE_LINK
+    output.setCalculatorLink(std::make_shared<PicturedLink>());
+    part<QAction>(output, "sendToCalculator")->trigger();
+    auto* sendDialog = part<QDialog>(output, "sendDialog");
+    click(part<QPushButton>(*sendDialog, "send"));
+    auto* close = part<QPushButton>(*sendDialog, "close");
+    if (!QTest::qWaitFor([close] { return close->text() == QLatin1String("Close"); }, 5000))
+        std::fputs("docs_pictures: the pictured transfer did not end\n", stderr);
+    QApplication::processEvents();
+    pictures.save(sendDialog->grab(), "send-dialog.png");
+    sendDialog->reject();
+#endif
+}
+
 // The output window during a run and after it.
 void drawOutputWindow(Pictures& pictures, const std::string& text)
 {
@@ -158,6 +207,7 @@ void drawOutputWindow(Pictures& pictures, const std::string& text)
     QApplication::processEvents();
     pictures.save(processing.picture(), "output-processing.png");
     pictures.save(part<QMainWindow>(window, "Form2")->grab(), "output-done.png");
+    drawCalculatorDialogs(pictures, *part<tessaline::OutputWindow>(window, "Form2"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
@@ -16,14 +17,20 @@
 #include <algorithm>
 #include <utility>
 
+#include "richtext/calc_text_file.h"
 #include "richtext/charset.h"
 #include "ui/app_state.h"
 #include "ui/dialogs.h"
 #include "ui/fonts.h"
+#include "ui/output/calculator_text_dialog.h"
 #include "ui/output/windows_clipboard.h"
 #include "ui/twips.h"
 #include "ui/widgets/rich_text_box.h"
 #include "ui/window_placement.h"
+#ifdef TESSALINE_HAVE_LINK
+#include "link/ti_link.h"
+#include "ui/output/send_dialog.h"
+#endif
 
 namespace tessaline {
 
@@ -123,6 +130,14 @@ void OutputWindow::buildMenu()
     copyAction_->setObjectName(QStringLiteral("copy"));
     connect(saveAction_, &QAction::triggered, this, &OutputWindow::saveProcessedText);
     connect(copyAction_, &QAction::triggered, this, &OutputWindow::copyToClipboard);
+    QAction* calcAction = fileMenu_->addAction(QStringLiteral("Save as Calc&ulator Text…"));
+    calcAction->setObjectName(QStringLiteral("saveCalculatorText"));
+    connect(calcAction, &QAction::triggered, this, &OutputWindow::saveCalculatorText);
+#ifdef TESSALINE_HAVE_LINK
+    QAction* sendAction = fileMenu_->addAction(QStringLiteral("Sen&d to Calculator…"));
+    sendAction->setObjectName(QStringLiteral("sendToCalculator"));
+    connect(sendAction, &QAction::triggered, this, &OutputWindow::sendToCalculator);
+#endif
 }
 
 RichTextBox* OutputWindow::makeOutputBox()
@@ -274,6 +289,67 @@ void OutputWindow::copyToClipboard()
 #endif
     clipboard->setText(unicode);
 }
+
+std::string OutputWindow::calculatorName() const
+{
+    const QString& last = lastCalcSaveName_.isEmpty() ? lastSaveName_ : lastCalcSaveName_;
+    return calcNameFromFileName(last.toStdString());
+}
+
+void OutputWindow::saveCalculatorText()
+{
+    std::string codes = outputBox_->text();
+    // A text the variables cannot hold (a character 0, a line too long for
+    // any variable) is refused before anything is asked.
+    const CalcSplit split = splitCalcText(codes, "text");
+    if (!split.ok) {
+        showWarning(QString::fromStdString(split.error));
+        return;
+    }
+    auto* dialog = new CalculatorTextDialog(this, calculatorName(), split.variables.size());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog, codes = std::move(codes)] {
+        writeCalculatorText(codes, dialog->writeOptions());
+    });
+    dialog->open();
+}
+
+void OutputWindow::writeCalculatorText(const std::string& codes, const CalcWriteOptions& options)
+{
+    const CalcWriteResult written = writeCalcText(codes, options);
+    if (!written.ok) {
+        showWarning(QString::fromStdString(written.error));
+        return;
+    }
+    const QString extension = QString::fromStdString(calcFileExtension(options.format));
+    const QString folder = QFileInfo(lastCalcSaveName_.isEmpty() ? lastSaveName_ : lastCalcSaveName_).path();
+    const QString proposed = QDir(folder).filePath(QString::fromStdString(options.name) + '.' + extension);
+    std::optional<QString> chosen = dialogs_->files->saveFileName(this, calcFileFilter(options.format), proposed);
+    if (!chosen || chosen->isEmpty())
+        return;   // a cancelled dialog writes nothing
+    if (QFileInfo(*chosen).suffix().compare(extension, Qt::CaseInsensitive) != 0)
+        *chosen += '.' + extension;
+    lastCalcSaveName_ = *chosen;
+    QString error;
+    if (!writeCalcFiles(written, calcFilePaths(written, *chosen), &error))
+        showWarning(QStringLiteral("The calculator text could not be saved: %1").arg(error));
+}
+
+#ifdef TESSALINE_HAVE_LINK
+void OutputWindow::setCalculatorLink(std::shared_ptr<CalculatorLink> link)
+{
+    link_ = std::move(link);
+}
+
+void OutputWindow::sendToCalculator()
+{
+    if (!link_)
+        link_ = std::make_shared<TiLink>();
+    auto* dialog = new SendDialog(this, link_, outputBox_->text(), calculatorName());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+#endif
 
 void OutputWindow::closeEvent(QCloseEvent* event)
 {

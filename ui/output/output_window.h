@@ -17,8 +17,12 @@ class QPushButton;
 
 namespace tessaline {
 
+struct CalcWriteOptions;
 struct Dialogs;
 class RichTextBox;
+#ifdef TESSALINE_HAVE_LINK
+class CalculatorLink;
+#endif
 
 class OutputWindow : public QMainWindow {
     Q_OBJECT
@@ -57,6 +61,12 @@ public:
     // new run needs a new window).
     bool isClosed() const { return closed_; }
 
+#ifdef TESSALINE_HAVE_LINK
+    // The link "Send to Calculator" uses; by default the TI link libraries',
+    // made when first needed.
+    void setCalculatorLink(std::shared_ptr<CalculatorLink> link);
+#endif
+
 signals:
     void cancelPressed();
     // The user closed the window.
@@ -73,6 +83,12 @@ private:
     void fitLabels();
     void saveProcessedText();
     void copyToClipboard();
+    void saveCalculatorText();
+    void writeCalculatorText(const std::string& codes, const CalcWriteOptions& options);
+    std::string calculatorName() const;
+#ifdef TESSALINE_HAVE_LINK
+    void sendToCalculator();
+#endif
 
     std::shared_ptr<const Dialogs> dialogs_;
     QLabel* sizeCaption_ = nullptr;
@@ -85,9 +101,13 @@ private:
     QMenu* fileMenu_ = nullptr;
     QAction* saveAction_ = nullptr;
     QAction* copyAction_ = nullptr;
+#ifdef TESSALINE_HAVE_LINK
+    std::shared_ptr<CalculatorLink> link_;
+#endif
 
     QPointer<RichTextBox> retired_;   // the output box of the last run, hidden
     QString lastSaveName_;            // offered by the next Save dialog
+    QString lastCalcSaveName_;        // the last calculator file saved
     bool closed_ = false;
     bool placed_ = false;
 };

@@ -198,7 +198,13 @@ TEST(OutputWindowLayout, WindowIsBuiltAsDesigned)
     EXPECT_EQ(ui.fileMenu->objectName(), "file");
     EXPECT_EQ(ui.fileMenu->title(), "&File");
     const QList<QAction*> items = ui.fileMenu->actions();
-    ASSERT_EQ(items.size(), 2);
+    // The two items it has always had come first; the calculator items
+    // (calculator_text_test.cpp) follow.
+#ifdef TESSALINE_HAVE_LINK
+    ASSERT_EQ(items.size(), 4);
+#else
+    ASSERT_EQ(items.size(), 3);
+#endif
     EXPECT_EQ(items[0], ui.saveAction);
     EXPECT_EQ(items[1], ui.copyAction);
     EXPECT_EQ(ui.saveAction->text(), "&Save Processed Text");
