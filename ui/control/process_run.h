@@ -35,6 +35,15 @@ public:
         std::function<double()> fontSize;
     };
 
+    // The progress bar shows per-mille of the run, so it is touched at most
+    // a thousand times per run whatever the text's length. The run is the
+    // pass followed by the filling of the output box: the pass takes the
+    // first kPassShare of the bar (in proportion to the characters it has
+    // examined), each code put into the box an equal part of the rest, so
+    // that the bar is full only when the result can be shown.
+    static constexpr int kProgressScale = 1000;
+    static constexpr int kPassShare = 500;
+
     // `windowOwner` is the window the output window belongs to.
     ProcessRun(AppState& state, QWidget& windowOwner, std::shared_ptr<const Dialogs> dialogs);
 
