@@ -449,6 +449,10 @@ void RichTextBox::setFontSize(double points)
 {
     if (!(points > 0))
         return;   // a font has no size of zero or less
+    // A new default font lays the whole document out afresh, which takes
+    // seconds for a million lines: only a change is applied.
+    if (points == document()->defaultFont().pointSizeF() && points == font().pointSizeF())
+        return;
     QFont f = font();
     f.setPointSizeF(points);
     setFont(f);

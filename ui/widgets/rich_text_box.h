@@ -61,7 +61,7 @@ public:
     // The longest paragraph (characters between two line ends) that a file
     // or a paste may bring: the box lays a paragraph out whole at every edit
     // in it, which for longer ones takes longer than a keystroke may.
-    static constexpr std::size_t kLongestParagraph = 64 * 1024;
+    static constexpr std::size_t kLongestParagraph = 32 * 1024;
 
 signals:
     // A paste or drop was refused because it would make a paragraph longer
