@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextDocument>
 #include <gtest/gtest.h>
@@ -94,9 +95,14 @@ TEST_F(RunProgressTest, TheBarIsFullOnlyWhenTheWholeResultIsInTheBox)
 
 TEST_F(RunProgressTest, ANewRunHidesTheLastResultBeforeItBegins)
 {
+    main->editor->setText("short");
+    process();
+    ASSERT_TRUE(out().outputBox->isVisible());
+    EXPECT_FALSE(out().outputBox->verticalScrollBar()->isVisible()) << "a short result has no scroll bar";
     main->editor->setText(wordText(5000));
     process();
     ASSERT_TRUE(out().outputBox->isVisible());
+    EXPECT_TRUE(out().outputBox->verticalScrollBar()->isVisible());
     ASSERT_EQ(out().progressBar->value(), out().progressBar->maximum());
 
     // The first change of the bar comes before the pass: by then the
