@@ -27,9 +27,8 @@ namespace {
 constexpr unsigned kYieldsPerClockCheck = 4096;
 constexpr qint64 kYieldIntervalMs = 10;
 
-// The progress bar shows per-mille of the text, so it is touched at most a
-// thousand times per run whatever the text's length.
-constexpr int kProgressScale = 1000;
+constexpr int kProgressScale = ProcessRun::kProgressScale;
+constexpr int kPassShare = ProcessRun::kPassShare;
 
 // The output box takes the processed text in pieces of this many codes, with
 // the event loop turning between them: one piece costs a few milliseconds.
@@ -112,15 +111,17 @@ public:
         OutputWindow* output = turns_.output();
         if (output == nullptr)
             return;
-        const int shown = maximum > 0 ? static_cast<int>(value * kProgressScale / maximum) : 0;
+        const int shown = maximum > 0 ? static_cast<int>(value * kPassShare / maximum) : 0;
         rangeMaximum_ = maximum;
         if (maximum > 0) {
-            sameFrom_ = (shown * maximum + kProgressScale - 1) / kProgressScale;
-            nextChange_ = ((shown + 1) * maximum + kProgressScale - 1) / kProgressScale;
+            sameFrom_ = (shown * maximum + kPassShare - 1) / kPassShare;
+            nextChange_ = ((shown + 1) * maximum + kPassShare - 1) / kPassShare;
         } else {
             sameFrom_ = nextChange_ = 0;   // no range: divide again next time
         }
-        if (shown != shownValue_) {
+        // A line broken at its last space takes the pass back a little;
+        // the bar stays where it was until the pass is past it again.
+        if (shown > shownValue_) {
             output->showProgress(shown, kProgressScale);
             shownValue_ = shown;
         }
@@ -137,8 +138,9 @@ private:
 };
 
 // Puts `codes` into the (new, empty) output box, piece by piece, with the
-// event loop turning in between. Stops early when a window goes away or a
-// cancel is requested; returns whether it finished.
+// event loop turning in between and the progress bar going from the pass's
+// share to full. Stops early when a window goes away or a cancel is
+// requested; returns whether it finished.
 bool fillOutputBox(EventTurns& turns, const bool& cancelRequested, const std::string& codes)
 {
     std::size_t position = 0;
@@ -151,6 +153,9 @@ bool fillOutputBox(EventTurns& turns, const bool& cancelRequested, const std::st
             ++end;   // a CR LF stays in one piece
         output->appendOutput(std::string_view(codes).substr(position, end - position));
         position = end;
+        const auto filled = static_cast<std::int64_t>(position) * (kProgressScale - kPassShare)
+                            / static_cast<std::int64_t>(codes.size());
+        output->showProgress(kPassShare + static_cast<int>(filled), kProgressScale);
         if (position < codes.size()) {
             turns.turnIfDue();
             if (turns.output() == nullptr || cancelRequested)
@@ -284,6 +289,14 @@ ProcessRun::Outcome ProcessRun::process(const Request& request, QString& refusal
     // The output box of the last run goes now rather than during the run: a
     // box that was shown keeps laying its text out in the background.
     window.renewOutputBox();
+    // The window shows the processing state at once, not only at the first
+    // turn of the event loop: the last result must not stay on screen while
+    // the run prepares. The bar starts empty for a text to scan.
+    if (!text.empty())
+        window.showProgress(0, kProgressScale);
+    if (!turns.runAlive() || turns.output() == nullptr)
+        return Outcome::NotCompleted;
+    window.repaint();
 
     // The custom-length rule: some presets take their length from the
     // custom size.

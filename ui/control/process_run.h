@@ -36,6 +36,16 @@ public:
         std::function<double()> fontSize;
     };
 
+    // The progress bar shows per-mille of the run, so it is touched at most
+    // a thousand times per run whatever the text's length. The run is the
+    // pass followed by the filling of the output box, which takes most of
+    // the time (about nine tenths of a run of a million output lines): the
+    // pass takes the first kPassShare of the bar (in proportion to the
+    // characters it has examined), each code put into the box an equal part
+    // of the rest, so that the bar is full only when the result can be shown.
+    static constexpr int kProgressScale = 1000;
+    static constexpr int kPassShare = 100;
+
     // `windowOwner` is the window the run serves: the output window opens
     // over it and goes with it, but is a window of its own (no owner).
     ProcessRun(AppState& state, QWidget& windowOwner, std::shared_ptr<const Dialogs> dialogs);

@@ -160,9 +160,26 @@ void OutputWindow::renewOutputBox()
     RichTextBox* old = outputBox_;
     outputBox_ = makeOutputBox();
     outputBox_->stackUnder(progressBar_);
+    prepareLayoutWidth(outputBox_);
     old->hide();
     old->setObjectName(QString());   // a lookup by name finds the new box only
     retired_ = old;
+}
+
+void OutputWindow::prepareLayoutWidth(RichTextBox* box)
+{
+    // The box lays every paragraph out afresh (a million lines take seconds)
+    // whenever the width of its text area changes, and at its first showing.
+    // Both happen here, while it is empty: it is shown once off screen with
+    // the scroll bar a long text has, and showDoneState gives the bar back
+    // its usual rule once the box is on screen.
+    if (!isVisible())
+        return;
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setAttribute(Qt::WA_DontShowOnScreen);
+    box->show();
+    box->hide();
+    box->setAttribute(Qt::WA_DontShowOnScreen, false);
 }
 
 void OutputWindow::disposeRetiredBox()
@@ -247,6 +264,7 @@ void OutputWindow::showDoneState(double fontSize)
     outputBox_->setFontSize(fontSize);
     outputBox_->setSelStart(0);
     outputBox_->show();
+    outputBox_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     cancelButton_->hide();
     fileMenu_->menuAction()->setVisible(true);
 }

@@ -80,6 +80,7 @@ private:
     void buildControls();
     void buildMenu();
     RichTextBox* makeOutputBox();
+    void prepareLayoutWidth(RichTextBox* box);
     void fitLabels();
     void saveProcessedText();
     void copyToClipboard();

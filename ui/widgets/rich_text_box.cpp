@@ -12,6 +12,7 @@
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -152,6 +153,29 @@ QString shownText(std::string_view codes)
     return out;
 }
 
+std::size_t longestParagraph(std::string_view codes)
+{
+    std::size_t longest = 0;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= codes.size(); ++i) {
+        if (i < codes.size() && codes[i] != CR && codes[i] != LF)
+            continue;
+        longest = std::max(longest, i - start);
+        start = i + 1;
+    }
+    return longest;
+}
+
+QString longParagraphMessage(const QString& what, std::size_t longest)
+{
+    return QStringLiteral("%1 has a paragraph of %2 characters; the editor takes paragraphs of up to %3 "
+                          "characters. For longer ones use the batch program tessaline-process, which "
+                          "processes files of any length (see tessaline-process --help).")
+        .arg(what)
+        .arg(static_cast<qulonglong>(longest))
+        .arg(static_cast<qulonglong>(RichTextBox::kLongestParagraph));
+}
+
 std::string codesOfText(const QString& text, std::size_t* replaced)
 {
     std::size_t unknown = 0;
@@ -202,9 +226,8 @@ std::string codesOfText(const QString& text, std::size_t* replaced)
     return out;
 }
 
-RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent)
+RichTextBox::RichTextBox(QWidget* parent) : QPlainTextEdit(parent)
 {
-    setAcceptRichText(false);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabChangesFocus(false);
@@ -322,7 +345,7 @@ void RichTextBox::buildDeferred()
 void RichTextBox::showEvent(QShowEvent* event)
 {
     buildDeferred();
-    QTextEdit::showEvent(event);
+    QPlainTextEdit::showEvent(event);
 }
 
 void RichTextBox::keyPressEvent(QKeyEvent* event)
@@ -347,19 +370,19 @@ void RichTextBox::keyPressEvent(QKeyEvent* event)
     const QString typed = event->text();
     const bool types = !typed.isEmpty() && (typed.front().isPrint() || typed.front() == u'\t');
     if (isReadOnly() || !types || allShownForms(typed)) {
-        QTextEdit::keyPressEvent(event);
+        QPlainTextEdit::keyPressEvent(event);
         return;
     }
-    typeConverted([&] { QTextEdit::keyPressEvent(event); });
+    typeConverted([&] { QPlainTextEdit::keyPressEvent(event); });
 }
 
 void RichTextBox::inputMethodEvent(QInputMethodEvent* event)
 {
     if (isReadOnly() || allShownForms(event->commitString())) {
-        QTextEdit::inputMethodEvent(event);
+        QPlainTextEdit::inputMethodEvent(event);
         return;
     }
-    typeConverted([&] { QTextEdit::inputMethodEvent(event); });
+    typeConverted([&] { QPlainTextEdit::inputMethodEvent(event); });
 }
 
 void RichTextBox::typeConverted(const std::function<void()>& type)
@@ -433,6 +456,10 @@ void RichTextBox::setFontSize(double points)
 {
     if (!(points > 0))
         return;   // a font has no size of zero or less
+    // A new default font lays the whole document out afresh, which takes
+    // seconds for a million lines: only a change is applied.
+    if (points == document()->defaultFont().pointSizeF() && points == font().pointSizeF())
+        return;
     QFont f = font();
     f.setPointSizeF(points);
     setFont(f);
@@ -463,7 +490,7 @@ int RichTextBox::heightTwips() const
 
 bool RichTextBox::canInsertFromMimeData(const QMimeData* source) const
 {
-    return source->hasText() || source->hasHtml() || QTextEdit::canInsertFromMimeData(source);
+    return source->hasText() || source->hasHtml() || QPlainTextEdit::canInsertFromMimeData(source);
 }
 
 void RichTextBox::insertFromMimeData(const QMimeData* source)
@@ -479,6 +506,24 @@ void RichTextBox::insertFromMimeData(const QMimeData* source)
     std::size_t replaced = 0;
     const std::string codes = incomingCodes(incoming, &replaced);
     QTextCursor cursor = textCursor();
+    // The text's first and last paragraphs join the characters before and
+    // after the selection.
+    const QTextBlock first = document()->findBlock(cursor.selectionStart());
+    const QTextBlock last = document()->findBlock(cursor.selectionEnd());
+    const auto before = static_cast<std::size_t>(cursor.selectionStart() - first.position());
+    const auto after = static_cast<std::size_t>(last.position() + last.length() - 1 - cursor.selectionEnd());
+    const std::size_t firstEnd = std::min(codes.find_first_of("\r\n"), codes.size());
+    std::size_t longest = 0;
+    if (firstEnd == codes.size()) {
+        longest = before + codes.size() + after;
+    } else {
+        const std::size_t lastStart = codes.find_last_of("\r\n") + 1;
+        longest = std::max({before + firstEnd, codes.size() - lastStart + after, longestParagraph(codes)});
+    }
+    if (longest > kLongestParagraph) {
+        emit insertRefused(longParagraphMessage(QStringLiteral("The pasted text"), longest));
+        return;
+    }
     converting_ = true;
     cursor.insertText(shownText(codes));
     converting_ = false;
@@ -513,7 +558,7 @@ void RichTextBox::onContentsChange(int position, int removed, int added)
     Q_UNUSED(removed);
     codesValid_ = false;
     if (hasDeferred_ && !converting_) {
-        // Edited through QTextEdit itself: the document is the content now.
+        // Edited through QPlainTextEdit itself: the document is the content now.
         hasDeferred_ = false;
         std::string().swap(deferred_);
     }
@@ -671,6 +716,10 @@ bool RichTextBox::loadFile(const QString& path, QString* error, std::size_t* rep
     if (!decoded.ok) {
         setError(error, decoded.error.empty() ? QStringLiteral("The file is not a readable text.")
                                               : QString::fromStdString(decoded.error));
+        return false;
+    }
+    if (const std::size_t longest = longestParagraph(decoded.codes); longest > kLongestParagraph) {
+        setError(error, longParagraphMessage(QStringLiteral("The file"), longest));
         return false;
     }
     setText(decoded.codes);

@@ -1,11 +1,12 @@
 // The rich-text box of the main window's editor and of the output window: a
-// QTextEdit that holds calculator text. Every code is shown through the
+// QPlainTextEdit that holds calculator text in one font for the whole box
+// (which lets it lay out only the paragraphs it shows). Every code is shown through the
 // calculator character table, line ends are CR LF, and offsets count
 // calculator characters (CR and LF one each), whatever Qt counts.
 #pragma once
 
 #include <QString>
-#include <QTextEdit>
+#include <QPlainTextEdit>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -15,7 +16,7 @@ class QTextBlock;
 
 namespace tessaline {
 
-class RichTextBox : public QTextEdit {
+class RichTextBox : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit RichTextBox(QWidget* parent = nullptr);
@@ -26,7 +27,7 @@ public:
     void setText(std::string_view codes);
     // The same for a hidden box, without building the document now: text()
     // answers at once, and showing the box or any other member of this class
-    // that reads or edits the content builds the document first. QTextEdit's
+    // that reads or edits the content builds the document first. QPlainTextEdit's
     // own members (document(), toPlainText()) see an empty box until then.
     // On a visible box it is setText.
     void setTextDeferred(std::string codes);
@@ -57,7 +58,15 @@ public:
     // temporary file renamed over `path`. On failure `error` says why.
     bool saveFile(const QString& path, QString* error) const;
 
+    // The longest paragraph (characters between two line ends) that a file
+    // or a paste may bring: the box lays a paragraph out whole at every edit
+    // in it, which for longer ones takes longer than a keystroke may.
+    static constexpr std::size_t kLongestParagraph = 32 * 1024;
+
 signals:
+    // A paste or drop was refused because it would make a paragraph longer
+    // than kLongestParagraph; `message` says so to the user.
+    void insertRefused(const QString& message);
     // Text that entered the box (typing, pasting, dropping) held characters
     // without a calculator code; they are shown as "?" (or transliterated).
     void charactersReplaced(int count);
@@ -109,6 +118,13 @@ private:
     int topTwips_ = -1;      // as last set; -1: take it from the geometry
     int heightTwips_ = -1;
 };
+
+// The number of characters of the longest paragraph of `codes` (a CR LF,
+// lone CR or lone LF ends a paragraph).
+std::size_t longestParagraph(std::string_view codes);
+// What the user is told when a text has a paragraph longer than the editor
+// takes; `what` names the text ("The file", "The pasted text").
+QString longParagraphMessage(const QString& what, std::size_t longest);
 
 // The shown form of calculator codes as the box holds it: every code through
 // the character table, each CR LF (or lone CR or LF) as a paragraph break.

@@ -49,7 +49,7 @@ TEST(RichTextBoxContent, TextFollowsEveryEditOfTheDocument)
         SCOPED_TRACE("round " + std::to_string(round));
         box.setText(randomCodes(rng, 200));
         ASSERT_EQ(box.text(), documentCodes(box)) << "after setText";
-        // Edits through the box's own members and through QTextEdit's,
+        // Edits through the box's own members and through QPlainTextEdit's,
         // each followed by a read, so that a kept copy would go stale.
         const std::size_t size = box.text().size();
         box.setSelStart(size / 3);
@@ -130,7 +130,7 @@ TEST(RichTextBoxContent, DeferredContentGivesWayToOtherContent)
     EXPECT_EQ(documentCodes(box), "fourth\r\n");
     EXPECT_EQ(box.text(), "fourth\r\n");
 
-    // An edit through QTextEdit itself makes the document the content.
+    // An edit through QPlainTextEdit itself makes the document the content.
     RichTextBox hidden;
     hidden.setTextDeferred("never shown");
     hidden.setPlainText(QStringLiteral("typed"));

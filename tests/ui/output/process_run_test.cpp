@@ -27,6 +27,7 @@
 #include "engine/line_break_pass_core.h"
 #include "engine/line_settings.h"
 #include "ui/app_state.h"
+#include "ui/control/process_run.h"
 #include "ui/dialogs.h"
 #include "ui/main/main_window.h"
 #include "ui/output/output_window.h"
@@ -489,11 +490,12 @@ TEST_F(ProcessRunTest, PresetAndWordWrapChangedMidRunApplyFromThatCharacter)
     const std::string text = wordText(60'000);
     main->editor->setText(text);
     ASSERT_TRUE(main->wordWrapAction->isChecked());
-    // Where the changes happen, in per mille of the run as its progress bar shows it.
-    constexpr int kPresetAt = 250;
-    constexpr int kWrapAt = 660;
+    // Where the changes happen, as the progress bar shows the pass (a
+    // quarter and two thirds of the way through it).
+    constexpr int kPresetAt = ProcessRun::kPassShare / 4;
+    constexpr int kWrapAt = ProcessRun::kPassShare * 2 / 3;
     const auto perMille = [](std::int64_t maximum, std::int64_t value) {
-        return maximum > 0 ? static_cast<int>(value * 1000 / maximum) : 0;
+        return maximum > 0 ? static_cast<int>(value * ProcessRun::kPassShare / maximum) : 0;
     };
 
     bool presetDone = false;

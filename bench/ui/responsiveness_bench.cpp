@@ -1,0 +1,256 @@
+// Measures how the windows answer with big texts (offscreen unless a platform
+// is chosen, e.g. under xvfb-run with QT_QPA_PLATFORM=xcb): for an editor text
+// of short lines, of long paragraphs and of one paragraph, and for the output
+// of a run, the longest gap between two turns of the event loop while the
+// window idles and while keys are pressed, and the time each key takes to be
+// handled and painted.
+//
+//   responsiveness_bench [megabytes] [output-lines]     (default: 10 1000000)
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "ui/app_state.h"
+#include "ui/main/main_window.h"
+#include "ui/widgets/rich_text_box.h"
+
+using namespace tessaline;
+
+namespace {
+
+double ms(qint64 ns) { return static_cast<double>(ns) / 1e6; }
+
+// Words of 1 to 11 letters; `lineLength` > 0 ends a line after about that
+// many characters, 0 never.
+std::string makeText(std::size_t length, std::size_t lineLength, unsigned state = 7)
+{
+    std::string text;
+    text.reserve(length + 16);
+    std::size_t lineStart = 0;
+    while (text.size() < length) {
+        state = state * 1103515245u + 12345u;
+        const unsigned wordLength = 1 + (state >> 16) % 11;
+        for (unsigned i = 0; i < wordLength; ++i)
+            text.push_back(static_cast<char>('a' + (state >> (i % 16)) % 26));
+        if (lineLength > 0 && text.size() - lineStart >= lineLength) {
+            text += "\r\n";
+            lineStart = text.size();
+        } else {
+            text += ' ';
+        }
+    }
+    text.resize(length);
+    if (text.back() == '\r')
+        text.back() = 'x';
+    return text;
+}
+
+// Records the turns of the event loop (a 0 ms timer fires at every turn)
+// and the longest time between two of them.
+class LoopWatch {
+public:
+    LoopWatch()
+    {
+        timer_.setInterval(0);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { turn(); });
+    }
+    void start()
+    {
+        clock_.start();
+        last_ = 0;
+        longest_ = 0;
+        timer_.start();
+    }
+    qint64 stop()
+    {
+        turn();
+        timer_.stop();
+        return longest_;
+    }
+    // Lets the event loop run for `msecs`.
+    static void idle(int msecs)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < msecs)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+
+private:
+    void turn()
+    {
+        const qint64 now = clock_.nsecsElapsed();
+        longest_ = std::max(longest_, now - last_);
+        last_ = now;
+    }
+    QElapsedTimer clock_;
+    QTimer timer_;
+    qint64 last_ = 0;
+    qint64 longest_ = 0;
+};
+
+// A key pressed in `box` until it is handled and the box repainted.
+qint64 pressKey(QWidget* box, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, char text = 0)
+{
+    QElapsedTimer t;
+    t.start();
+    if (text != 0)
+        QTest::keyClick(box, text, modifiers);
+    else
+        QTest::keyClick(box, key, modifiers);
+    box->repaint();
+    QCoreApplication::processEvents();
+    return t.nsecsElapsed();
+}
+
+struct KeyFigures {
+    qint64 longestKey = 0;
+    qint64 medianKey = 0;
+    qint64 longestGap = 0;
+};
+
+// Typing, deleting and moving at the start, the middle and the end of the box.
+KeyFigures pressKeys(RichTextBox* box, bool typing)
+{
+    std::vector<qint64> keys;
+    KeyFigures figures;
+    LoopWatch watch;
+    // The caret is placed between the watched stretches: only keys count.
+    const std::size_t size = box->text().size();
+    for (const std::size_t at : {std::size_t(0), size / 2, size}) {
+        box->setSelStart(at);
+        QCoreApplication::processEvents();
+        watch.start();
+        if (typing) {
+            for (char c : std::string("word "))
+                keys.push_back(pressKey(box, Qt::Key_unknown, Qt::NoModifier, c));
+            keys.push_back(pressKey(box, Qt::Key_Return));
+            keys.push_back(pressKey(box, Qt::Key_Backspace));
+            keys.push_back(pressKey(box, Qt::Key_Backspace));
+        }
+        keys.push_back(pressKey(box, Qt::Key_Down));
+        keys.push_back(pressKey(box, Qt::Key_PageDown));
+        keys.push_back(pressKey(box, Qt::Key_PageUp));
+        keys.push_back(pressKey(box, Qt::Key_Up));
+        LoopWatch::idle(50);
+        figures.longestGap = std::max(figures.longestGap, watch.stop());
+    }
+    watch.start();
+    keys.push_back(pressKey(box, Qt::Key_End, Qt::ControlModifier));
+    keys.push_back(pressKey(box, Qt::Key_Home, Qt::ControlModifier));
+    if (typing)
+        keys.push_back(pressKey(box, Qt::Key_Z, Qt::ControlModifier));
+    LoopWatch::idle(200);
+    figures.longestGap = std::max(figures.longestGap, watch.stop());
+    std::sort(keys.begin(), keys.end());
+    figures.longestKey = keys.back();
+    figures.medianKey = keys[keys.size() / 2];
+    return figures;
+}
+
+void printRow(const char* name, double megabytes, int blocks, qint64 setup, qint64 idleGap, const KeyFigures& keys)
+{
+    std::printf("%-16s %8.1f %9d %10.1f %12.2f %12.2f %12.2f %12.2f\n", name, megabytes, blocks, ms(setup),
+                ms(idleGap), ms(keys.longestGap), ms(keys.medianKey), ms(keys.longestKey));
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    const double megabytes = argc > 1 ? std::atof(argv[1]) : 10.0;
+    const long outputLines = argc > 2 ? std::atol(argv[2]) : 1'000'000;
+    const auto bytes = static_cast<std::size_t>(megabytes * 1024 * 1024);
+
+    AppState state;
+    MainWindow form(state);
+    form.show();
+    if (!QTest::qWaitForWindowExposed(&form))
+        std::fprintf(stderr, "the main window was not shown\n");
+    auto* editor = form.findChild<RichTextBox*>(QStringLiteral("Text1"));
+    auto* processButton = form.centralWidget()->findChild<QPushButton*>(QStringLiteral("Command1"));
+    auto* presetCombo = form.centralWidget()->findChild<QComboBox*>(QStringLiteral("Combo1"));
+
+    std::printf("%-16s %8s %9s %10s %12s %12s %12s %12s\n", "case", "MB", "blocks", "setup ms", "idle gap ms",
+                "keys gap ms", "key median", "key longest");
+    struct EditorCase {
+        const char* name;
+        std::size_t lineLength;
+    };
+    for (const EditorCase& c : {EditorCase{"short lines", 76}, EditorCase{"long paragraphs", 1000},
+                                EditorCase{"one paragraph", 0}}) {
+        std::string text = makeText(bytes, c.lineLength);
+        if (longestParagraph(text) > RichTextBox::kLongestParagraph) {
+            // The editor refuses it as Open Text would; the longest paragraph
+            // it takes is measured instead.
+            QTemporaryDir dir;
+            const QString path = dir.filePath(QStringLiteral("text.txt"));
+            QFile file(path);
+            file.open(QIODevice::WriteOnly);
+            file.write(text.data(), static_cast<qint64>(text.size()));
+            file.close();
+            QString error;
+            std::size_t replaced = 0;
+            const bool loaded = editor->loadFile(path, &error, &replaced);
+            std::printf("%-16s %8.1f %s\n", c.name, megabytes,
+                        loaded ? "accepted by Open Text" : "refused by Open Text; at the longest paragraph taken:");
+            text.resize(RichTextBox::kLongestParagraph);
+        }
+        QElapsedTimer setup;
+        setup.start();
+        editor->setText(text);
+        editor->setFocus();
+        QCoreApplication::processEvents();
+        const qint64 setupTime = setup.nsecsElapsed();
+        LoopWatch idle;
+        idle.start();
+        LoopWatch::idle(1500);
+        const qint64 idleGap = idle.stop();
+        const KeyFigures keys = pressKeys(editor, true);
+        printRow(c.name, static_cast<double>(text.size()) / (1024 * 1024), editor->document()->blockCount(),
+                 setupTime, idleGap, keys);
+    }
+
+    // The output: lines of 23 characters at most from a text of short lines.
+    presetCombo->setCurrentIndex(2);
+    const std::string source = makeText(static_cast<std::size_t>(outputLines) * 20, 60);
+    editor->setText(source);
+    QCoreApplication::processEvents();
+    LoopWatch run;
+    run.start();
+    QElapsedTimer runClock;
+    runClock.start();
+    QTest::mouseClick(processButton, Qt::LeftButton);
+    const qint64 runTime = runClock.nsecsElapsed();
+    const qint64 runGap = run.stop();
+    auto* window = form.findChild<QMainWindow*>(QStringLiteral("Form2"));
+    auto* outputBox = window->findChild<RichTextBox*>(QStringLiteral("text2"));
+    LoopWatch idle;
+    idle.start();
+    LoopWatch::idle(1500);
+    const qint64 idleGap = idle.stop();
+    const KeyFigures keys = pressKeys(outputBox, false);
+    printRow("output", static_cast<double>(outputBox->text().size()) / (1024 * 1024),
+             outputBox->document()->blockCount(), runTime, idleGap, keys);
+    std::printf("(output: setup is the run from the PROCESS click to the Done state; the longest gap during "
+                "the run was %.2f ms)\n",
+                ms(runGap));
+    return 0;
+}
