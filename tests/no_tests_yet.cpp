@@ -1,1 +1,0 @@
-// Placeholder translation unit for a test folder that has no tests yet.
