@@ -39,7 +39,7 @@ void startUpMessages(QtMsgType type, const QMessageLogContext& context, const QS
         std::_Exit(1);
     }
     if (category.startsWith("qt.qpa."))
-        return;   // the connection's own complaints precede the fatal one
+        return;  // the connection's own complaints precede the fatal one
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
 

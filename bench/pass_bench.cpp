@@ -93,14 +93,14 @@ void measure(benchmark::State& state, std::size_t megabytes, Run run)
 
 void BM_PixelsWithWrap(benchmark::State& state)
 {
-    const LineSettings s = settingsFor(0);   // 160 pixels
+    const LineSettings s = settingsFor(0);  // 160 pixels
     measure(state, 10, [&](std::string t) { return runLineBreakPass(std::move(t), s, true); });
 }
 BENCHMARK(BM_PixelsWithWrap)->Unit(benchmark::kMillisecond);
 
 void BM_CharactersWithoutWrap(benchmark::State& state)
 {
-    const LineSettings s = settingsFor(3);   // 37 characters
+    const LineSettings s = settingsFor(3);  // 37 characters
     measure(state, 10, [&](std::string t) { return runLineBreakPass(std::move(t), s, false); });
 }
 BENCHMARK(BM_CharactersWithoutWrap)->Unit(benchmark::kMillisecond);
@@ -163,7 +163,7 @@ struct InlineWindowLikeHooks {
     volatile bool cancel = false;
     unsigned calls = 0;
     std::int64_t clockChecks = 0;
-    std::int64_t shownMaximum = -1;   // the per-mille value holds for values in [sameFrom, nextChange)
+    std::int64_t shownMaximum = -1;  // the per-mille value holds for values in [sameFrom, nextChange)
     std::int64_t sameFrom = 0;
     std::int64_t nextChange = 0;
     int shown = -1;

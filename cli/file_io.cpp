@@ -67,7 +67,7 @@ std::string describe(const std::string& what, const std::string& path, int error
     return what + " " + path + ": " + std::strerror(error);
 }
 
-constexpr int kTooLarge = -1;   // a failure of readAll beyond errno's values
+constexpr int kTooLarge = -1;  // a failure of readAll beyond errno's values
 
 // "1 GiB", "64 MiB" or "1000 bytes".
 std::string sizeText(std::size_t bytes)
@@ -96,12 +96,12 @@ std::pair<std::string, std::string> splitPath(const std::string& path)
 // to nothing gives the path it points to. Returns 0 or an errno value.
 int followLinks(const std::string& path, std::string& resolved)
 {
-    constexpr int kMostLinks = 40;   // as the kernel allows in one path
+    constexpr int kMostLinks = 40;  // as the kernel allows in one path
     resolved = path;
     for (int hop = 0; hop < kMostLinks; ++hop) {
         struct stat st {};
         if (::lstat(resolved.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
-            return 0;   // not a link; whatever else is wrong, opening it says
+            return 0;  // not a link; whatever else is wrong, opening it says
         }
         std::string target(std::max<std::size_t>(static_cast<std::size_t>(st.st_size) + 1, 256), '\0');
         for (;;) {
@@ -146,7 +146,7 @@ std::string temporaryNameFor(const std::string& target)
     const auto [folder, name] = splitPath(target);
     std::size_t keep = std::min(name.size(), std::size_t{NAME_MAX} - 1 - (sizeof kTail - 1));
     while (keep > 0 && keep < name.size() && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) {
-        --keep;   // not inside a UTF-8 sequence
+        --keep;  // not inside a UTF-8 sequence
     }
     return folder + "." + name.substr(0, keep) + kTail;
 }
@@ -194,9 +194,8 @@ int InputBytes::readAll(int fd, std::size_t expected, std::size_t limit)
 
 void InputBytes::grow(std::size_t capacity)
 {
-    void* at = capacity_ == 0
-                   ? ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
-                   : ::mremap(data_, capacity_, capacity, MREMAP_MAYMOVE);
+    void* at = capacity_ == 0 ? ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
+                              : ::mremap(data_, capacity_, capacity, MREMAP_MAYMOVE);
     if (at == MAP_FAILED) {
         throw std::bad_alloc();
     }
@@ -205,7 +204,7 @@ void InputBytes::grow(std::size_t capacity)
 #if defined(MADV_HUGEPAGE)
     constexpr std::size_t kLargePage = std::size_t{1} << 21;
     if (capacity >= 16 * kLargePage) {
-        ::madvise(data_, capacity_, MADV_HUGEPAGE);   // a hint: failure changes nothing
+        ::madvise(data_, capacity_, MADV_HUGEPAGE);  // a hint: failure changes nothing
     }
 #endif
 }
@@ -370,7 +369,7 @@ bool OutputSink::write(std::string_view data, std::string& error)
 
 bool OutputSink::commit(std::string& error)
 {
-    if (temp_.empty()) {   // standard output, a device or a FIFO
+    if (temp_.empty()) {  // standard output, a device or a FIFO
         if (!ownsFd_ || fd_ < 0) {
             return true;
         }
@@ -441,7 +440,7 @@ void removeTemporaryFileOnSignals()
     for (int signal : kCleanupSignals) {
         struct sigaction old {};
         if (::sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) {
-            continue;   // as nohup and background jobs ask
+            continue;  // as nohup and background jobs ask
         }
         ::sigaction(signal, &action, nullptr);
     }

@@ -61,9 +61,9 @@ public:
     void abandon();
 
 private:
-    std::string path_;     // as given, for messages
-    std::string target_;   // path_ with its symbolic links followed
-    std::string temp_;     // the temporary file, while there is one
+    std::string path_;    // as given, for messages
+    std::string target_;  // path_ with its symbolic links followed
+    std::string temp_;    // the temporary file, while there is one
     int fd_ = -1;
     bool ownsFd_ = false;  // false for standard output
 };

@@ -36,8 +36,7 @@ int fail(int status, const std::string& message)
 // `error`. A text that needs several variables goes only into a group file:
 // one output name gives one file, and no file the user did not name is
 // written or replaced.
-bool calcFile(const std::string& codes, const tessaline::cli::Options& options, std::string& file,
-              std::string& error)
+bool calcFile(const std::string& codes, const tessaline::cli::Options& options, std::string& file, std::string& error)
 {
     using namespace tessaline;
     CalcWriteOptions write;
@@ -94,8 +93,8 @@ int process(int argc, char** argv)
     // The calculator codes to process: the input bytes themselves (--raw) or
     // the input read as the editor opens a file.
     std::string decodedCodes;
-    std::size_t replaced = 0;   // input characters without a calculator code
-    std::string warning;        // a problem of the input that the text survives
+    std::size_t replaced = 0;  // input characters without a calculator code
+    std::string warning;       // a problem of the input that the text survives
     const std::string inputName = options.inputPath == "-" ? std::string("standard input") : options.inputPath;
     std::string_view codes = input.bytes();
     if (!options.raw) {
@@ -196,7 +195,7 @@ int process(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    std::signal(SIGPIPE, SIG_IGN);   // a closed output is reported, not fatal
+    std::signal(SIGPIPE, SIG_IGN);  // a closed output is reported, not fatal
     tessaline::cli::removeTemporaryFileOnSignals();
     // Running out of memory unwinds the stack, which removes a temporary file.
     try {

@@ -26,8 +26,8 @@ std::string oneLine(std::string_view message)
             line += "\\x";
             line += kHex[c >> 4];
             line += kHex[c & 0xF];
-        } else if (c == 0xC2 && i + 1 < message.size() && static_cast<unsigned char>(message[i + 1]) >= 0x80 &&
-                   static_cast<unsigned char>(message[i + 1]) < 0xA0) {
+        } else if (c == 0xC2 && i + 1 < message.size() && static_cast<unsigned char>(message[i + 1]) >= 0x80
+                   && static_cast<unsigned char>(message[i + 1]) < 0xA0) {
             // U+0080 to U+009F, which terminals also take as commands.
             const unsigned char code = static_cast<unsigned char>(message[++i]);
             line += "\\u00";

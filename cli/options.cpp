@@ -94,10 +94,10 @@ ParseResult parseOptions(const std::vector<std::string>& args)
     Options o;
     bool haveInput = false;
     bool optionsEnded = false;
-    bool calcNamed = false;   // --name or --folder given
-    bool sendNamed = false;   // an option that only --send reads was given
+    bool calcNamed = false;  // --name or --folder given
+    bool sendNamed = false;  // an option that only --send reads was given
     bool haveCustom = false;
-    std::optional<Calculator> calculator;   // --calculator
+    std::optional<Calculator> calculator;  // --calculator
     auto fail = [](std::string message) { return ParseResult{std::nullopt, std::move(message)}; };
 
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -149,8 +149,9 @@ ParseResult parseOptions(const std::vector<std::string>& args)
 #ifdef TESSALINE_HAVE_LINK
                 o.send = true;
 #else
-                return fail("--send is not available: this tessaline-process was built without the calculator "
-                            "link libraries");
+                return fail(
+                    "--send is not available: this tessaline-process was built without the calculator "
+                    "link libraries");
 #endif
             } else if (takeValue(args, i, "--calculator", value, missing)) {
                 if (missing) {
@@ -214,13 +215,16 @@ ParseResult parseOptions(const std::vector<std::string>& args)
     }
     // An option nothing would read is a mistake to point out, not to drop.
     if (calcNamed && o.format != OutputFormat::Calc && !o.send) {
-        return fail("--name and --folder go with a calculator format (--format 89t, 9xt, v2t, 89g, 9xg or v2g) "
-                    "or --send");
+        return fail(
+            "--name and --folder go with a calculator format (--format 89t, 9xt, v2t, 89g, 9xg or v2g) "
+            "or --send");
     }
     if (sendNamed && !o.send) {
         return fail("--calculator, --cable and --port go with --send");
     }
-    o.calculator = calculator ? *calculator : o.format == OutputFormat::Calc ? o.calcFormat.calculator : Calculator::Ti89;
+    o.calculator = calculator                       ? *calculator
+                   : o.format == OutputFormat::Calc ? o.calcFormat.calculator
+                                                    : Calculator::Ti89;
     const bool customPreset = o.preset == 4 || o.preset == 5;
     if (!o.help && !o.version && haveCustom != customPreset) {
         const std::string preset = std::to_string(o.preset);

@@ -13,19 +13,19 @@ enum class OutputFormat { Text, Utf8, Rtf, Calc };
 
 struct Options {
     int preset = 0;
-    std::string customText;        // the custom-size text, read by the custom-length rule
+    std::string customText;  // the custom-size text, read by the custom-length rule
     bool wordWrap = true;
-    bool raw = false;              // the input bytes go to the pass as they are
+    bool raw = false;  // the input bytes go to the pass as they are
     OutputFormat format = OutputFormat::Text;
-    CalcFormat calcFormat;         // the calculator file written, with OutputFormat::Calc
-    std::string calcName;          // a valid variable name; empty: made from OUT's name (with --send: OUT's or IN's)
-    std::string calcFolder = "main";   // a valid folder name
-    std::string outputPath;        // empty: standard output
-    std::string inputPath = "-";   // "-": standard input
+    CalcFormat calcFormat;            // the calculator file written, with OutputFormat::Calc
+    std::string calcName;             // a valid variable name; empty: made from OUT's name (with --send: OUT's or IN's)
+    std::string calcFolder = "main";  // a valid folder name
+    std::string outputPath;           // empty: standard output
+    std::string inputPath = "-";      // "-": standard input
     // --send: the processed text goes to a calculator as text variables.
     bool send = false;
-    Calculator calculator = Calculator::Ti89;   // --calculator, or a calculator --format's
-    std::string cableModel;        // the link library's cable name; empty: the first cable found
+    Calculator calculator = Calculator::Ti89;  // --calculator, or a calculator --format's
+    std::string cableModel;                    // the link library's cable name; empty: the first cable found
     int port = 1;
     bool help = false;
     bool version = false;
@@ -33,7 +33,7 @@ struct Options {
 
 struct ParseResult {
     std::optional<Options> options;
-    std::string error;   // one line, when options is empty
+    std::string error;  // one line, when options is empty
 };
 
 ParseResult parseOptions(const std::vector<std::string>& args);

@@ -45,15 +45,14 @@ const std::array<std::string_view, 256>& widthStrings()
 CharWidthTable loadCharWidths(const std::vector<std::string>& items)
 {
     if (items.size() < 256) {
-        throw std::invalid_argument("The width list holds " + std::to_string(items.size()) +
-                                    " items instead of 256");
+        throw std::invalid_argument("The width list holds " + std::to_string(items.size()) + " items instead of 256");
     }
     CharWidthTable table{};
     for (std::size_t k = 1; k <= 255; ++k) {
         std::optional<std::int16_t> width = roundToInt16(readNumber(items[k]));
         if (!width) {
-            throw std::out_of_range("Width item " + std::to_string(k) + " (\"" + items[k] +
-                                    "\") does not fit in -32768 to 32767");
+            throw std::out_of_range("Width item " + std::to_string(k) + " (\"" + items[k]
+                                    + "\") does not fit in -32768 to 32767");
         }
         table[k] = *width;
     }

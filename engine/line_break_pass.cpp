@@ -92,9 +92,10 @@ Refusal checkLimitAdmitsText(const LineSettings& settings, std::string_view text
     }
     int widest = -1;
     for (int code = 0; code < 256; ++code) {
-        if (present[static_cast<std::size_t>(code)] &&
-            (widest < 0 || settings.CharWidths[static_cast<std::size_t>(code)] >
-                               settings.CharWidths[static_cast<std::size_t>(widest)])) {
+        if (present[static_cast<std::size_t>(code)]
+            && (widest < 0
+                || settings.CharWidths[static_cast<std::size_t>(code)]
+                       > settings.CharWidths[static_cast<std::size_t>(widest)])) {
             widest = code;
         }
     }

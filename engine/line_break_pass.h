@@ -17,7 +17,7 @@
 namespace tessaline {
 
 struct PassResult {
-    std::string text;                  // the processed text (as far as it got)
+    std::string text;  // the processed text (as far as it got)
     std::int64_t modificationCount = 0;
     bool cancelled = false;            // a cancel was seen before a character
     std::optional<std::string> error;  // the limit stopped admitting a character mid-run
@@ -34,10 +34,10 @@ PassResult runLineBreakPass(std::string text, const LineSettings& settings, bool
 
 // Outcome of a streamed batch pass: what PassResult holds, without the text.
 struct StreamedPass {
-    std::int64_t size = 0;               // characters of the processed text
+    std::int64_t size = 0;  // characters of the processed text
     std::int64_t modificationCount = 0;
-    std::optional<std::string> error;    // as PassResult::error
-    bool sinkFailed = false;             // the sink refused a piece; later pieces were not offered
+    std::optional<std::string> error;  // as PassResult::error
+    bool sinkFailed = false;           // the sink refused a piece; later pieces were not offered
 };
 
 // The batch pass over `text` (left unchanged), the processed text handed to

@@ -53,9 +53,14 @@ namespace tessaline {
 // and progress() do nothing. The pass then calls none of these three and
 // copies the characters that fit on a line as one piece.
 template <class Hooks>
-concept LineBreakPassHooks = requires(Hooks& h, std::int64_t n) {
-    { h.wordWrap() } -> std::convertible_to<bool>;
-    { h.cancelRequested() } -> std::convertible_to<bool>;
+concept LineBreakPassHooks = requires(Hooks& h, std::int64_t n)
+{
+    {
+        h.wordWrap()
+        } -> std::convertible_to<bool>;
+    {
+        h.cancelRequested()
+        } -> std::convertible_to<bool>;
     h.yield();
     h.progress(n, n);
 };
@@ -194,8 +199,7 @@ struct PassCounts {
 // an output that hands on pieces, `out` holds only the unfinished end of the
 // text when the pass returns; otherwise it holds the whole processed text.
 template <class Hooks, class Output>
-PassCounts runPass(std::string_view in, const LineSettings& settings, Hooks& hooks, std::string& out,
-                   Output& output)
+PassCounts runPass(std::string_view in, const LineSettings& settings, Hooks& hooks, std::string& out, Output& output)
 {
     constexpr bool kQuiet = quiet<Hooks>();
     static_assert(kQuiet || !Output::kHandsOn, "only quiet hooks can let pieces go before the pass ends");
@@ -220,12 +224,12 @@ PassCounts runPass(std::string_view in, const LineSettings& settings, Hooks& hoo
             room = out.size();
         }
     };
-    std::size_t handedOn = 0;   // characters that `output` took from the front of `out`
+    std::size_t handedOn = 0;  // characters that `output` took from the front of `out`
 
     SettingsView<settingsReading<Hooks>()> view(settings);
     LineMeasure line;
-    std::size_t i = 0;   // next character of `in`
-    bool afterInsertedBreak = false;   // nothing examined yet on a line begun by an inserted break
+    std::size_t i = 0;                // next character of `in`
+    bool afterInsertedBreak = false;  // nothing examined yet on a line begun by an inserted break
     bool complete = false;
 
     for (;;) {
@@ -369,8 +373,8 @@ PassCounts runPass(std::string_view in, const LineSettings& settings, Hooks& hoo
 // Runs the pass over `text` with `hooks`. An empty text is returned as it is,
 // without a hook call.
 template <class Hooks>
-    requires LineBreakPassHooks<Hooks>
-PassResult runLineBreakPassWith(std::string text, const LineSettings& settings, Hooks& hooks)
+requires LineBreakPassHooks<Hooks> PassResult runLineBreakPassWith(std::string text, const LineSettings& settings,
+                                                                   Hooks& hooks)
 {
     PassResult result;
     if (text.empty()) {

@@ -12,16 +12,16 @@
 namespace tessaline {
 
 struct LineSettings {
-    CharWidthTable CharWidths{};     // all 0 until the widths are loaded
-    std::int16_t LineLimit = 160;    // pixels or characters
+    CharWidthTable CharWidths{};   // all 0 until the widths are loaded
+    std::int16_t LineLimit = 160;  // pixels or characters
     bool MeasureInPixels = true;
 };
 
 struct Preset {
-    std::string_view itemText;   // exactly as the combo box shows it
+    std::string_view itemText;  // exactly as the combo box shows it
     bool measureInPixels;
-    std::int16_t lineLimit;      // 0 for the custom presets
-    bool custom;                 // true: length taken from the custom-size box at a run
+    std::int16_t lineLimit;  // 0 for the custom presets
+    bool custom;             // true: length taken from the custom-size box at a run
 };
 
 inline constexpr int kPresetCount = 6;
@@ -34,7 +34,7 @@ void applyPreset(int presetIndex, LineSettings& settings);
 // Outcome of a check that may refuse a run before it starts.
 struct Refusal {
     bool refused = false;
-    std::string message;   // one line, names the limit (and the character) at fault
+    std::string message;  // one line, names the limit (and the character) at fault
     explicit operator bool() const { return refused; }
 };
 

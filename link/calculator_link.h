@@ -13,15 +13,15 @@ namespace tessaline {
 
 // A cable as the link library names it.
 struct CableInfo {
-    std::string model;   // "SilverLink", "DirectLink", "GrayLink", "BlackLink", …
-    int port = 1;        // the library's port number, 1 to 4
-    std::string label;   // for a list: "SilverLink, port 1"
+    std::string model;  // "SilverLink", "DirectLink", "GrayLink", "BlackLink", …
+    int port = 1;       // the library's port number, 1 to 4
+    std::string label;  // for a list: "SilverLink, port 1"
 };
 
 struct SendRequest {
-    std::string codes;   // the processed text: calculator codes, CR LF line ends
+    std::string codes;  // the processed text: calculator codes, CR LF line ends
     Calculator calculator = Calculator::Ti89;
-    std::string name;    // the variable name, or the parts' base name
+    std::string name;  // the variable name, or the parts' base name
     std::string folder = "main";
     // As ticables_string_to_model() reads it; empty for the first cable
     // findCables() lists, on its port.
@@ -34,20 +34,20 @@ struct SendRequest {
 
 enum class SendStatus {
     Sent,
-    InvalidRequest,   // a name, a character or a line the variables cannot hold
+    InvalidRequest,  // a name, a character or a line the variables cannot hold
     NoCable,
-    NoCalculator,     // the cable opens, nothing answers
-    Refused,          // the calculator answers and turns the variable down
-    Timeout,          // the calculator stops answering during the transfer
+    NoCalculator,  // the cable opens, nothing answers
+    Refused,       // the calculator answers and turns the variable down
+    Timeout,       // the calculator stops answering during the transfer
     Cancelled,
     Failed,
 };
 
 struct SendResult {
     SendStatus status = SendStatus::Failed;
-    std::vector<std::string> sent;   // "folder\name" of each variable that arrived, in order
-    std::size_t bytesSent = 0;       // their variable data
-    std::string message;             // one line for the user
+    std::vector<std::string> sent;  // "folder\name" of each variable that arrived, in order
+    std::size_t bytesSent = 0;      // their variable data
+    std::string message;            // one line for the user
     bool ok() const { return status == SendStatus::Sent; }
 };
 
@@ -55,7 +55,7 @@ struct SendResult {
 struct LinkVariable {
     std::string folder;
     std::string name;
-    std::string data;   // calcVariableData() of its text
+    std::string data;  // calcVariableData() of its text
     std::string path() const { return folder + "\\" + name; }
 };
 
@@ -63,7 +63,7 @@ struct SendPlan {
     bool ok = false;
     std::vector<LinkVariable> variables;
     std::size_t totalBytes = 0;
-    std::string error;   // why, when !ok
+    std::string error;  // why, when !ok
 };
 
 // The variables a request sends: the text split as splitCalcText() does, each

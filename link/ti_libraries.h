@@ -4,6 +4,6 @@
 #define restrict __restrict
 #include <ticables.h>
 #include <ticalcs.h>
-#include <tifiles.h>
 #include <ticonv.h>
+#include <tifiles.h>
 #undef restrict

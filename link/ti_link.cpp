@@ -31,9 +31,12 @@ bool isRefusal(int error)
 CalcModel calcModel(Calculator calculator)
 {
     switch (calculator) {
-    case Calculator::Ti89: return CALC_TI89;
-    case Calculator::Ti92Plus: return CALC_TI92P;
-    case Calculator::Voyage200: return CALC_V200;
+    case Calculator::Ti89:
+        return CALC_TI89;
+    case Calculator::Ti92Plus:
+        return CALC_TI92P;
+    case Calculator::Voyage200:
+        return CALC_V200;
     }
     return CALC_TI89;
 }
@@ -83,8 +86,8 @@ struct Transfer {
     CalcUpdate update{};
     const ProgressCallback* progress = nullptr;
     const std::atomic<bool>* cancel = nullptr;
-    std::size_t before = 0;    // data bytes of the variables already sent
-    std::size_t current = 0;   // data bytes of the variable being sent
+    std::size_t before = 0;   // data bytes of the variables already sent
+    std::size_t current = 0;  // data bytes of the variable being sent
     std::size_t total = 0;
 };
 
@@ -188,20 +191,18 @@ void initialiseLinkLibraries()
     static std::once_flag once;
     std::call_once(once, [] {
         for (const char* domain : {"ticables", "tifiles", "ticalcs", "ticonv"})
-            g_log_set_handler(domain,
-                              GLogLevelFlags(G_LOG_LEVEL_INFO | G_LOG_LEVEL_DEBUG | G_LOG_LEVEL_MESSAGE
-                                            | G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL),
-                              [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
+            g_log_set_handler(
+                domain,
+                GLogLevelFlags(G_LOG_LEVEL_INFO | G_LOG_LEVEL_DEBUG | G_LOG_LEVEL_MESSAGE | G_LOG_LEVEL_WARNING
+                               | G_LOG_LEVEL_CRITICAL),
+                [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
         ticables_library_init();
         tifiles_library_init();
         ticalcs_library_init();
     });
 }
 
-TiLink::TiLink()
-{
-    initialiseLinkLibraries();
-}
+TiLink::TiLink() { initialiseLinkLibraries(); }
 
 std::vector<CableInfo> TiLink::findCables()
 {
@@ -225,8 +226,7 @@ std::vector<CableInfo> TiLink::findCables()
     return cables;
 }
 
-SendResult TiLink::send(const SendRequest& request, const ProgressCallback& progress,
-                        const std::atomic<bool>* cancel)
+SendResult TiLink::send(const SendRequest& request, const ProgressCallback& progress, const std::atomic<bool>* cancel)
 {
     const SendPlan plan = planSend(request);
     if (!plan.ok)
@@ -242,8 +242,8 @@ SendResult TiLink::send(const SendRequest& request, const ProgressCallback& prog
     const CableModel cableModel = ticables_string_to_model(chosen.model.c_str());
     const std::string cableName = chosen.model + " cable on port " + std::to_string(chosen.port);
     if (cableModel == CABLE_NUL)
-        return failure(SendStatus::NoCable, "No cable: the link library knows no cable called \""
-                                                + chosen.model + "\"");
+        return failure(SendStatus::NoCable,
+                       "No cable: the link library knows no cable called \"" + chosen.model + "\"");
     if (chosen.port < PORT_1 || chosen.port >= PORT_MAX)
         return failure(SendStatus::NoCable, "No cable: there is no port " + std::to_string(chosen.port)
                                                 + "; ports are 1 to " + std::to_string(PORT_MAX - 1));
@@ -271,13 +271,13 @@ SendResult TiLink::send(const SendRequest& request, const ProgressCallback& prog
     ticalcs_update_set(connection.calc(), &transfer.update);
 
     if (const int error = connection.attach())
-        return failure(SendStatus::NoCable, "No cable: the " + cableName + " does not open ("
-                                                + libraryMessage(error) + ")");
+        return failure(SendStatus::NoCable,
+                       "No cable: the " + cableName + " does not open (" + libraryMessage(error) + ")");
     if (ticalcs_calc_isready(connection.calc()) != 0) {
         if (cancel && cancel->load())
             return failure(SendStatus::Cancelled, "Cancelled before anything was sent");
-        return failure(SendStatus::NoCalculator, "No calculator answers on the " + cableName
-                                                     + "; check that it is on and at its home screen");
+        return failure(SendStatus::NoCalculator,
+                       "No calculator answers on the " + cableName + "; check that it is on and at its home screen");
     }
 
     SendResult result;
@@ -293,20 +293,19 @@ SendResult TiLink::send(const SendRequest& request, const ProgressCallback& prog
         const int error = ticalcs_calc_send_var(connection.calc(), MODE_NORMAL, content);
         tifiles_content_delete_regular(content);
         if (error == ERROR_ABORT || (error != 0 && cancel && cancel->load()))
-            return failure(SendStatus::Cancelled, "Cancelled while sending " + variable.path(),
-                           std::move(result));
+            return failure(SendStatus::Cancelled, "Cancelled while sending " + variable.path(), std::move(result));
         if (error == ERROR_READ_TIMEOUT || error == ERROR_WRITE_TIMEOUT)
-            return failure(SendStatus::Timeout, "Timeout: the calculator stopped answering while receiving "
-                                                    + variable.path(),
+            return failure(SendStatus::Timeout,
+                           "Timeout: the calculator stopped answering while receiving " + variable.path(),
                            std::move(result));
         if (isRefusal(error))
-            return failure(SendStatus::Refused, "The calculator refused " + variable.path() + " ("
-                                                    + libraryMessage(error) + ")",
+            return failure(SendStatus::Refused,
+                           "The calculator refused " + variable.path() + " (" + libraryMessage(error) + ")",
                            std::move(result));
         if (error != 0)
-            return failure(SendStatus::Failed, "The transfer of " + variable.path() + " failed: the "
-                                                   + cableName + " gives no sensible answer ("
-                                                   + libraryMessage(error) + ")",
+            return failure(SendStatus::Failed,
+                           "The transfer of " + variable.path() + " failed: the " + cableName
+                               + " gives no sensible answer (" + libraryMessage(error) + ")",
                            std::move(result));
         result.sent.push_back(variable.path());
         result.bytesSent += variable.data.size();

@@ -15,37 +15,28 @@ constexpr std::size_t kFolderAt = 0x0A;
 constexpr std::size_t kEntryCountAt = 0x3A;
 constexpr std::size_t kEntryTableAt = 0x3C;
 constexpr std::size_t kEntrySize = 16;
-constexpr std::size_t kTableTrailerSize = 6;   // file size, A5 5A
-constexpr std::size_t kBlockLeadSize = 4;      // 00 00 00 00 before each variable's data
+constexpr std::size_t kTableTrailerSize = 6;  // file size, A5 5A
+constexpr std::size_t kBlockLeadSize = 4;     // 00 00 00 00 before each variable's data
 constexpr std::size_t kChecksumSize = 2;
 constexpr unsigned char kTextType = 0x0B;
 constexpr unsigned char kFolderType = 0x1F;
-constexpr char kLineMode = 0x20;     // the mode byte of an ordinary line
+constexpr char kLineMode = 0x20;  // the mode byte of an ordinary line
 constexpr char kLineSeparator = 0x0D;
 constexpr unsigned char kTextTag = 0xE0;
 constexpr unsigned kCursorOffset = 1;
 // Size word, cursor word, end-of-text 0x00 and tag around a variable's text.
 constexpr std::size_t kDataOverhead = 6;
 
-unsigned byteAt(std::string_view bytes, std::size_t at)
-{
-    return static_cast<unsigned char>(bytes[at]);
-}
+unsigned byteAt(std::string_view bytes, std::size_t at) { return static_cast<unsigned char>(bytes[at]); }
 
-unsigned readLe16(std::string_view bytes, std::size_t at)
-{
-    return byteAt(bytes, at) | byteAt(bytes, at + 1) << 8;
-}
+unsigned readLe16(std::string_view bytes, std::size_t at) { return byteAt(bytes, at) | byteAt(bytes, at + 1) << 8; }
 
 std::uint32_t readLe32(std::string_view bytes, std::size_t at)
 {
     return readLe16(bytes, at) | std::uint32_t(readLe16(bytes, at + 2)) << 16;
 }
 
-unsigned readBe16(std::string_view bytes, std::size_t at)
-{
-    return byteAt(bytes, at) << 8 | byteAt(bytes, at + 1);
-}
+unsigned readBe16(std::string_view bytes, std::size_t at) { return byteAt(bytes, at) << 8 | byteAt(bytes, at + 1); }
 
 void putLe16(std::string& out, unsigned value)
 {
@@ -78,20 +69,11 @@ std::string paddedField(std::string_view bytes, std::size_t at, std::size_t widt
     return std::string(field.substr(0, field.find('\0')));
 }
 
-bool isAsciiLetter(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
+bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-bool isAsciiDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
+bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 
-char lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string lowerCase(std::string_view text)
 {
@@ -114,10 +96,7 @@ std::string countOfVariables(unsigned count)
     return std::to_string(count) + (count == 1 ? " variable follows" : " variables follow");
 }
 
-std::string quoted(std::string_view text)
-{
-    return "\"" + std::string(text) + "\"";
-}
+std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
 // A CR LF, a lone CR and a lone LF each end a line.
 std::vector<std::string_view> textLines(std::string_view codes)
@@ -146,7 +125,7 @@ std::string variableData(std::string_view codes)
         if (codes[i] == '\r') {
             text.push_back(kLineSeparator);
             text.push_back(kLineMode);
-            ++i;   // the LF
+            ++i;  // the LF
         } else {
             text.push_back(codes[i]);
         }
@@ -172,20 +151,19 @@ unsigned checksum(std::string_view data)
 struct Entry {
     std::string name;
     unsigned char type = kTextType;
-    unsigned followingVariables = 0;   // folder entries only
-    std::size_t block = 0;             // the data block it points to
+    unsigned followingVariables = 0;  // folder entries only
+    std::size_t block = 0;            // the data block it points to
 };
 
 // One file holding `variables`, all in one folder: a single-variable file, or
 // a group file whose folder entry comes first. nullopt when the entry count
 // or the file size does not fit its field.
-std::optional<std::string> writeFile(const std::vector<const CalcVariable*>& variables,
-                                     CalcFormat format, std::string_view comment)
+std::optional<std::string> writeFile(const std::vector<const CalcVariable*>& variables, CalcFormat format,
+                                     std::string_view comment)
 {
     std::vector<Entry> entries;
     if (format.group)
-        entries.push_back({variables.front()->folder, kFolderType,
-                           static_cast<unsigned>(variables.size()), 0});
+        entries.push_back({variables.front()->folder, kFolderType, static_cast<unsigned>(variables.size()), 0});
     std::vector<std::string> blocks;
     for (const CalcVariable* variable : variables) {
         entries.push_back({variable->name, kTextType, 0, blocks.size()});
@@ -213,7 +191,7 @@ std::optional<std::string> writeFile(const std::vector<const CalcVariable*>& var
         putLe32(out, static_cast<std::uint32_t>(offsets[entry.block]));
         putPadded(out, entry.name, kMaxCalcNameLength);
         out.push_back(static_cast<char>(entry.type));
-        out.push_back('\0');   // attribute
+        out.push_back('\0');  // attribute
         putLe16(out, entry.followingVariables);
     }
     putLe32(out, static_cast<std::uint32_t>(fileSize));
@@ -255,9 +233,15 @@ std::string calcFileExtension(CalcFormat format)
 {
     std::string extension;
     switch (format.calculator) {
-    case Calculator::Ti89: extension = "89"; break;
-    case Calculator::Ti92Plus: extension = "9x"; break;
-    case Calculator::Voyage200: extension = "v2"; break;
+    case Calculator::Ti89:
+        extension = "89";
+        break;
+    case Calculator::Ti92Plus:
+        extension = "9x";
+        break;
+    case Calculator::Voyage200:
+        extension = "v2";
+        break;
     }
     extension.push_back(format.group ? 'g' : 't');
     return extension;
@@ -292,7 +276,7 @@ std::string calcNameProblem(std::string_view name, NameRole role)
         if (isAsciiLetter(c) || isAsciiDigit(c) || c == '_')
             continue;
         const auto code = static_cast<unsigned char>(c);
-        const std::string shown = code == 0x20                ? std::string("a space")
+        const std::string shown = code == 0x20                 ? std::string("a space")
                                   : code > 0x20 && code < 0x7F ? quoted(std::string(1, c))
                                                                : "character " + std::to_string(code);
         return "The " + what + " " + quoted(name) + " holds " + shown
@@ -380,17 +364,14 @@ CalcSplit splitCalcText(std::string_view codes, std::string_view name, std::stri
     return split;
 }
 
-std::string calcVariableData(std::string_view codes)
-{
-    return variableData(codes);
-}
+std::string calcVariableData(std::string_view codes) { return variableData(codes); }
 
 CalcWriteResult writeCalcText(std::string_view codes, const CalcWriteOptions& options)
 {
     CalcWriteResult result;
     if (options.comment.size() > kMaxCalcCommentLength) {
-        result.error = "The file comment has " + std::to_string(options.comment.size())
-                       + " characters; at most 40 are allowed.";
+        result.error =
+            "The file comment has " + std::to_string(options.comment.size()) + " characters; at most 40 are allowed.";
         return result;
     }
     CalcSplit split = splitCalcText(codes, options.name, options.folder);
@@ -411,8 +392,7 @@ CalcWriteResult writeCalcText(std::string_view codes, const CalcWriteOptions& op
             result.error = "The text is too long for one calculator file; save one file per variable.";
             return result;
         }
-        result.files.push_back({options.format.group ? std::string() : variables.front()->name,
-                                std::move(*bytes)});
+        result.files.push_back({options.format.group ? std::string() : variables.front()->name, std::move(*bytes)});
     }
     result.ok = true;
     return result;
@@ -429,8 +409,9 @@ CalcReadResult readCalcFile(std::string_view bytes)
     };
 
     if (!hasCalcFileSignature(bytes))
-        return fail("Not a TI-89, TI-92 Plus or Voyage 200 variable file: it does not start with "
-                    "\"**TI89**\" or \"**TI92P*\".");
+        return fail(
+            "Not a TI-89, TI-92 Plus or Voyage 200 variable file: it does not start with "
+            "\"**TI89**\" or \"**TI92P*\".");
     result.format.calculator = bytes.starts_with(kSignatureTi89) ? Calculator::Ti89 : Calculator::Ti92Plus;
     if (bytes.size() < kEntryTableAt)
         return fail("The file ends inside its header, after " + std::to_string(bytes.size()) + " bytes.");
@@ -455,13 +436,13 @@ CalcReadResult readCalcFile(std::string_view bytes)
     std::vector<Block> blocks;
     std::string folder = paddedField(bytes, kFolderAt, kMaxCalcNameLength);
     std::string folderEntry;
-    std::optional<unsigned> folderVariablesLeft;   // after a folder entry
+    std::optional<unsigned> folderVariablesLeft;  // after a folder entry
     unsigned folderVariables = 0;
     auto checkFolderCount = [&]() -> std::string {
         if (!folderVariablesLeft || *folderVariablesLeft == 0)
             return {};
-        return "The folder entry " + quoted(folderEntry) + " says " + countOfVariables(folderVariables)
-               + " it, but " + std::to_string(folderVariables - *folderVariablesLeft) + " do.";
+        return "The folder entry " + quoted(folderEntry) + " says " + countOfVariables(folderVariables) + " it, but "
+               + std::to_string(folderVariables - *folderVariablesLeft) + " do.";
     };
 
     for (std::size_t i = 0; i < entryCount; ++i) {
@@ -485,8 +466,8 @@ CalcReadResult readCalcFile(std::string_view bytes)
                         + "); only text variables can be read.");
         if (folderVariablesLeft) {
             if (*folderVariablesLeft == 0)
-                return fail("The folder entry " + quoted(folderEntry) + " says "
-                            + countOfVariables(folderVariables) + " it, but more do.");
+                return fail("The folder entry " + quoted(folderEntry) + " says " + countOfVariables(folderVariables)
+                            + " it, but more do.");
             --*folderVariablesLeft;
         }
 

@@ -48,15 +48,15 @@ std::string calcNameFromFileName(std::string_view fileName);
 bool hasCalcFileSignature(std::string_view bytes);
 
 struct CalcVariable {
-    std::string name;     // lower case
-    std::string folder;   // lower case
-    std::string codes;    // the text, CR LF line ends
+    std::string name;    // lower case
+    std::string folder;  // lower case
+    std::string codes;   // the text, CR LF line ends
 };
 
 struct CalcSplit {
     bool ok = false;
-    std::vector<CalcVariable> variables;   // at least one when ok
-    std::string error;                     // why, when !ok
+    std::vector<CalcVariable> variables;  // at least one when ok
+    std::string error;                    // why, when !ok
 };
 
 // The text as the variables it is saved in: one variable named `name` when it
@@ -65,8 +65,7 @@ struct CalcSplit {
 // end a line; in the variables every line end is CR LF. Refused, with the
 // message: an invalid name or folder, a character 0 (said by line and
 // column), and a line too long for any variable.
-CalcSplit splitCalcText(std::string_view codes, std::string_view name,
-                        std::string_view folder = "main");
+CalcSplit splitCalcText(std::string_view codes, std::string_view name, std::string_view folder = "main");
 
 // The bytes a calculator stores for one text variable, as its file holds them
 // between the four zero bytes and the checksum: size word, cursor word, the
@@ -76,20 +75,20 @@ std::string calcVariableData(std::string_view codes);
 
 struct CalcWriteOptions {
     CalcFormat format;
-    std::string name;              // the variable name, or the parts' base name
+    std::string name;  // the variable name, or the parts' base name
     std::string folder = "main";
-    std::string comment;           // stored in the file; more than 40 characters is refused
+    std::string comment;  // stored in the file; more than 40 characters is refused
 };
 
 struct CalcFileBytes {
-    std::string variableName;   // single files: the variable's; group files: empty
+    std::string variableName;  // single files: the variable's; group files: empty
     std::string bytes;
 };
 
 struct CalcWriteResult {
     bool ok = false;
-    std::vector<CalcFileBytes> files;   // one group file, or one file per variable
-    std::string error;                  // why, when !ok; nothing is to be written
+    std::vector<CalcFileBytes> files;  // one group file, or one file per variable
+    std::string error;                 // why, when !ok; nothing is to be written
 };
 
 // The text split as splitCalcText() does, written as one group file
@@ -102,9 +101,9 @@ struct CalcReadResult {
     // Ti92Plus. group is true for a file with a folder entry or several
     // variables.
     CalcFormat format;
-    std::vector<CalcVariable> variables;   // in file order
-    std::string warning;   // a problem the text survives (a wrong checksum)
-    std::string error;     // why, when !ok
+    std::vector<CalcVariable> variables;  // in file order
+    std::string warning;                  // a problem the text survives (a wrong checksum)
+    std::string error;                    // why, when !ok
 };
 
 // The text variables of a single or group file. Each line's mode byte is

@@ -57,7 +57,7 @@ struct ReverseIndex {
         auto& list = byFirst[text.front()];
         for (const auto& s : list)
             if (s.text == text)
-                return;   // the first code that claims a spelling keeps it
+                return;  // the first code that claims a spelling keeps it
         list.push_back({text, code});
     }
 };
@@ -78,7 +78,7 @@ struct ShownIndex {
         std::u16string units;
         unsigned char code;
     };
-    std::vector<Longer> longer;   // longest first
+    std::vector<Longer> longer;  // longest first
     std::size_t longest = 1;
 
     ShownIndex()
@@ -124,18 +124,14 @@ struct Substitute {
     const char32_t* to;
 };
 constexpr Substitute kSubstitutes[] = {
-    {0x00A0, U" "},   {0x00A8, U"\""}, {0x00AD, U""},    {0x00B8, U","},
-    {0x00BC, U"1/4"}, {0x00BD, U"1/2"}, {0x00BE, U"3/4"},
-    {0x2000, U" "},   {0x2001, U" "},   {0x2002, U" "},   {0x2003, U" "},
-    {0x2004, U" "},   {0x2005, U" "},   {0x2006, U" "},   {0x2007, U" "},
-    {0x2008, U" "},   {0x2009, U" "},   {0x200A, U" "},   {0x200B, U""},
-    {0x200C, U""},    {0x200D, U""},    {0x2010, U"-"},   {0x2011, U"-"},
-    {0x2012, U"-"},   {0x2013, U"-"},   {0x2014, U"-"},   {0x2015, U"-"},
-    {0x2018, U"'"},   {0x2019, U"'"},   {0x201A, U","},   {0x201B, U"'"},
-    {0x201C, U"\""}, {0x201D, U"\""}, {0x201E, U"\""}, {0x201F, U"\""},
-    {0x2022, U"\u00B7"}, {0x2032, U"'"}, {0x2033, U"\""}, {0x2039, U"<"},
-    {0x203A, U">"},   {0x202F, U" "},   {0x205F, U" "},   {0x2060, U""},
-    {0x3000, U" "},   {0xFEFF, U""},    {0xFFFD, U"?"},
+    {0x00A0, U" "},   {0x00A8, U"\""}, {0x00AD, U""},   {0x00B8, U","},  {0x00BC, U"1/4"}, {0x00BD, U"1/2"},
+    {0x00BE, U"3/4"}, {0x2000, U" "},  {0x2001, U" "},  {0x2002, U" "},  {0x2003, U" "},   {0x2004, U" "},
+    {0x2005, U" "},   {0x2006, U" "},  {0x2007, U" "},  {0x2008, U" "},  {0x2009, U" "},   {0x200A, U" "},
+    {0x200B, U""},    {0x200C, U""},   {0x200D, U""},   {0x2010, U"-"},  {0x2011, U"-"},   {0x2012, U"-"},
+    {0x2013, U"-"},   {0x2014, U"-"},  {0x2015, U"-"},  {0x2018, U"'"},  {0x2019, U"'"},   {0x201A, U","},
+    {0x201B, U"'"},   {0x201C, U"\""}, {0x201D, U"\""}, {0x201E, U"\""}, {0x201F, U"\""},  {0x2022, U"\u00B7"},
+    {0x2032, U"'"},   {0x2033, U"\""}, {0x2039, U"<"},  {0x203A, U">"},  {0x202F, U" "},   {0x205F, U" "},
+    {0x2060, U""},    {0x3000, U" "},  {0xFEFF, U""},   {0xFFFD, U"?"},
 };
 
 const char32_t* substitute(char32_t c)
@@ -165,10 +161,7 @@ constexpr Composition kCompositions[] = {
     {0x75, 0x308, 0xFC}, {0x79, 0x301, 0xFD}, {0x79, 0x308, 0xFF},
 };
 
-bool isCombiningMark(char32_t c)
-{
-    return c >= 0x300 && c <= 0x36F;
-}
+bool isCombiningMark(char32_t c) { return c >= 0x300 && c <= 0x36F; }
 
 char32_t compose(char32_t base, char32_t mark)
 {
@@ -255,7 +248,7 @@ private:
         return result;
     }
 
-    std::mutex mutex_;   // guards everything below
+    std::mutex mutex_;  // guards everything below
     std::optional<internal::IconvConversion> toLatin1_;
     locale_t locale_ = static_cast<locale_t>(0);
     std::unordered_map<char32_t, std::u32string> cache_;
@@ -263,10 +256,7 @@ private:
 
 }  // namespace
 
-std::u32string_view shown(unsigned char code)
-{
-    return codeTable()[code].shown;
-}
+std::u32string_view shown(unsigned char code) { return codeTable()[code].shown; }
 
 std::u32string toUnicode(std::string_view codes)
 {
@@ -277,15 +267,9 @@ std::u32string toUnicode(std::string_view codes)
     return out;
 }
 
-std::string toUtf8(std::string_view codes)
-{
-    return encodeUtf8(toUnicode(codes));
-}
+std::string toUtf8(std::string_view codes) { return encodeUtf8(toUnicode(codes)); }
 
-int soleCode(char32_t c)
-{
-    return c < 0x10000 ? std::max<int>(reverseIndex().single[c], -1) : -1;
-}
+int soleCode(char32_t c) { return c < 0x10000 ? std::max<int>(reverseIndex().single[c], -1) : -1; }
 
 std::optional<Match> matchCode(std::u32string_view text)
 {
@@ -311,10 +295,7 @@ std::optional<Match> matchCode(std::u32string_view text)
     return best;
 }
 
-bool joinsPrevious(char32_t c)
-{
-    return isCombiningMark(c);
-}
+bool joinsPrevious(char32_t c) { return isCombiningMark(c); }
 
 void appendFromUnicode(std::u32string_view text, Conversion& result)
 {
@@ -368,10 +349,7 @@ Conversion fromUnicode(std::u32string_view text)
     return result;
 }
 
-Conversion fromUtf8(std::string_view utf8)
-{
-    return fromUnicode(*decodeUtf8(utf8, false));
-}
+Conversion fromUtf8(std::string_view utf8) { return fromUnicode(*decodeUtf8(utf8, false)); }
 
 Conversion fromUtf16(std::u16string_view utf16)
 {
@@ -379,7 +357,8 @@ Conversion fromUtf16(std::u16string_view utf16)
     unicode.reserve(utf16.size());
     for (std::size_t i = 0; i < utf16.size(); ++i) {
         const char16_t unit = utf16[i];
-        if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] < 0xE000) {
+        if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00
+            && utf16[i + 1] < 0xE000) {
             unicode.push_back(0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (utf16[i + 1] - 0xDC00));
             ++i;
         } else if (unit >= 0xD800 && unit < 0xE000) {
@@ -408,10 +387,7 @@ std::optional<ShownMatch> matchShown(std::u16string_view text)
     return ShownMatch{static_cast<unsigned char>(code), 1};
 }
 
-std::size_t longestShownForm()
-{
-    return shownIndex().longest;
-}
+std::size_t longestShownForm() { return shownIndex().longest; }
 
 std::string normalizeLineEnds(std::string_view codes)
 {
@@ -438,14 +414,23 @@ std::optional<std::u32string> decodeUtf8(std::string_view utf8, bool strict)
         std::size_t len = 0;
         char32_t cp = 0;
         char32_t min = 0;
-        if ((b & 0xE0) == 0xC0) { len = 2; cp = b & 0x1F; min = 0x80; }
-        else if ((b & 0xF0) == 0xE0) { len = 3; cp = b & 0x0F; min = 0x800; }
-        else if ((b & 0xF8) == 0xF0) { len = 4; cp = b & 0x07; min = 0x10000; }
+        if ((b & 0xE0) == 0xC0) {
+            len = 2;
+            cp = b & 0x1F;
+            min = 0x80;
+        } else if ((b & 0xF0) == 0xE0) {
+            len = 3;
+            cp = b & 0x0F;
+            min = 0x800;
+        } else if ((b & 0xF8) == 0xF0) {
+            len = 4;
+            cp = b & 0x07;
+            min = 0x10000;
+        }
         // Continuation bytes that follow the lead byte, up to the length it
         // announces: a broken sequence is replaced as one character.
         std::size_t have = 1;
-        while (len > 0 && have < len && i + have < n
-               && (static_cast<unsigned char>(utf8[i + have]) & 0xC0) == 0x80) {
+        while (len > 0 && have < len && i + have < n && (static_cast<unsigned char>(utf8[i + have]) & 0xC0) == 0x80) {
             cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + have]) & 0x3F);
             ++have;
         }
@@ -469,7 +454,7 @@ std::string encodeUtf8(std::u32string_view text)
     out.reserve(text.size());
     for (char32_t c : text) {
         if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-            c = 0xFFFD;   // not a character: written as the replacement character
+            c = 0xFFFD;  // not a character: written as the replacement character
         if (c < 0x80) {
             out.push_back(static_cast<char>(c));
         } else if (c < 0x800) {

@@ -22,7 +22,7 @@ std::string toUtf8(std::string_view codes);
 // no code of its own.
 struct Match {
     unsigned char code;
-    std::size_t length;   // code points consumed
+    std::size_t length;  // code points consumed
 };
 std::optional<Match> matchCode(std::u32string_view text);
 
@@ -37,7 +37,7 @@ bool joinsPrevious(char32_t c);
 
 struct Conversion {
     std::string codes;
-    std::size_t replaced = 0;   // characters transliterated or turned into "?"
+    std::size_t replaced = 0;  // characters transliterated or turned into "?"
 };
 
 // Unicode to codes. Known spellings map to their code (a letter followed by a

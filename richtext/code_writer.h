@@ -53,7 +53,7 @@ public:
 
 private:
     std::string& out_;
-    bool afterCr_ = false;   // the last code appended was a CR (written as CR LF)
+    bool afterCr_ = false;  // the last code appended was a CR (written as CR LF)
 };
 
 }  // namespace tessaline::internal

@@ -18,10 +18,7 @@ IconvConversion::~IconvConversion()
         iconv_close(static_cast<iconv_t>(cd_));
 }
 
-bool IconvConversion::isOpen() const
-{
-    return static_cast<iconv_t>(cd_) != kClosed;
-}
+bool IconvConversion::isOpen() const { return static_cast<iconv_t>(cd_) != kClosed; }
 
 std::optional<std::string> IconvConversion::convert(std::string_view in, std::size_t maxBytes)
 {
@@ -29,7 +26,7 @@ std::optional<std::string> IconvConversion::convert(std::string_view in, std::si
         return std::nullopt;
     const auto cd = static_cast<iconv_t>(cd_);
     std::string out(maxBytes, '\0');
-    char* inPtr = const_cast<char*>(in.data());   // iconv does not write through it
+    char* inPtr = const_cast<char*>(in.data());  // iconv does not write through it
     std::size_t inLeft = in.size();
     char* outPtr = out.data();
     std::size_t outLeft = out.size();

@@ -26,7 +26,7 @@ public:
     std::optional<std::string> convert(std::string_view in, std::size_t maxBytes = 64);
 
 private:
-    void* cd_;   // iconv_t
+    void* cd_;  // iconv_t
 };
 
 }  // namespace tessaline::internal

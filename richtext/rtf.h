@@ -21,10 +21,10 @@ inline constexpr std::string_view kCalculatorFontName = "Ti92Pluspc";
 std::string write(std::string_view codes, double fontSizePoints);
 
 struct ReadResult {
-    bool ok = false;            // false: not RTF or nothing could be recovered
-    std::string codes;          // calculator codes, CR LF line ends
-    std::size_t replaced = 0;   // characters without a calculator code
-    std::string error;          // why, when !ok
+    bool ok = false;           // false: not RTF or nothing could be recovered
+    std::string codes;         // calculator codes, CR LF line ends
+    std::size_t replaced = 0;  // characters without a calculator code
+    std::string error;         // why, when !ok
     // The font size (\fs, 12 points unless set) at the first character of
     // the text, or where the document ends when it has none.
     double fontSizePoints = 12.0;

@@ -19,7 +19,7 @@ namespace tessaline::rtf {
 
 namespace {
 
-constexpr std::size_t kMaxDepth = 10000;          // deeper groups are read as if flat
+constexpr std::size_t kMaxDepth = 10000;  // deeper groups are read as if flat
 constexpr std::size_t kMaxFontNameLength = 256;
 constexpr std::size_t kMaxWordLength = 32;
 constexpr int kMaxUnicodeSkip = 1024;
@@ -29,9 +29,9 @@ constexpr int kMaxUnicodeSkip = 1024;
 constexpr std::size_t kLongestPending = std::size_t{1} << 16;
 
 enum class Destination : std::uint8_t {
-    Text,        // document text
-    FontTable,   // font names and numbers
-    Skip,        // not text: tables, pictures, field instructions, ...
+    Text,       // document text
+    FontTable,  // font names and numbers
+    Skip,       // not text: tables, pictures, field instructions, ...
 };
 
 // The font size of a text without \fs, and the largest one the writer
@@ -40,21 +40,15 @@ constexpr int kDefaultHalfPoints = 24;
 constexpr int kMaxHalfPoints = 32767;
 
 struct GroupState {
-    int font = -1;   // -1: the default font (\deff)
+    int font = -1;  // -1: the default font (\deff)
     int halfPoints = kDefaultHalfPoints;
     int unicodeSkip = 1;
     Destination destination = Destination::Text;
 };
 
-bool isLetter(unsigned char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
+bool isLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-bool isDigit(unsigned char c)
-{
-    return c >= '0' && c <= '9';
-}
+bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 int hexValue(unsigned char c)
 {
@@ -67,19 +61,35 @@ int hexValue(unsigned char c)
     return -1;
 }
 
-bool isBlank(unsigned char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == 0;
-}
+bool isBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == 0; }
 
 // Groups whose content is never text, known by the word at their start.
 bool isSkippedDestination(std::string_view word)
 {
     static constexpr std::string_view kWords[] = {
-        "colortbl", "stylesheet", "info", "pict", "nonshppict", "fldinst", "footnote", "xe", "tc",
-        "listtable", "listoverridetable", "revtbl", "rsidtbl", "generator", "themedata",
-        "colorschememapping", "latentstyles", "datastore", "xmlnstbl", "filetbl", "objdata",
-        "template", "pgdsctbl",
+        "colortbl",
+        "stylesheet",
+        "info",
+        "pict",
+        "nonshppict",
+        "fldinst",
+        "footnote",
+        "xe",
+        "tc",
+        "listtable",
+        "listoverridetable",
+        "revtbl",
+        "rsidtbl",
+        "generator",
+        "themedata",
+        "colorschememapping",
+        "latentstyles",
+        "datastore",
+        "xmlnstbl",
+        "filetbl",
+        "objdata",
+        "template",
+        "pgdsctbl",
     };
     if (word.starts_with("header") || word.starts_with("footer"))
         return true;
@@ -121,7 +131,7 @@ const CodePageTable* otherCodePage(int number)
     if (number < 400 || number > 1258)
         return nullptr;
     static std::mutex mutex;
-    static std::map<int, std::optional<CodePageTable>> tables;   // entries are never removed
+    static std::map<int, std::optional<CodePageTable>> tables;  // entries are never removed
     const std::lock_guard<std::mutex> lock(mutex);
     auto [found, added] = tables.try_emplace(number);
     std::optional<CodePageTable>& table = found->second;
@@ -143,8 +153,8 @@ const CodePageTable* otherCodePage(int number)
         char32_t c = 0xFFFD;
         if (out && out->size() == 4) {
             const auto* u = reinterpret_cast<const unsigned char*>(out->data());
-            c = static_cast<char32_t>(u[0]) | static_cast<char32_t>(u[1]) << 8 |
-                static_cast<char32_t>(u[2]) << 16 | static_cast<char32_t>(u[3]) << 24;
+            c = static_cast<char32_t>(u[0]) | static_cast<char32_t>(u[1]) << 8 | static_cast<char32_t>(u[2]) << 16
+                | static_cast<char32_t>(u[3]) << 24;
         }
         (*table)[static_cast<std::size_t>(byte - 0x80)] = c;
     }
@@ -188,7 +198,7 @@ public:
                 break;
             case '\r':
             case '\n':
-                break;   // line breaks of the file are not text
+                break;  // line breaks of the file are not text
             default:
                 resolveStar(false);
                 textByte(c);
@@ -296,10 +306,10 @@ private:
             break;
         case '\r':
         case '\n':
-            word("par", false, 0, false);   // a backslash before a line break is \par
+            word("par", false, 0, false);  // a backslash before a line break is \par
             break;
         default:
-            break;   // \- (optional hyphen), \| , \: and unknown symbols: nothing
+            break;  // \- (optional hyphen), \| , \: and unknown symbols: nothing
         }
     }
 
@@ -310,7 +320,7 @@ private:
             ++pos_;
         std::string_view name = doc_.substr(start, pos_ - start);
         if (name.size() > kMaxWordLength)
-            name = {};   // no such word: read past it
+            name = {};  // no such word: read past it
 
         bool hasParam = false;
         bool negative = false;
@@ -326,7 +336,7 @@ private:
             ++pos_;
         }
         if (pos_ < doc_.size() && doc_[pos_] == ' ')
-            ++pos_;   // the delimiting space belongs to the word
+            ++pos_;  // the delimiting space belongs to the word
         const int param = static_cast<int>(negative ? -value : value);
 
         const bool atGroupStart = groupStart_;
@@ -424,9 +434,9 @@ private:
             char32_t character;
         };
         static constexpr Entry kSymbols[] = {
-            {"bullet", 0x2022},   {"emdash", 0x2014},    {"emspace", U' '},   {"endash", 0x2013},
-            {"enspace", U' '},    {"ldblquote", 0x201C}, {"lquote", 0x2018},  {"qmspace", U' '},
-            {"rdblquote", 0x201D}, {"rquote", 0x2019},   {"tab", U'\t'},
+            {"bullet", 0x2022},    {"emdash", 0x2014},    {"emspace", U' '},  {"endash", 0x2013},
+            {"enspace", U' '},     {"ldblquote", 0x201C}, {"lquote", 0x2018}, {"qmspace", U' '},
+            {"rdblquote", 0x201D}, {"rquote", 0x2019},    {"tab", U'\t'},
         };
         static_assert(std::ranges::is_sorted(kSymbols, {}, &Entry::name));
         const auto* found = std::ranges::lower_bound(kSymbols, name, {}, &Entry::name);
@@ -504,13 +514,13 @@ private:
         if (state_.destination != Destination::Text)
             return;
         if (skipUnits_ > 0) {
-            --skipUnits_;   // the fallback of the last \u
+            --skipUnits_;  // the fallback of the last \u
             return;
         }
         if (c == '\t') {
             pushUnicode(U'\t');
         } else if (c < 0x20) {
-            return;   // other control bytes are not text
+            return;  // other control bytes are not text
         } else if (c < 0x80) {
             pushUnicode(c);
         } else if (inOurFont()) {
@@ -534,7 +544,7 @@ private:
             return;
         }
         if (inOurFont())
-            pushCode(c);   // the calculator code itself
+            pushCode(c);  // the calculator code itself
         else if (c < 0x80)
             pushUnicode(c);
         else
@@ -630,7 +640,7 @@ private:
             return;
         }
         if (c >= 0xDC00 && c < 0xE000)
-            c = 0xFFFD;   // a low surrogate alone
+            c = 0xFFFD;  // a low surrogate alone
         addPending(c);
     }
 
@@ -704,9 +714,9 @@ private:
 
     int defaultFont_ = 0;
     int codePage_ = 1252;
-    int otherPageNumber_ = -1;   // see otherPage()
+    int otherPageNumber_ = -1;  // see otherPage()
     const CodePageTable* otherPage_ = nullptr;
-    std::unordered_map<int, bool> fonts_;   // font number -> is the calculator font
+    std::unordered_map<int, bool> fonts_;  // font number -> is the calculator font
     int fontEntry_ = -1;
     std::string fontName_;
     unsigned fontsVersion_ = 0;
@@ -714,21 +724,18 @@ private:
     unsigned cachedVersion_ = UINT_MAX;
     bool cachedOurs_ = false;
 
-    std::string codes_;   // the text so far, CR LF line ends
+    std::string codes_;  // the text so far, CR LF line ends
     internal::CodeWriter out_{codes_};
     std::size_t replaced_ = 0;
-    charset::Conversion converted_;   // the codes of the last piece of pending_
+    charset::Conversion converted_;  // the codes of the last piece of pending_
     std::u32string pending_;
     char32_t highSurrogate_ = 0;
     bool afterCell_ = false;
-    int textHalfPoints_ = 0;   // the size at the first character; 0 before it
+    int textHalfPoints_ = 0;  // the size at the first character; 0 before it
 };
 
 }  // namespace
 
-ReadResult read(std::string_view document)
-{
-    return Reader(document).run();
-}
+ReadResult read(std::string_view document) { return Reader(document).run(); }
 
 }  // namespace tessaline::rtf

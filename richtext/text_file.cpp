@@ -35,10 +35,7 @@ std::uint64_t wordAt(const unsigned char* p)
 }
 
 // Whether a byte of `word` is below 14 (maybe a CR or LF); bytes above 127 never count.
-bool mayHoldLineEnd(std::uint64_t word)
-{
-    return (((word & ~kHigh) - 14 * kOnes) & ~word & kHigh) != 0;
-}
+bool mayHoldLineEnd(std::uint64_t word) { return (((word & ~kHigh) - 14 * kOnes) & ~word & kHigh) != 0; }
 
 // Whether all eight bytes of `word` are printable ASCII (32 to 126).
 bool printableAscii(std::uint64_t word)
@@ -49,22 +46,13 @@ bool printableAscii(std::uint64_t word)
     return ((word & kHigh) | below32 | is127) == 0;
 }
 
-bool printable(unsigned char b)
-{
-    return b >= 0x20 && b < 0x7F;
-}
+bool printable(unsigned char b) { return b >= 0x20 && b < 0x7F; }
 
 // A combining mark (U+0300 to U+036F) starts with the byte CC or CD; it may
 // join the character in front of it into another spelling.
-bool markLead(unsigned char b)
-{
-    return b == 0xCC || b == 0xCD;
-}
+bool markLead(unsigned char b) { return b == 0xCC || b == 0xCD; }
 
-bool continuation(unsigned char b)
-{
-    return (b & 0xC0) == 0x80;
-}
+bool continuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
 // Reserves room for `bytes` in `out`. A text of many megabytes is asked to
 // live on large pages where the system offers them: filling it then takes one
@@ -80,7 +68,7 @@ void reserveText(std::string& out, std::size_t bytes)
         const std::uintptr_t from = (at + kLargePage - 1) & ~(kLargePage - 1);
         const std::uintptr_t to = (at + out.capacity()) & ~(kLargePage - 1);
         if (to > from)
-            madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);   // a hint: failure changes nothing
+            madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);  // a hint: failure changes nothing
     }
 #endif
 }
@@ -135,7 +123,7 @@ std::optional<std::size_t> appendUtf8(std::string_view bytes, bool lenient, Code
         while (k < n && printable(p[k]))
             ++k;
         if (k > from && k < n && markLead(p[k]))
-            --k;   // the last character may join the mark into another spelling
+            --k;  // the last character may join the mark into another spelling
         out.run(bytes.data() + from, k - from);
         if (k == n)
             break;
@@ -188,7 +176,7 @@ std::optional<std::size_t> appendUtf8(std::string_view bytes, bool lenient, Code
 // A text in UTF-16 or UTF-32, either byte order, as its byte-order mark
 // declares it.
 struct WideEncoding {
-    std::size_t unit;   // bytes per code unit: 2 or 4
+    std::size_t unit;  // bytes per code unit: 2 or 4
     bool bigEndian;
     std::size_t markLength;
 };
@@ -246,7 +234,7 @@ std::size_t appendWide(std::string_view bytes, WideEncoding encoding, CodeWriter
     while (k < n) {
         char32_t c = 0xFFFD;
         if (k + unit > n) {
-            k = n;   // a piece of a unit
+            k = n;  // a piece of a unit
         } else {
             const char32_t u = unitAt(k);
             k += unit;

@@ -11,9 +11,9 @@ namespace tessaline {
 
 struct DecodedText {
     bool ok = false;
-    std::string codes;          // CR LF line ends
-    std::size_t replaced = 0;   // characters transliterated or replaced by "?"
-    std::string error;          // why, when !ok
+    std::string codes;         // CR LF line ends
+    std::size_t replaced = 0;  // characters transliterated or replaced by "?"
+    std::string error;         // why, when !ok
     // A problem the text survives, for the reader to be told (a calculator
     // file whose checksum does not match its data); may hold several lines.
     std::string warning;

@@ -6,10 +6,7 @@
 // The resource lives in a static library, where nothing pulls it into the
 // program unless it is registered by name; Q_INIT_RESOURCE works only outside
 // a namespace.
-static void registerAppIconResource()
-{
-    Q_INIT_RESOURCE(app_icon);
-}
+static void registerAppIconResource() { Q_INIT_RESOURCE(app_icon); }
 
 namespace tessaline {
 

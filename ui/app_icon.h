@@ -7,7 +7,7 @@
 
 namespace tessaline {
 
-QPixmap appIconPixmap();   // 32 x 32
-QIcon appIcon();           // every size there is
+QPixmap appIconPixmap();  // 32 x 32
+QIcon appIcon();          // every size there is
 
 }  // namespace tessaline

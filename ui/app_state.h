@@ -12,7 +12,7 @@ namespace tessaline {
 struct AppState {
     LineSettings settings;
     QString credit;
-    QString lastFileName;   // the file name of the one Open/Save dialog
+    QString lastFileName;  // the file name of the one Open/Save dialog
 };
 
 // The application title, as the platform knows the running program.

@@ -22,10 +22,7 @@ void setError(QString* error, const QString& why)
 }
 
 #ifdef Q_OS_UNIX
-QString systemReason(int code)
-{
-    return QString::fromLocal8Bit(std::strerror(code)) + QLatin1Char('.');
-}
+QString systemReason(int code) { return QString::fromLocal8Bit(std::strerror(code)) + QLatin1Char('.'); }
 
 // QSaveFile's own writing is not used: a short write past a size limit comes
 // back without a reason, and in Qt 6.4 commit() reports success when the
@@ -91,8 +88,8 @@ bool saveFileSafely(const QString& path, std::string_view bytes, QString* error)
     }
     const QFileInfo info(path);
     if (!info.dir().exists()) {
-        setError(error, QStringLiteral("The folder %1 does not exist.")
-                            .arg(QDir::toNativeSeparators(info.absolutePath())));
+        setError(error,
+                 QStringLiteral("The folder %1 does not exist.").arg(QDir::toNativeSeparators(info.absolutePath())));
         return false;
     }
     // QFileInfo follows a symbolic link: what counts is its target.

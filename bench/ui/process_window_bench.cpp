@@ -18,10 +18,10 @@
 #include <vector>
 
 #include "engine/line_break_pass.h"
+#include "tests/support/word_text.h"
 #include "ui/app_state.h"
 #include "ui/main/main_window.h"
 #include "ui/widgets/rich_text_box.h"
-#include "tests/support/word_text.h"
 
 using namespace tessaline;
 
@@ -89,8 +89,8 @@ int main(int argc, char** argv)
     auto* editor = form.findChild<RichTextBox*>(QStringLiteral("Text1"));
     auto* processButton = form.centralWidget()->findChild<QPushButton*>(QStringLiteral("Command1"));
 
-    std::printf("%7s %11s %11s %9s %13s %7s %22s\n", "size MB", "1st run ms", "2nd run ms", "pass only",
-                "longest gap", "turns", "cancel->stop/hide ms");
+    std::printf("%7s %11s %11s %9s %13s %7s %22s\n", "size MB", "1st run ms", "2nd run ms", "pass only", "longest gap",
+                "turns", "cancel->stop/hide ms");
     for (double megabytes : sizes) {
         const std::string text = wordText(static_cast<std::size_t>(megabytes * 1024 * 1024), 12345);
         editor->setText(text);
@@ -144,7 +144,7 @@ int main(int argc, char** argv)
         const qint64 cancelEnd = cancelClock.nsecsElapsed();
         const bool cancelled = !window->isVisible();
         QObject::disconnect(progressWatch);
-        QCoreApplication::processEvents();   // a timer a short run left behind
+        QCoreApplication::processEvents();  // a timer a short run left behind
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
         QByteArray cancelText("(run ended first)");

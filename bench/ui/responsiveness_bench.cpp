@@ -10,9 +10,9 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QMainWindow>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -163,8 +163,8 @@ KeyFigures pressKeys(RichTextBox* box, bool typing)
 
 void printRow(const char* name, double megabytes, int blocks, qint64 setup, qint64 idleGap, const KeyFigures& keys)
 {
-    std::printf("%-16s %8.1f %9d %10.1f %12.2f %12.2f %12.2f %12.2f\n", name, megabytes, blocks, ms(setup),
-                ms(idleGap), ms(keys.longestGap), ms(keys.medianKey), ms(keys.longestKey));
+    std::printf("%-16s %8.1f %9d %10.1f %12.2f %12.2f %12.2f %12.2f\n", name, megabytes, blocks, ms(setup), ms(idleGap),
+                ms(keys.longestGap), ms(keys.medianKey), ms(keys.longestKey));
     std::fflush(stdout);
 }
 
@@ -194,8 +194,8 @@ int main(int argc, char** argv)
         const char* name;
         std::size_t lineLength;
     };
-    for (const EditorCase& c : {EditorCase{"short lines", 76}, EditorCase{"long paragraphs", 1000},
-                                EditorCase{"one paragraph", 0}}) {
+    for (const EditorCase& c :
+         {EditorCase{"short lines", 76}, EditorCase{"long paragraphs", 1000}, EditorCase{"one paragraph", 0}}) {
         std::string text = makeText(bytes, c.lineLength);
         if (longestParagraph(text) > RichTextBox::kLongestParagraph) {
             // The editor refuses it as Open Text would; the longest paragraph
@@ -224,8 +224,8 @@ int main(int argc, char** argv)
         LoopWatch::idle(1500);
         const qint64 idleGap = idle.stop();
         const KeyFigures keys = pressKeys(editor, true);
-        printRow(c.name, static_cast<double>(text.size()) / (1024 * 1024), editor->document()->blockCount(),
-                 setupTime, idleGap, keys);
+        printRow(c.name, static_cast<double>(text.size()) / (1024 * 1024), editor->document()->blockCount(), setupTime,
+                 idleGap, keys);
     }
 
     // The output: lines of 23 characters at most from a text of short lines.
@@ -249,8 +249,9 @@ int main(int argc, char** argv)
     const KeyFigures keys = pressKeys(outputBox, false);
     printRow("output", static_cast<double>(outputBox->text().size()) / (1024 * 1024),
              outputBox->document()->blockCount(), runTime, idleGap, keys);
-    std::printf("(output: setup is the run from the PROCESS click to the Done state; the longest gap during "
-                "the run was %.2f ms)\n",
-                ms(runGap));
+    std::printf(
+        "(output: setup is the run from the PROCESS click to the Done state; the longest gap during "
+        "the run was %.2f ms)\n",
+        ms(runGap));
     return 0;
 }

@@ -114,8 +114,9 @@ TEST_F(CliCalc, ALongTextGoesIntoAGroupFileAndIsRefusedInASingleOne)
     writeFile(single, "earlier");
     o = run("--raw --format 9xt -o " + quoted(single), text);
     EXPECT_EQ(o.status, 1);
-    EXPECT_EQ(o.err, "tessaline-process: The text needs 4 variables of at most 65514 bytes, and a .9xt file holds "
-                     "one; --format 9xg writes them as one group file.\n");
+    EXPECT_EQ(o.err,
+              "tessaline-process: The text needs 4 variables of at most 65514 bytes, and a .9xt file holds "
+              "one; --format 9xg writes them as one group file.\n");
     EXPECT_EQ(readFile(single), "earlier");
     EXPECT_EQ(listing(dir_ / "out"), std::vector<std::string>{"book.9xt"});
     o = run("--raw --format 89t", text);
@@ -148,11 +149,12 @@ TEST_F(CliCalc, BadNamesAndCharacterZeroWriteNothing)
     EXPECT_EQ(run("--format 89x", "text").status, 1);
 
     // Character 0 is refused, saying where it is in the processed text.
-    Outcome zero = run("--raw --preset 4 --custom 5 --format 89g -o " + quoted(target),
-                       std::string("first line\r\nab\0cd", 17));
+    Outcome zero =
+        run("--raw --preset 4 --custom 5 --format 89g -o " + quoted(target), std::string("first line\r\nab\0cd", 17));
     EXPECT_EQ(zero.status, 1);
-    EXPECT_EQ(zero.err, "tessaline-process: The text holds character 0 at line 3, column 3; a text variable cannot "
-                        "hold it.\n");
+    EXPECT_EQ(zero.err,
+              "tessaline-process: The text holds character 0 at line 3, column 3; a text variable cannot "
+              "hold it.\n");
     Outcome zeroOut = run("--raw --format 89t", std::string("a\0", 2));
     EXPECT_EQ(zeroOut.status, 1);
     EXPECT_EQ(zeroOut.out, "");

@@ -54,8 +54,8 @@ protected:
         const std::string outPath = stdoutTo.empty() ? (dir_ / "stdout").string() : stdoutTo;
         const std::string program = std::string("'") + TESSALINE_PROCESS_PATH + "' " + args;
         const std::string in = "'" + (dir_ / "stdin").string() + "'";
-        const std::string command = (throughPipe ? "cat " + in + " | " + program : program + " < " + in) + " > '" +
-                                    outPath + "' 2> '" + (dir_ / "stderr").string() + "'";
+        const std::string command = (throughPipe ? "cat " + in + " | " + program : program + " < " + in) + " > '"
+                                    + outPath + "' 2> '" + (dir_ / "stderr").string() + "'";
         const int raw = std::system(command.c_str());
         Outcome o;
         o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

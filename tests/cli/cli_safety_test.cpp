@@ -87,8 +87,8 @@ struct Child {
 struct Launch {
     std::vector<std::string> args;
     fs::path input = "/dev/null";
-    rlim_t addressSpace = 0;   // RLIMIT_AS when not 0
-    int ignoredSignal = 0;     // started with this signal ignored
+    rlim_t addressSpace = 0;  // RLIMIT_AS when not 0
+    int ignoredSignal = 0;    // started with this signal ignored
 };
 
 class CliSafety : public ::testing::Test {
@@ -147,8 +147,7 @@ protected:
     static int wait(Child child)
     {
         int status = 0;
-        while (::waitpid(child.pid, &status, 0) < 0 && errno == EINTR) {
-        }
+        while (::waitpid(child.pid, &status, 0) < 0 && errno == EINTR) {}
         return status;
     }
 
@@ -166,7 +165,7 @@ protected:
     mode_t oldMask_ = 0;
 };
 
-const std::string kBrokenAt10 = "abcd efgh\r\nijkl\r\n";   // "abcd efgh ijkl" at 10 characters
+const std::string kBrokenAt10 = "abcd efgh\r\nijkl\r\n";  // "abcd efgh ijkl" at 10 characters
 
 }  // namespace
 
@@ -220,16 +219,17 @@ TEST_F(CliSafety, DevicesAndFifosAreWrittenInPlaceAndLinksFollowed)
 
     // Standard output named as a file, here a pipe.
     const fs::path piped = dir_ / "piped";
-    const std::string command = "'" + std::string(TESSALINE_PROCESS_PATH) + "' --raw --preset 4 --custom 10 -o /dev/stdout '" +
-                                in.string() + "' 2>/dev/null | cat > '" + piped.string() + "'";
+    const std::string command = "'" + std::string(TESSALINE_PROCESS_PATH)
+                                + "' --raw --preset 4 --custom 10 -o /dev/stdout '" + in.string()
+                                + "' 2>/dev/null | cat > '" + piped.string() + "'";
     EXPECT_EQ(std::system(command.c_str()), 0);
     EXPECT_EQ(readFile(piped), kBrokenAt10);
 
     EXPECT_EQ(listing(dir_ / "links"), (std::vector<std::string>{"ahead", "chain", "link", "null"}));
 
     // A folder, named with or without a closing slash, is said to be one.
-    for (const std::string& folder : {(dir_ / "real").string(), (dir_ / "real").string() + "/",
-                                      (dir_ / "absent").string() + "/"}) {
+    for (const std::string& folder :
+         {(dir_ / "real").string(), (dir_ / "real").string() + "/", (dir_ / "absent").string() + "/"}) {
         EXPECT_EQ(run(to(folder)), 1) << folder;
         EXPECT_EQ(err(), "tessaline-process: cannot write " + folder + ": it is a folder\n");
     }
@@ -294,7 +294,7 @@ TEST_F(CliSafety, LongestLegalOutputNames)
     fs::create_directory(dir_ / "out");
     std::string accented;
     while (accented.size() < 254) {
-        accented += "\xC3\xA9";   // é: the cut must not split it
+        accented += "\xC3\xA9";  // é: the cut must not split it
     }
     for (const std::string& name : {std::string(255, 'n'), accented, "\xC3\xA9" + std::string(253, 'e')}) {
         const fs::path target = dir_ / "out" / name;
@@ -315,12 +315,16 @@ TEST_F(CliSafety, EveryMessageIsOneLine)
 {
     struct Case {
         std::vector<std::string> args;
-        std::string shown;   // what the message must show of the value
+        std::string shown;  // what the message must show of the value
     } cases[] = {
         {{"--preset", "1\n2"}, "--preset must be a number from 0 to 5, not \"1\\n2\""},
         {{"--format", "rtf\x1b[2J"}, "\"rtf\\x1b[2J\""},
         {{"--preset", "4", "--custom", "1e999\nx"}, "\"1e999\\nx\""},
-        {{(dir_ / "no\tsuch\x7f\xC2\x9B" "file\xC3\xA9").string()}, "no\\tsuch\\x7f\\u009bfile\xC3\xA9"},
+        {{(dir_
+           / "no\tsuch\x7f\xC2\x9B"
+             "file\xC3\xA9")
+              .string()},
+         "no\\tsuch\\x7f\\u009bfile\xC3\xA9"},
         {{"-o", (dir_ / "absent" / "a\nb").string()}, "a\\nb"},
         {{"in\none", "in\ntwo"}, "in\\none and in\\ntwo"},
     };
@@ -340,10 +344,10 @@ TEST_F(CliSafety, InputOverTheLimitIsRefused)
     // Refused before it is read.
     const fs::path huge = dir_ / "huge";
     writeFile(huge, "");
-    fs::resize_file(huge, tessaline::cli::kInputLimit + 1);   // sparse: no disk used
+    fs::resize_file(huge, tessaline::cli::kInputLimit + 1);  // sparse: no disk used
     EXPECT_EQ(run({{huge.string()}}), 1);
-    EXPECT_EQ(err(), "tessaline-process: cannot read " + huge.string() +
-                         ": it is larger than 1 GiB, the most this program reads\n");
+    EXPECT_EQ(err(), "tessaline-process: cannot read " + huge.string()
+                         + ": it is larger than 1 GiB, the most this program reads\n");
 }
 
 TEST_F(CliSafety, OutOfMemoryIsOneLineAndLosesNothing)
@@ -362,7 +366,7 @@ TEST_F(CliSafety, OutOfMemoryIsOneLineAndLosesNothing)
     const fs::path in = dir_ / "wide.txt";
     std::string wide;
     while (wide.size() < (std::size_t{32} << 20)) {
-        wide += "\xFF\xFE\xAE\x8C\x8D\xE9";   // each one escaped in RTF
+        wide += "\xFF\xFE\xAE\x8C\x8D\xE9";  // each one escaped in RTF
     }
     writeFile(in, wide);
     std::string().swap(wide);
@@ -446,8 +450,8 @@ TEST_F(CliSafety, SignalsRemoveTheTemporaryFile)
     // Starts a run and waits until its temporary file is there.
     auto startWriting = [&](int ignoredSignal) {
         writeFile(target, "old");
-        Child child = start({{"--raw", "--format", "rtf", "-o", target.string(), in.string()}, "/dev/null", 0,
-                             ignoredSignal});
+        Child child =
+            start({{"--raw", "--format", "rtf", "-o", target.string(), in.string()}, "/dev/null", 0, ignoredSignal});
         int status = 0;
         while (!hasTemporaryFile(dir_ / "out")) {
             if (::waitpid(child.pid, &status, WNOHANG) == child.pid) {

@@ -167,8 +167,8 @@ TEST_F(Cli, OutputFormats)
     EXPECT_EQ(d.out, dw.text);
     std::string expectedErr = summary(dw.text.size(), dw.modificationCount);
     if (decoded.replaced > 0) {
-        expectedErr = std::to_string(decoded.replaced) + " characters had no calculator code and were replaced\n" +
-                      expectedErr;
+        expectedErr =
+            std::to_string(decoded.replaced) + " characters had no calculator code and were replaced\n" + expectedErr;
     }
     EXPECT_EQ(d.err, expectedErr);
 
@@ -185,8 +185,8 @@ TEST_F(Cli, UsageAndRefusals)
     EXPECT_NE(help.out.find("Usage: tessaline-process"), std::string::npos);
     EXPECT_NE(help.out.find("--no-wrap"), std::string::npos);
 
-    for (const char* bad : {"--preset 6", "--preset", "--preset x", "--format html", "--bogus", "-o", "a b",
-                            "--custom", "--output=", "--output", "-o ''"}) {
+    for (const char* bad : {"--preset 6", "--preset", "--preset x", "--format html", "--bogus", "-o", "a b", "--custom",
+                            "--output=", "--output", "-o ''"}) {
         Outcome o = run(bad, "text");
         EXPECT_EQ(o.status, 1) << bad;
         EXPECT_EQ(o.out, "") << bad;
@@ -215,8 +215,9 @@ TEST_F(Cli, UsageAndRefusals)
 
     Outcome narrow = run("--raw --preset 5 --custom 7", "ab\xAE");
     EXPECT_EQ(narrow.status, 2);
-    EXPECT_EQ(narrow.err,
-              "tessaline-process: Line length 7 pixels is too short for character \"\u00AE\" (code 174, 8 pixels wide)\n");
+    EXPECT_EQ(
+        narrow.err,
+        "tessaline-process: Line length 7 pixels is too short for character \"\u00AE\" (code 174, 8 pixels wide)\n");
     // The custom size belongs to presets 4 and 5, and they need it.
     Outcome fixed = run("--preset 2 --custom 40000", "text");
     EXPECT_EQ(fixed.status, 1);
@@ -225,8 +226,8 @@ TEST_F(Cli, UsageAndRefusals)
     for (const char* preset : {"4", "5"}) {
         Outcome none = run(std::string("--preset ") + preset, "text");
         EXPECT_EQ(none.status, 1) << preset;
-        EXPECT_EQ(none.err, std::string("tessaline-process: --preset ") + preset +
-                                " needs the custom size: --custom VALUE\n");
+        EXPECT_EQ(none.err,
+                  std::string("tessaline-process: --preset ") + preset + " needs the custom size: --custom VALUE\n");
         EXPECT_EQ(none.out, "");
     }
     EXPECT_EQ(run("--help --custom 10").status, 0);

@@ -93,8 +93,14 @@ TEST(LineBreakPass, TextEnds)
     // Empty text: returned as it is, no hook is called at all.
     int calls = 0;
     CallbackHooks counting;
-    counting.onWordWrap = [&] { ++calls; return true; };
-    counting.onCancelRequested = [&] { ++calls; return false; };
+    counting.onWordWrap = [&] {
+        ++calls;
+        return true;
+    };
+    counting.onCancelRequested = [&] {
+        ++calls;
+        return false;
+    };
     counting.onYield = [&] { ++calls; };
     counting.onProgress = [&](std::int64_t, std::int64_t) { ++calls; };
     PassResult empty = runLineBreakPassWith("", s, counting);
@@ -155,8 +161,7 @@ TEST(LineBreakPass, WhereWordWrapBreaks)
 TEST(LineBreakPass, MarkupLinesAreBrokenLikeText)
 {
     const LineSettings s = characters(10);
-    expectOutcome("_CHA\r\n_TIL The long title\r\ntext", s, true,
-                  "_CHA\r\n_TIL The\r\nlong title\r\ntext\r\n", 3);
+    expectOutcome("_CHA\r\n_TIL The long title\r\ntext", s, true, "_CHA\r\n_TIL The\r\nlong title\r\ntext\r\n", 3);
     expectOutcome("_TIL Chapterone\r\n", s, true, "_TIL\r\nChapterone\r\n", 2);
 }
 
@@ -182,9 +187,20 @@ TEST(LineBreakPass, HookCalls)
     std::vector<std::pair<std::int64_t, std::int64_t>> progress;
     std::vector<char> order;
     CallbackHooks hooks;
-    hooks.onWordWrap = [&] { ++wraps; order.push_back('W'); return false; };
-    hooks.onCancelRequested = [&] { ++cancels; order.push_back('C'); return false; };
-    hooks.onYield = [&] { ++yields; order.push_back('Y'); };
+    hooks.onWordWrap = [&] {
+        ++wraps;
+        order.push_back('W');
+        return false;
+    };
+    hooks.onCancelRequested = [&] {
+        ++cancels;
+        order.push_back('C');
+        return false;
+    };
+    hooks.onYield = [&] {
+        ++yields;
+        order.push_back('Y');
+    };
     hooks.onProgress = [&](std::int64_t m, std::int64_t v) {
         progress.emplace_back(m, v);
         order.push_back('P');
@@ -195,7 +211,7 @@ TEST(LineBreakPass, HookCalls)
     const int examined = 15;
     EXPECT_EQ(static_cast<int>(progress.size()), examined);
     EXPECT_EQ(yields, 2 * examined);
-    EXPECT_EQ(cancels, examined + 1);   // before each character and before the closing break
+    EXPECT_EQ(cancels, examined + 1);  // before each character and before the closing break
     EXPECT_EQ(wraps, 1);
     EXPECT_EQ(progress.front(), (std::pair<std::int64_t, std::int64_t>{14, 1}));
     EXPECT_EQ(progress[10], (std::pair<std::int64_t, std::int64_t>{16, 12}));  // the break, on the LF
@@ -213,7 +229,7 @@ TEST(LineBreakPass, Cancel)
     const LineSettings s = characters(5);
     int asked = 0;
     CallbackHooks hooks;
-    hooks.onCancelRequested = [&] { return ++asked > 8; };   // set during the 8th character
+    hooks.onCancelRequested = [&] { return ++asked > 8; };  // set during the 8th character
     PassResult r = runLineBreakPassWith("abcdefghijkl", s, hooks);
     EXPECT_TRUE(r.cancelled);
     // Seven characters examined (one of them twice): the part scanned is
@@ -257,12 +273,12 @@ TEST(LineBreakPass, SettingsChangedDuringARun)
     CallbackHooks presetHooks;
     presetHooks.onYield = [&] {
         if (++yields == 23) {
-            applyPreset(0, live);   // pixels, 160
+            applyPreset(0, live);  // pixels, 160
         }
     };
     r = runLineBreakPassWith(std::string(30, 'a') + " " + std::string(50, 'b'), live, presetHooks);
-    EXPECT_EQ(r.text, std::string(10, 'a') + "\r\n" + std::string(20, 'a') + "\r\n" + std::string(40, 'b') +
-                          "\r\n" + std::string(10, 'b') + "\r\n");
+    EXPECT_EQ(r.text, std::string(10, 'a') + "\r\n" + std::string(20, 'a') + "\r\n" + std::string(40, 'b') + "\r\n"
+                          + std::string(10, 'b') + "\r\n");
     EXPECT_EQ(r.modificationCount, 5);
 }
 
@@ -280,7 +296,7 @@ TEST(LineBreakPass, RefusalNamesTheCharacterAsTheEditorShowsIt)
         {'\r', "the carriage return (code 13"},
         {' ', "the space (code 32"},
         {'\x01', "character \"\u2401\" (code 1"},
-        {'\x9A', "character \"x\u0305\" (code 154"},   // one character of two code points
+        {'\x9A', "character \"x\u0305\" (code 154"},  // one character of two code points
     };
     for (const Case& c : cases) {
         LineSettings s = pixels(4);
@@ -304,8 +320,7 @@ TEST(LineBreakPass, LimitsThatAdmitNoCharacter)
     Refusal narrow = checkLimitAdmitsText(pixels(3), std::string("ab\xAE", 3));
     EXPECT_TRUE(narrow);
     // The character is named as the editor shows it, with its code.
-    EXPECT_EQ(narrow.message,
-              "Line length 3 pixels is too short for character \"\u00AE\" (code 174, 8 pixels wide)");
+    EXPECT_EQ(narrow.message, "Line length 3 pixels is too short for character \"\u00AE\" (code 174, 8 pixels wide)");
     EXPECT_EQ(checkLimitAdmitsText(pixels(5), "aMa").message,
               "Line length 5 pixels is too short for character \"M\" (code 77, 6 pixels wide)");
     EXPECT_EQ(checkLimitAdmitsText(pixels(5), "m").message,
@@ -323,10 +338,15 @@ TEST(LineBreakPass, LimitsThatAdmitNoCharacter)
     EXPECT_EQ(r.modificationCount, 1);
     EXPECT_FALSE(r.cancelled);
 
-    r = runLineBreakPass("aa\xAE" "a", pixels(7), true);
+    r = runLineBreakPass(
+        "aa\xAE"
+        "a",
+        pixels(7), true);
     ASSERT_TRUE(r.error);
     EXPECT_EQ(*r.error, "Line length 7 pixels is too short for character \"\u00AE\" (code 174, 8 pixels wide)");
-    EXPECT_EQ(r.text, "a\r\na\r\n\xAE" "a");
+    EXPECT_EQ(r.text,
+              "a\r\na\r\n\xAE"
+              "a");
     EXPECT_EQ(r.modificationCount, 2);
 
     // A hook lowering the limit that far in the middle of a run.
@@ -351,7 +371,7 @@ struct AlternatingQuietHooks {
     static constexpr bool kQuiet = true;
     int asked = 0;
     bool wordWrap() { return ++asked % 2 == 1; }
-    bool cancelRequested() { return true; }   // never asked
+    bool cancelRequested() { return true; }  // never asked
     void yield() { ADD_FAILURE() << "yield on quiet hooks"; }
     void progress(std::int64_t, std::int64_t) { ADD_FAILURE() << "progress on quiet hooks"; }
 };

@@ -19,8 +19,7 @@ struct LiteralResult {
     bool cancelled = false;
 };
 
-inline LiteralResult literalPass(const std::string& source, const LineSettings& settings,
-                                 const CallbackHooks& hooks)
+inline LiteralResult literalPass(const std::string& source, const LineSettings& settings, const CallbackHooks& hooks)
 {
     auto wordWrap = [&] { return hooks.wordWrap(); };
     auto cancelRequested = [&] { return hooks.cancelRequested(); };
@@ -54,8 +53,8 @@ inline LiteralResult literalPass(const std::string& source, const LineSettings& 
         linePixels += settings.CharWidths[c];
         wordPixels += settings.CharWidths[c];
         ++lineChars;
-        const bool overflow = settings.MeasureInPixels ? linePixels > settings.LineLimit
-                                                       : lineChars > settings.LineLimit;
+        const bool overflow =
+            settings.MeasureInPixels ? linePixels > settings.LineLimit : lineChars > settings.LineLimit;
         if (overflow) {
             const bool wrap = wordWrap();
             if (!wrap || linePixels == wordPixels) {

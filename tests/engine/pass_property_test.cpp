@@ -58,13 +58,10 @@ struct Scenario {
     LineSettings settings;
     bool wrap = true;
     std::vector<Change> changes;
-    int cancelAtQuery = -1;   // the cancel query from which on the answer is yes
+    int cancelAtQuery = -1;  // the cancel query from which on the answer is yes
 };
 
-int widest(const CharWidthTable& w)
-{
-    return *std::max_element(w.begin(), w.end());
-}
+int widest(const CharWidthTable& w) { return *std::max_element(w.begin(), w.end()); }
 
 int admittingLimit(std::mt19937& rng, bool pixels, const CharWidthTable& widths)
 {
@@ -97,8 +94,8 @@ Scenario randomScenario(std::mt19937& rng, std::size_t textLength)
     std::uniform_int_distribution<int> when(1, yieldsAbout);
     const int changeCount = percent(rng) < 50 ? 0 : std::uniform_int_distribution<int>(1, 6)(rng);
     for (int i = 0; i < changeCount; ++i) {
-        Change c{when(rng), static_cast<Change::Kind>(std::uniform_int_distribution<int>(0, 3)(rng)),
-                 coin(rng) == 1, 0, 0};
+        Change c{when(rng), static_cast<Change::Kind>(std::uniform_int_distribution<int>(0, 3)(rng)), coin(rng) == 1, 0,
+                 0};
         c.code = std::uniform_int_distribution<int>(1, 255)(rng);
         c.value = std::uniform_int_distribution<int>(0, 8)(rng);
         s.changes.push_back(c);
@@ -221,7 +218,7 @@ TEST(PassProperty, FastPassEqualsLiteralPass)
         ASSERT_EQ(got.text, want.text);
         ASSERT_EQ(got.modificationCount, want.modificationCount);
         ASSERT_EQ(got.cancelled, want.cancelled);
-        ASSERT_EQ(fast.log, slow.log);   // the same hook calls with the same values
+        ASSERT_EQ(fast.log, slow.log);  // the same hook calls with the same values
 
         Recorder typed(scenario);
         TypedHooks typedHooks{typed};
@@ -273,7 +270,7 @@ TEST(PassProperty, ProcessedLinesFitTheLimit)
             if (s.MeasureInPixels) {
                 ASSERT_LE(px, s.LineLimit) << "round " << round;
             } else {
-                ASSERT_LE(chars, s.LineLimit + 1) << "round " << round;   // an inserted LF begins the line
+                ASSERT_LE(chars, s.LineLimit + 1) << "round " << round;  // an inserted LF begins the line
             }
         }
     }
@@ -299,8 +296,8 @@ TEST(PassProperty, BatchPassEqualsLiteralPass)
             }
         }
         s.MeasureInPixels = percent(rng) < 50;
-        s.LineLimit = static_cast<std::int16_t>(
-            s.MeasureInPixels ? admittingLimit(rng, true, s.CharWidths) : std::uniform_int_distribution<int>(1, 60)(rng));
+        s.LineLimit = static_cast<std::int16_t>(s.MeasureInPixels ? admittingLimit(rng, true, s.CharWidths)
+                                                                  : std::uniform_int_distribution<int>(1, 60)(rng));
         const bool wrap = percent(rng) < 70;
 
         CallbackHooks hooks;
@@ -367,12 +364,15 @@ TEST(PassProperty, StreamedPassHandsOnTheSameText)
         std::string joined;
         std::size_t pieces = 0;
         bool oversized = false;
-        StreamedPass streamed = streamLineBreakPass(text, s, wrap, [&](std::string_view piece) {
-            joined.append(piece);
-            oversized = oversized || piece.size() > chunk || piece.empty();
-            ++pieces;
-            return true;
-        }, chunk);
+        StreamedPass streamed = streamLineBreakPass(
+            text, s, wrap,
+            [&](std::string_view piece) {
+                joined.append(piece);
+                oversized = oversized || piece.size() > chunk || piece.empty();
+                ++pieces;
+                return true;
+            },
+            chunk);
         ASSERT_EQ(joined, whole.text) << "round " << round;
         ASSERT_EQ(streamed.size, static_cast<std::int64_t>(whole.text.size()));
         ASSERT_EQ(streamed.modificationCount, whole.modificationCount);
@@ -383,8 +383,13 @@ TEST(PassProperty, StreamedPassHandsOnTheSameText)
 
     // A sink that refuses: later pieces are not offered, the counts still come.
     int offered = 0;
-    StreamedPass refused = streamLineBreakPass(std::string(100, 'a'), LineSettings{defaultCharWidths(), 10, false},
-                                               true, [&](std::string_view) { ++offered; return false; }, 8);
+    StreamedPass refused = streamLineBreakPass(
+        std::string(100, 'a'), LineSettings{defaultCharWidths(), 10, false}, true,
+        [&](std::string_view) {
+            ++offered;
+            return false;
+        },
+        8);
     EXPECT_TRUE(refused.sinkFailed);
     EXPECT_EQ(offered, 1);
     EXPECT_EQ(refused.size, 120);
@@ -413,8 +418,8 @@ TEST(PassProperty, StreamedPassEqualsLiteralPass)
             }
         }
         s.MeasureInPixels = percent(rng) < 50;
-        s.LineLimit = static_cast<std::int16_t>(
-            s.MeasureInPixels ? admittingLimit(rng, true, s.CharWidths) : std::uniform_int_distribution<int>(1, 60)(rng));
+        s.LineLimit = static_cast<std::int16_t>(s.MeasureInPixels ? admittingLimit(rng, true, s.CharWidths)
+                                                                  : std::uniform_int_distribution<int>(1, 60)(rng));
         const bool wrap = percent(rng) < 70;
         const std::size_t chunk = std::uniform_int_distribution<std::size_t>(1, 40)(rng);
 
@@ -423,11 +428,14 @@ TEST(PassProperty, StreamedPassEqualsLiteralPass)
         const oracle::LiteralResult want = oracle::literalPass(text, s, hooks);
         std::vector<std::size_t> sizes;
         std::string joined;
-        const StreamedPass got = streamLineBreakPass(text, s, wrap, [&](std::string_view piece) {
-            joined.append(piece);
-            sizes.push_back(piece.size());
-            return true;
-        }, chunk);
+        const StreamedPass got = streamLineBreakPass(
+            text, s, wrap,
+            [&](std::string_view piece) {
+                joined.append(piece);
+                sizes.push_back(piece.size());
+                return true;
+            },
+            chunk);
         SCOPED_TRACE("round " + std::to_string(round) + ", piece " + std::to_string(chunk));
         ASSERT_FALSE(got.error);
         ASSERT_EQ(joined, want.text);
@@ -459,10 +467,13 @@ TEST(PassProperty, StreamedPassStopsLikeTheWholePass)
         const std::size_t chunk = std::uniform_int_distribution<std::size_t>(1, 20)(rng);
         const PassResult whole = runLineBreakPass(text, s, wrap);
         std::string joined;
-        const StreamedPass streamed = streamLineBreakPass(text, s, wrap, [&](std::string_view piece) {
-            joined.append(piece);
-            return true;
-        }, chunk);
+        const StreamedPass streamed = streamLineBreakPass(
+            text, s, wrap,
+            [&](std::string_view piece) {
+                joined.append(piece);
+                return true;
+            },
+            chunk);
         SCOPED_TRACE("round " + std::to_string(round));
         ASSERT_EQ(streamed.error, whole.error);
         ASSERT_EQ(joined, whole.text);

@@ -22,17 +22,17 @@ TEST(NumericReading, ReadsTheLeadingNumberIgnoringBlanks)
     EXPECT_EQ(readNumber("+7"), 7.0);
     EXPECT_EQ(readNumber("- 5"), -5.0);
     EXPECT_EQ(readNumber(".5"), 0.5);
-    EXPECT_EQ(readNumber("3.25.7"), 3.25);   // a second point ends the number
+    EXPECT_EQ(readNumber("3.25.7"), 3.25);  // a second point ends the number
     EXPECT_EQ(readNumber("40px"), 40.0);
-    EXPECT_EQ(readNumber("1,5"), 1.0);       // only the point separates decimals
+    EXPECT_EQ(readNumber("1,5"), 1.0);  // only the point separates decimals
     EXPECT_EQ(readNumber("1e3"), 1000.0);
     EXPECT_EQ(readNumber("2.5E-1"), 0.25);
     EXPECT_EQ(readNumber("1 E + 2"), 100.0);
-    EXPECT_EQ(readNumber("1d2"), 1.0);       // only E starts an exponent
+    EXPECT_EQ(readNumber("1d2"), 1.0);  // only E starts an exponent
     EXPECT_EQ(readNumber("2D"), 2.0);
-    EXPECT_EQ(readNumber("7E"), 7.0);        // no exponent digits: the number ends before E
+    EXPECT_EQ(readNumber("7E"), 7.0);  // no exponent digits: the number ends before E
     EXPECT_EQ(readNumber("7E+x"), 7.0);
-    EXPECT_EQ(readNumber("\r5"), 0.0);       // CR is not one of the ignored characters
+    EXPECT_EQ(readNumber("\r5"), 0.0);  // CR is not one of the ignored characters
 }
 
 TEST(NumericReading, HexOctalAndNoNumber)
@@ -41,7 +41,7 @@ TEST(NumericReading, HexOctalAndNoNumber)
     EXPECT_EQ(readNumber("&hff"), 255.0);
     EXPECT_EQ(readNumber("& H 1 0"), 16.0);
     EXPECT_EQ(readNumber("&O17"), 15.0);
-    EXPECT_EQ(readNumber("&o19"), 1.0);      // 9 is no octal digit
+    EXPECT_EQ(readNumber("&o19"), 1.0);  // 9 is no octal digit
     EXPECT_EQ(readNumber("&H"), 0.0);
     EXPECT_EQ(readNumber("&X1"), 0.0);
     EXPECT_EQ(readNumber("abc"), 0.0);
@@ -199,7 +199,7 @@ TEST(LineSettings, CustomValueOutsideSixteenBitsIsRefused)
     Refusal r = applyCustomLength(5, "40000", s);
     EXPECT_TRUE(r);
     EXPECT_EQ(r.message, "Custom size 40000 is outside -32768 to 32767");
-    EXPECT_FALSE(s.MeasureInPixels);   // untouched
+    EXPECT_FALSE(s.MeasureInPixels);  // untouched
     EXPECT_EQ(s.LineLimit, 37);
 
     r = applyCustomLength(4, "32767.5", s);

@@ -76,7 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             require(d.codes == charset::normalizeLineEnds(whole.codes) && d.replaced == whole.replaced,
                     "decoder gives the codes of the whole text's conversion");
         } else {
-            require(d.codes == charset::normalizeLineEnds(text) && d.replaced == 0, "decoder takes other bytes as codes");
+            require(d.codes == charset::normalizeLineEnds(text) && d.replaced == 0,
+                    "decoder takes other bytes as codes");
         }
     }
 

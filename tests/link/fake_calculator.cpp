@@ -33,16 +33,19 @@ constexpr const char* kLockFile = "/tmp/tessaline-virtual-cable.lock";
 constexpr const char* kPipes[] = {"/tmp/.vlc_1_0", "/tmp/.vlc_0_1"};
 constexpr const char* kCounterKeyPath = "/tmp";
 constexpr int kCounterKeyId = 0x34;
-constexpr std::size_t kDataLead = 4;   // zero bytes before a variable's data
+constexpr std::size_t kDataLead = 4;  // zero bytes before a variable's data
 
 volatile std::sig_atomic_t stopRequested = 0;
 
 CalcModel calcModel(Calculator calculator)
 {
     switch (calculator) {
-    case Calculator::Ti89: return CALC_TI89;
-    case Calculator::Ti92Plus: return CALC_TI92P;
-    case Calculator::Voyage200: return CALC_V200;
+    case Calculator::Ti89:
+        return CALC_TI89;
+    case Calculator::Ti92Plus:
+        return CALC_TI92P;
+    case Calculator::Voyage200:
+        return CALC_V200;
     }
     return CALC_TI89;
 }
@@ -50,9 +53,12 @@ CalcModel calcModel(Calculator calculator)
 const char* calculatorArgument(Calculator calculator)
 {
     switch (calculator) {
-    case Calculator::Ti89: return "89";
-    case Calculator::Ti92Plus: return "92p";
-    case Calculator::Voyage200: return "v200";
+    case Calculator::Ti89:
+        return "89";
+    case Calculator::Ti92Plus:
+        return "92p";
+    case Calculator::Voyage200:
+        return "v200";
     }
     return "89";
 }
@@ -60,10 +66,14 @@ const char* calculatorArgument(Calculator calculator)
 const char* answerArgument(FakeAnswer answer)
 {
     switch (answer) {
-    case FakeAnswer::Accept: return "accept";
-    case FakeAnswer::Silent: return "silent";
-    case FakeAnswer::Refuse: return "refuse";
-    case FakeAnswer::SilentAfterHeader: return "silent-after-header";
+    case FakeAnswer::Accept:
+        return "accept";
+    case FakeAnswer::Silent:
+        return "silent";
+    case FakeAnswer::Refuse:
+        return "refuse";
+    case FakeAnswer::SilentAfterHeader:
+        return "silent-after-header";
     }
     return "accept";
 }
@@ -88,8 +98,7 @@ std::vector<StoredVariable> readStored(const std::string& storeFile)
     std::vector<StoredVariable> stored;
     StoredVariable variable;
     std::size_t length = 0;
-    while (std::getline(in, variable.path) && in >> variable.type >> variable.size >> length
-           && in.get() == '\n') {
+    while (std::getline(in, variable.path) && in >> variable.type >> variable.size >> length && in.get() == '\n') {
         variable.data.resize(length);
         in.read(variable.data.data(), std::streamsize(length));
         stored.push_back(variable);
@@ -99,8 +108,7 @@ std::vector<StoredVariable> readStored(const std::string& storeFile)
 
 }  // namespace
 
-FakeCalculator::FakeCalculator(Calculator calculator, FakeAnswer answer)
-    : calculator_(calculator), answer_(answer)
+FakeCalculator::FakeCalculator(Calculator calculator, FakeAnswer answer) : calculator_(calculator), answer_(answer)
 {
     char name[] = "/tmp/tessaline-fake-calculator-XXXXXX";
     const int fd = ::mkstemp(name);
@@ -160,7 +168,7 @@ void FakeCalculator::stop()
 int runFakeCalculator(Calculator calculator, FakeAnswer answer, const std::string& storeFile)
 {
     std::signal(SIGTERM, [](int) { stopRequested = 1; });
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);   // no fake outlives a crashed test
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // no fake outlives a crashed test
     initialiseLinkLibraries();
     const std::uint8_t self = calculator == Calculator::Ti89 ? DBUS_MID_TI89_PC : DBUS_MID_TI92p_PC;
     CableHandle* cable = ticables_handle_new(CABLE_TIE, PORT_1);
@@ -212,12 +220,11 @@ int runFakeCalculator(Calculator calculator, FakeAnswer answer, const std::strin
         }
         case DBUS_CMD_XDP:
             if (length >= kDataLead)
-                pending.data.assign(reinterpret_cast<const char*>(buffer.data() + kDataLead),
-                                    length - kDataLead);
+                pending.data.assign(reinterpret_cast<const char*>(buffer.data() + kDataLead), length - kDataLead);
             stored.push_back(pending);
             dbus_send(calc, self, DBUS_CMD_ACK, 0, nullptr);
             break;
-        default:   // the PC's acknowledgements
+        default:  // the PC's acknowledgements
             break;
         }
     }

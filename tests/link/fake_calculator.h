@@ -16,13 +16,13 @@ namespace tessaline::test {
 
 enum class FakeAnswer {
     Accept,
-    Silent,            // answers nothing
-    Refuse,            // answers a variable's header with SKP
-    SilentAfterHeader, // acknowledges a variable's header, then says nothing
+    Silent,             // answers nothing
+    Refuse,             // answers a variable's header with SKP
+    SilentAfterHeader,  // acknowledges a variable's header, then says nothing
 };
 
 struct StoredVariable {
-    std::string path;        // "folder\name" as the header names it
+    std::string path;  // "folder\name" as the header names it
     unsigned type = 0;
     std::uint32_t size = 0;  // as the header gives it
     std::string data;        // as the data packet carries it, without its 4 zero bytes

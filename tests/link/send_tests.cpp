@@ -86,10 +86,7 @@ struct ModelCase {
     const char* label;
 };
 
-void PrintTo(const ModelCase& modelCase, std::ostream* out)
-{
-    *out << modelCase.label;
-}
+void PrintTo(const ModelCase& modelCase, std::ostream* out) { *out << modelCase.label; }
 
 class SendEveryModel : public SendTest, public ::testing::WithParamInterface<ModelCase> {};
 
@@ -171,8 +168,9 @@ TEST_F(SendTest, ASilentCalculatorIsReportedAfterTheTimeout)
         const SendResult result = send(virtualCableRequest("Hello"));
         fake.stop();
         EXPECT_EQ(result.status, SendStatus::NoCalculator);
-        EXPECT_EQ(result.message, "No calculator answers on the TiEmu cable on port 2; check that it is on "
-                                  "and at its home screen.");
+        EXPECT_EQ(result.message,
+                  "No calculator answers on the TiEmu cable on port 2; check that it is on "
+                  "and at its home screen.");
     }
     expectSecondSendWorks();
 }

@@ -11,10 +11,7 @@ using namespace tessaline;
 
 namespace {
 
-std::string bytesOf(std::initializer_list<int> values)
-{
-    return std::string(values.begin(), values.end());
-}
+std::string bytesOf(std::initializer_list<int> values) { return std::string(values.begin(), values.end()); }
 
 std::string padded(std::string_view text, std::size_t width)
 {
@@ -29,8 +26,8 @@ std::string vectorFile(std::string_view signature)
 {
     return std::string(signature) + bytesOf({1, 0}) + padded("main", 8) + padded("probe", 40)
            + bytesOf({1, 0, 0x52, 0, 0, 0}) + padded("hello", 8) + bytesOf({0x0B, 0, 0, 0, 107, 0, 0, 0, 0xA5, 0x5A})
-           + bytesOf({0, 0, 0, 0, 0x00, 0x11, 0x00, 0x01, 0x20, 0x48, 0x65, 0x6C, 0x6C, 0x6F, 0x0D, 0x20, 0x57,
-                      0x6F, 0x72, 0x6C, 0x64, 0x00, 0xE0, 0x3B, 0x05});
+           + bytesOf({0,    0,    0,    0,    0x00, 0x11, 0x00, 0x01, 0x20, 0x48, 0x65, 0x6C, 0x6C,
+                      0x6F, 0x0D, 0x20, 0x57, 0x6F, 0x72, 0x6C, 0x64, 0x00, 0xE0, 0x3B, 0x05});
 }
 
 std::string writeOne(std::string_view codes, CalcFormat format = {})
@@ -55,12 +52,14 @@ std::string naiveCrLf(std::string_view codes)
 TEST(CalcTextFile, TestVectorByteForByteForEachCalculator)
 {
     const std::vector<std::tuple<Calculator, std::string, std::string>> cases = {
-        {Calculator::Ti89, "**TI89**", "89"}, {Calculator::Ti92Plus, "**TI92P*", "9x"},
+        {Calculator::Ti89, "**TI89**", "89"},
+        {Calculator::Ti92Plus, "**TI92P*", "9x"},
         {Calculator::Voyage200, "**TI92P*", "v2"}};
     for (const auto& [calculator, signature, extension] : cases) {
         EXPECT_EQ(calcFileExtension({calculator, false}), extension + "t");
         EXPECT_EQ(calcFileExtension({calculator, true}), extension + "g");
-        const CalcWriteResult written = writeCalcText("Hello\r\nWorld", {{calculator, false}, "Hello", "MAIN", "probe"});
+        const CalcWriteResult written =
+            writeCalcText("Hello\r\nWorld", {{calculator, false}, "Hello", "MAIN", "probe"});
         ASSERT_TRUE(written.ok) << written.error;
         EXPECT_EQ(written.files.at(0).variableName, "hello");
         EXPECT_EQ(written.files.at(0).bytes, vectorFile(signature)) << signature;
@@ -77,10 +76,14 @@ TEST(CalcTextFile, TestVectorByteForByteForEachCalculator)
 
 TEST(CalcTextFile, BadNamesAndCharacterZeroAreRefusedSayingWhy)
 {
-    const std::vector<std::pair<std::string, std::string>> bad = {
-        {"", "empty"}, {"abcdefghi", "has 9 characters; at most 8"}, {"1abc", "does not start with a letter"},
-        {"_abc", "does not start with a letter"}, {"my notes", "holds a space"}, {"a-b", "holds \"-\""},
-        {"caf\xE9", "holds character 233"}, {std::string("a\0b", 3), "holds character 0"}};
+    const std::vector<std::pair<std::string, std::string>> bad = {{"", "empty"},
+                                                                  {"abcdefghi", "has 9 characters; at most 8"},
+                                                                  {"1abc", "does not start with a letter"},
+                                                                  {"_abc", "does not start with a letter"},
+                                                                  {"my notes", "holds a space"},
+                                                                  {"a-b", "holds \"-\""},
+                                                                  {"caf\xE9", "holds character 233"},
+                                                                  {std::string("a\0b", 3), "holds character 0"}};
     for (const auto& [name, problem] : bad) {
         CalcWriteResult written = writeCalcText("x", {{}, name, "main", ""});
         EXPECT_FALSE(written.ok);
@@ -92,7 +95,7 @@ TEST(CalcTextFile, BadNamesAndCharacterZeroAreRefusedSayingWhy)
         EXPECT_NE(written.error.find(problem), std::string::npos) << written.error;
     }
     EXPECT_EQ(calcNameProblem("Abc_1234", NameRole::Folder), "");
-    EXPECT_FALSE(writeCalcText("x", {{}, "a", "main", std::string(41, 'c')}).ok);   // the comment field holds 40
+    EXPECT_FALSE(writeCalcText("x", {{}, "a", "main", std::string(41, 'c')}).ok);  // the comment field holds 40
 
     EXPECT_EQ(calcNameFromFileName("My notes.txt"), "mynotes");
     EXPECT_EQ(calcNameFromFileName("C:\\Texts.v2\\2024 Chapter_12 final.TXT"), "chapter_");
@@ -107,8 +110,8 @@ TEST(CalcTextFile, EveryKindOfLineEndIsOneSeparatorAndReadsBackAsCrLf)
 {
     // A lone CR and a lone LF end a line as CR LF does; LF CR is two ends.
     const std::string written = writeOne("a\r\nb\rc\nd\n\re\r\n");
-    EXPECT_NE(written.find(bytesOf({0x20, 'a', 0x0D, 0x20, 'b', 0x0D, 0x20, 'c', 0x0D, 0x20, 'd', 0x0D, 0x20, 0x0D,
-                                    0x20, 'e', 0x0D, 0x20, 0x00, 0xE0})),
+    EXPECT_NE(written.find(bytesOf({0x20, 'a',  0x0D, 0x20, 'b',  0x0D, 0x20, 'c',  0x0D, 0x20,
+                                    'd',  0x0D, 0x20, 0x0D, 0x20, 'e',  0x0D, 0x20, 0x00, 0xE0})),
               std::string::npos);
     EXPECT_EQ(readCalcFile(written).variables.at(0).codes, "a\r\nb\r\nc\r\nd\r\n\r\ne\r\n");
     // The empty text is one empty line.
@@ -153,7 +156,8 @@ TEST(CalcTextFile, RandomTextsRoundTripInEveryFormat)
             EXPECT_TRUE(onlyCrLfPairs(back));
             ASSERT_EQ(back, naiveCrLf(text)) << "round " << round;
             EXPECT_EQ(variables.back().folder, "texts");
-            EXPECT_EQ(variables.back().name, variables.size() == 1 ? "round" : "round" + std::to_string(variables.size()));
+            EXPECT_EQ(variables.back().name,
+                      variables.size() == 1 ? "round" : "round" + std::to_string(variables.size()));
         }
     }
 }
@@ -220,8 +224,8 @@ TEST(CalcTextFile, A200KilobyteTextBecomesFourVariablesOfWholeLines)
 TEST(CalcTextFile, DamagedFilesAreRefusedSayingWhatIsWrong)
 {
     const std::string single = vectorFile("**TI89**");
-    const std::string group = writeOne("one\r\n" + std::string(40000, 'x') + "\r\n" + std::string(40000, 'y'),
-                                       {Calculator::Ti89, true});
+    const std::string group =
+        writeOne("one\r\n" + std::string(40000, 'x') + "\r\n" + std::string(40000, 'y'), {Calculator::Ti89, true});
     auto damaged = [](std::string bytes, std::size_t at, std::string_view patch) {
         return bytes.replace(at, patch.size(), patch);
     };

@@ -17,8 +17,8 @@ namespace {
 // Code -> shown form in UTF-16, read from richtext/charset.tsv.
 std::map<int, std::u16string> shownFormsFromSource()
 {
-    const auto path = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "richtext" /
-                      "charset.tsv";
+    const auto path =
+        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "richtext" / "charset.tsv";
     std::ifstream in(path);
     std::map<int, std::u16string> forms;
     std::string line;
@@ -61,7 +61,7 @@ TEST(CharsetShown, EveryShownFormMatchesItsCode)
     for (const auto& [code, units] : forms) {
         longest = std::max(longest, units.size());
         if (code == '\r' || code == '\n') {
-            EXPECT_FALSE(matchShown(units).has_value()) << code;   // only parts of a line end
+            EXPECT_FALSE(matchShown(units).has_value()) << code;  // only parts of a line end
             continue;
         }
         for (const std::u16string& text : {units, units + u"a", units + u"\u2029"}) {
@@ -72,19 +72,20 @@ TEST(CharsetShown, EveryShownFormMatchesItsCode)
         }
     }
     EXPECT_EQ(longestShownForm(), longest);
-    EXPECT_EQ(longest, 2u);   // x and y with an overline
+    EXPECT_EQ(longest, 2u);  // x and y with an overline
 }
 
 TEST(CharsetShown, OnlyShownFormsMatch)
 {
     // The first units of the two-unit forms are codes of their own.
     EXPECT_EQ(matchShown(u"x")->code, 'x');
-    EXPECT_EQ(matchShown(u"y\u0304")->code, 'y');   // the macron is read as an overline, but is not shown
+    EXPECT_EQ(matchShown(u"y\u0304")->code, 'y');  // the macron is read as an overline, but is not shown
     EXPECT_EQ(matchShown(u"y\u0304")->units, 1u);
     EXPECT_EQ(matchShown(u"y\u0305")->code, 155);
     // Spellings that are only read, line and paragraph ends, characters
     // without a code, a lone mark.
-    for (const std::u16string text : {u"\u0000", u"\u000C", u"\r\n", u"\n", u"\u2029", u"\u4E2D", u"\u0305", u"\u007F", u""})
+    for (const std::u16string text :
+         {u"\u0000", u"\u000C", u"\r\n", u"\n", u"\u2029", u"\u4E2D", u"\u0305", u"\u007F", u""})
         EXPECT_FALSE(matchShown(text).has_value()) << testing::PrintToString(std::u32string(text.begin(), text.end()));
 }
 

@@ -40,7 +40,7 @@ TEST(Charset, EveryCodeRoundTripsThroughUnicodeAndUtf8)
     }
     EXPECT_EQ(toUnicode("\r\n\t"), U"\r\n\t");
     EXPECT_EQ(toUnicode(std::string(1, '\0')), U"\u2400");
-    EXPECT_EQ(toUtf8("\xE9\x8C"), "\xC3\xA9\xCF\x80");   // e acute, pi
+    EXPECT_EQ(toUtf8("\xE9\x8C"), "\xC3\xA9\xCF\x80");  // e acute, pi
 }
 
 TEST(Charset, EveryAliasReadsBackToItsCode)
@@ -99,7 +99,7 @@ TEST(Charset, UnknownCharactersAreTransliteratedThenReplaced)
     conv = fromUnicode(U"e\u0301A\u030Ao\u0308n\u0303");
     EXPECT_EQ(conv.codes, "\xE9\xC5\xF6\xF1");
     EXPECT_EQ(conv.replaced, 0u);
-    conv = fromUnicode(U"q\u0301");   // no Latin-1 letter: the mark is dropped
+    conv = fromUnicode(U"q\u0301");  // no Latin-1 letter: the mark is dropped
     EXPECT_EQ(conv.codes, "q");
     EXPECT_EQ(conv.replaced, 1u);
 
@@ -112,11 +112,11 @@ TEST(Charset, UnknownCharactersAreTransliteratedThenReplaced)
 TEST(Charset, Utf8DecodingAndEncoding)
 {
     EXPECT_EQ(decodeUtf8("a\xC3\xA9\xE2\x80\x9C\xF0\x9F\x98\x80", true), U"a\u00E9\u201C\U0001F600");
-    EXPECT_FALSE(decodeUtf8("a\xE9z", true).has_value());           // Latin-1 byte
-    EXPECT_FALSE(decodeUtf8("\xC0\xAF", true).has_value());         // overlong
-    EXPECT_FALSE(decodeUtf8("\xED\xA0\x80", true).has_value());     // surrogate
-    EXPECT_FALSE(decodeUtf8("\xF4\x90\x80\x80", true).has_value()); // beyond U+10FFFF
-    EXPECT_FALSE(decodeUtf8("\xE2\x82", true).has_value());         // truncated
+    EXPECT_FALSE(decodeUtf8("a\xE9z", true).has_value());            // Latin-1 byte
+    EXPECT_FALSE(decodeUtf8("\xC0\xAF", true).has_value());          // overlong
+    EXPECT_FALSE(decodeUtf8("\xED\xA0\x80", true).has_value());      // surrogate
+    EXPECT_FALSE(decodeUtf8("\xF4\x90\x80\x80", true).has_value());  // beyond U+10FFFF
+    EXPECT_FALSE(decodeUtf8("\xE2\x82", true).has_value());          // truncated
     // A broken sequence is one replacement character, the next byte survives.
     EXPECT_EQ(decodeUtf8("a\xE2\x82z\xFF", false), U"a\uFFFDz\uFFFD");
     const Conversion conv = fromUtf8("a\xE2\x82z \xC3\xA9");

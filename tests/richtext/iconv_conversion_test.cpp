@@ -19,8 +19,8 @@ TEST(IconvConversion, ConvertsWholeInputsOrNothing)
     EXPECT_EQ(toUtf8.convert("\xE9\xE9", 4), "\xC3\xA9\xC3\xA9");
     EXPECT_FALSE(toUtf8.convert("\xE9\xE9", 3).has_value());
     IconvConversion toLatin1("ISO-8859-1", "UTF-8");
-    EXPECT_FALSE(toLatin1.convert("\xE2\x82\xAC").has_value());   // the euro sign
-    EXPECT_FALSE(toLatin1.convert("\xC3").has_value());           // a sequence cut short
+    EXPECT_FALSE(toLatin1.convert("\xE2\x82\xAC").has_value());  // the euro sign
+    EXPECT_FALSE(toLatin1.convert("\xC3").has_value());          // a sequence cut short
     EXPECT_EQ(toLatin1.convert("\xC3\xA9"), "\xE9");
 
     IconvConversion unknown("UTF-8", "NO-SUCH-ENCODING-42");

@@ -19,10 +19,7 @@ using namespace tessaline;
 
 namespace {
 
-bool haveSoffice()
-{
-    return std::system("command -v soffice >/dev/null 2>&1") == 0;
-}
+bool haveSoffice() { return std::system("command -v soffice >/dev/null 2>&1") == 0; }
 
 std::string slurp(const fs::path& path)
 {
@@ -35,9 +32,9 @@ std::string slurp(const fs::path& path)
 // Runs a headless conversion of `input` into `outDir`; true on success.
 bool convert(const fs::path& input, const std::string& filter, const fs::path& outDir, const fs::path& profile)
 {
-    const std::string command = "timeout 300 soffice -env:UserInstallation=file://" + profile.string() +
-                                " --headless --convert-to '" + filter + "' --outdir '" + outDir.string() + "' '" +
-                                input.string() + "' >/dev/null 2>&1";
+    const std::string command = "timeout 300 soffice -env:UserInstallation=file://" + profile.string()
+                                + " --headless --convert-to '" + filter + "' --outdir '" + outDir.string() + "' '"
+                                + input.string() + "' >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;
 }
 

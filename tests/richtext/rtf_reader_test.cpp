@@ -17,10 +17,7 @@ std::string text(const std::string& document)
     return r.codes;
 }
 
-std::size_t replaced(const std::string& document)
-{
-    return read(document).replaced;
-}
+std::size_t replaced(const std::string& document) { return read(document).replaced; }
 
 const std::string kTwoFonts =
     "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1\\fnil  tI92PLUSPC ;}}";
@@ -42,10 +39,10 @@ TEST(RtfReader, RejectsWhatIsNotRichText)
 TEST(RtfReader, ParagraphsLinesAndSpecialCharacters)
 {
     EXPECT_EQ(text("{\\rtf1 Hello\\par World}"), "Hello\r\nWorld");
-    EXPECT_EQ(text("{\\rtf1 Hello\\par}"), "Hello\r\n");                // trailing \par kept
+    EXPECT_EQ(text("{\\rtf1 Hello\\par}"), "Hello\r\n");  // trailing \par kept
     EXPECT_EQ(text("{\\rtf1 a\\line b\\par\\par c}"), "a\r\nb\r\n\r\nc");
-    EXPECT_EQ(text("{\\rtf1 a\\\nb\\\r\nc}"), "a\r\nb\r\nc");            // backslash + line break
-    EXPECT_EQ(text("{\\rtf1 a\r\nb\rc\n d}"), "abc d");                  // source line breaks are not text
+    EXPECT_EQ(text("{\\rtf1 a\\\nb\\\r\nc}"), "a\r\nb\r\nc");  // backslash + line break
+    EXPECT_EQ(text("{\\rtf1 a\r\nb\rc\n d}"), "abc d");        // source line breaks are not text
     EXPECT_EQ(text("{\\rtf1 a\\tab b\tc}"), "a\tb\tc");
     EXPECT_EQ(text("{\\rtf1 a\\~b\\-c\\_d\\{\\}\\\\}"), "a bc-d{}\\");
     EXPECT_EQ(text("{\\rtf1 \\lquote a\\rquote  \\ldblquote b\\rdblquote \\emdash\\endash}"), "'a' \"b\"--");
@@ -55,7 +52,8 @@ TEST(RtfReader, ParagraphsLinesAndSpecialCharacters)
     // Control words end at a space (eaten), a digit run, or any other character.
     EXPECT_EQ(text("{\\rtf1 \\b1 x\\b0y\\fs24  z\\i-1;}"), "xy z;");
     // Table cells and rows: one line per cell.
-    EXPECT_EQ(text("{\\rtf1 \\trowd\\cellx1000\\cellx2000 A\\cell B\\cell\\row \\trowd C\\cell\\row}"), "A\r\nB\r\nC\r\n");
+    EXPECT_EQ(text("{\\rtf1 \\trowd\\cellx1000\\cellx2000 A\\cell B\\cell\\row \\trowd C\\cell\\row}"),
+              "A\r\nB\r\nC\r\n");
     // A page or section break ends a line only where one has not just ended.
     EXPECT_EQ(text("{\\rtf1 a\\page b\\par\\page c\\sect}"), "a\r\nb\r\nc\r\n");
     // Control bytes other than tab are not text; unknown words are ignored.
@@ -70,8 +68,11 @@ TEST(RtfReader, HexBytesByFontAndCodePage)
               "EUR\xE9\"x\"\x80\xE9\x93\r\n");
     EXPECT_EQ(replaced(kTwoFonts + "\\f0\\'80\\'e9\\'93x\\'94\\f1\\'80\\'e9\\'93}"), 3u);
     // The default font, \plain and groups decide which font is current.
-    EXPECT_EQ(text("{\\rtf1\\deff1{\\fonttbl{\\f0 Arial;}{\\f1 Ti92Pluspc;}}\\'8c{\\f0\\'8c}\\'8c\\f0\\'8c\\plain\\'8c}"),
-              "\x8C" "OE\x8C" "OE\x8C");
+    EXPECT_EQ(
+        text("{\\rtf1\\deff1{\\fonttbl{\\f0 Arial;}{\\f1 Ti92Pluspc;}}\\'8c{\\f0\\'8c}\\'8c\\f0\\'8c\\plain\\'8c}"),
+        "\x8C"
+        "OE\x8C"
+        "OE\x8C");
     // Raw 8-bit bytes are read like \'hh.
     EXPECT_EQ(text(kTwoFonts + "\\f0 caf\xE9 \\f1 \x8C}"), "caf\xE9 \x8C");
     // Code pages: 1252 by default, \mac, \pc, \pca, and any other one that
@@ -81,7 +82,7 @@ TEST(RtfReader, HexBytesByFontAndCodePage)
     EXPECT_EQ(text("{\\rtf1\\mac \\'8e\\'c9}"), "\xE9\xA0");
     EXPECT_EQ(text("{\\rtf1\\pc \\'82\\'e3}"), "\xE9\x8C");
     EXPECT_EQ(text("{\\rtf1\\pca \\'9b\\'82}"), "\xF8\xE9");
-    EXPECT_EQ(text("{\\rtf1\\ansi\\ansicpg1253 \\'e1\\'f9}"), "\x80\x94");   // alpha, omega
+    EXPECT_EQ(text("{\\rtf1\\ansi\\ansicpg1253 \\'e1\\'f9}"), "\x80\x94");  // alpha, omega
     EXPECT_EQ(replaced("{\\rtf1\\ansi\\ansicpg1253 \\'e1\\'f9}"), 0u);
     EXPECT_EQ(text("{\\rtf1\\ansi\\ansicpg1251 \\'e9x}"), "?x");
     EXPECT_EQ(replaced("{\\rtf1\\ansi\\ansicpg1251 \\'e9x}"), 1u);
@@ -99,15 +100,19 @@ TEST(RtfReader, UnicodeEscapesAndTheirFallbacks)
     EXPECT_EQ(text("{\\rtf1 caf\\u233\\'e9 x}"), "caf\xE9 x");
     EXPECT_EQ(text("{\\rtf1 \\u233?\\u960 ?!}"), "\xE9\x8C!");
     EXPECT_EQ(text("{\\rtf1 \\uc2\\u233\\'65\\'66X\\uc0\\u233 Y}"), "\xE9X\xE9Y");
-    EXPECT_EQ(text("{\\rtf1 {\\uc3\\u233}ab}"), "\xE9" "ab");      // a group end stops the skipping
-    EXPECT_EQ(text("{\\rtf1 \\uc1{\\uc3 x}\\u233 ab}"), "x\xE9" "b");  // \uc belongs to its group
+    EXPECT_EQ(text("{\\rtf1 {\\uc3\\u233}ab}"),
+              "\xE9"
+              "ab");  // a group end stops the skipping
+    EXPECT_EQ(text("{\\rtf1 \\uc1{\\uc3 x}\\u233 ab}"),
+              "x\xE9"
+              "b");  // \uc belongs to its group
     // Negative numbers are the upper half; surrogate pairs are joined.
     EXPECT_EQ(text("{\\rtf1 \\u-3?}"), "?");
     EXPECT_EQ(replaced("{\\rtf1 \\u-3?}"), 1u);
-    EXPECT_EQ(text("{\\rtf1 \\u-10187?\\u-8796?}"), "\x95");             // U+1D5A4, read as its code
-    EXPECT_EQ(text("{\\rtf1 \\u-10179?\\u-8704?z}"), "?z");              // an emoji: no code
+    EXPECT_EQ(text("{\\rtf1 \\u-10187?\\u-8796?}"), "\x95");  // U+1D5A4, read as its code
+    EXPECT_EQ(text("{\\rtf1 \\u-10179?\\u-8704?z}"), "?z");   // an emoji: no code
     EXPECT_EQ(replaced("{\\rtf1 \\u-10179?\\u-8704?z}"), 1u);
-    EXPECT_EQ(text("{\\rtf1 \\u-10179?z\\u-8704?}"), "?z?");             // halves apart
+    EXPECT_EQ(text("{\\rtf1 \\u-10179?z\\u-8704?}"), "?z?");  // halves apart
     // A letter and a combining mark from different escapes still meet.
     EXPECT_EQ(text("{\\rtf1 x\\u773?e\\u769?}"), "\x9A\xE9");
     EXPECT_EQ(text("{\\rtf1 \\u8220\\'93Hi\\u8221\\'94}"), "\"Hi\"");
@@ -145,10 +150,10 @@ TEST(RtfReader, SkipsEverythingThatIsNotText)
 
 TEST(RtfReader, RecoversFromDamage)
 {
-    EXPECT_EQ(text("{\\rtf1 Hello\\par Wor"), "Hello\r\nWor");            // truncated
-    EXPECT_EQ(text("{\\rtf1 {\\b a{\\i b"), "ab");                        // unclosed groups
-    EXPECT_EQ(text("{\\rtf1 a} b}"), "a b");                              // a stray brace
-    EXPECT_EQ(text("{\\rtf1 a}}}} \r\n\t"), "a");                         // trailing blanks and braces
+    EXPECT_EQ(text("{\\rtf1 Hello\\par Wor"), "Hello\r\nWor");  // truncated
+    EXPECT_EQ(text("{\\rtf1 {\\b a{\\i b"), "ab");              // unclosed groups
+    EXPECT_EQ(text("{\\rtf1 a} b}"), "a b");                    // a stray brace
+    EXPECT_EQ(text("{\\rtf1 a}}}} \r\n\t"), "a");               // trailing blanks and braces
     EXPECT_EQ(text("{\\rtf1 a}junk after}"), "ajunk after");
     EXPECT_EQ(text("{\\rtf1 a\\"), "a");
     EXPECT_EQ(text("{\\rtf1 a\\u"), "a");
@@ -158,7 +163,7 @@ TEST(RtfReader, RecoversFromDamage)
     EXPECT_EQ(text("{\\rtf1 a\\bin"), "a");
     EXPECT_EQ(text("{\\rtf1 {\\*"), "");
     EXPECT_EQ(text("{\\rtf1 \\u99999999999999999999 x\\fs99999999999 y}"), "?y");
-    EXPECT_EQ(text("{\\rtf1 \\" + std::string(5000, 'a') + " x}"), "x");   // an absurdly long word
+    EXPECT_EQ(text("{\\rtf1 \\" + std::string(5000, 'a') + " x}"), "x");  // an absurdly long word
 
     // Deep nesting: read to the end, the deepest groups as if flat.
     const std::string deep = "{\\rtf1 " + std::string(100000, '{') + "x" + std::string(100000, '}') + "y}";
@@ -174,9 +179,9 @@ TEST(RtfReader, EveryCharacterWordAndCodePageWord)
     // Each word that stands for a character, between two letters, and a word
     // that only begins like one of them.
     const std::pair<const char*, const char*> words[] = {
-        {"bullet", "\xB7"}, {"emdash", "-"},  {"emspace", " "},  {"endash", "-"},   {"enspace", " "},
-        {"ldblquote", "\""}, {"lquote", "'"}, {"qmspace", " "},  {"rdblquote", "\""}, {"rquote", "'"},
-        {"tab", "\t"},
+        {"bullet", "\xB7"},  {"emdash", "-"},     {"emspace", " "}, {"endash", "-"},
+        {"enspace", " "},    {"ldblquote", "\""}, {"lquote", "'"},  {"qmspace", " "},
+        {"rdblquote", "\""}, {"rquote", "'"},     {"tab", "\t"},
     };
     for (const auto& [word, shown] : words) {
         EXPECT_EQ(text(std::string("{\\rtf1 a\\") + word + " b}"), std::string("a") + shown + "b") << word;

@@ -22,7 +22,8 @@ void expectText(const std::string& document, const std::string& expected, std::s
 
 TEST(RtfSamples, WordPadAndTextEdit)
 {
-    expectText(R"rtf({\rtf1\ansi\ansicpg1252\deff0\nouicompat\deflang1033{\fonttbl{\f0\fnil\fcharset0 Calibri;}{\f1\fnil\fcharset2 Symbol;}}
+    expectText(
+        R"rtf({\rtf1\ansi\ansicpg1252\deff0\nouicompat\deflang1033{\fonttbl{\f0\fnil\fcharset0 Calibri;}{\f1\fnil\fcharset2 Symbol;}}
 {\colortbl ;\red255\green0\blue0;}
 {\*\generator Riched20 10.0.19041}\viewkind4\uc1 
 \pard\sa200\sl276\slmult1\f0\fs22\lang9 Caf\'e9 \ldblquote quoted\rdblquote  na\'efve \u8364?5\par
@@ -31,7 +32,7 @@ TEST(RtfSamples, WordPadAndTextEdit)
 \pard\sa200\sl276\slmult1\cf1\b Bold red\cf0\b0\par
 }
 )rtf",
-               "Caf\xE9 \"quoted\" na\xEFve EUR5\r\n\xB7\titem one\r\n\xB7\titem two\r\nBold red\r\n", 3);
+        "Caf\xE9 \"quoted\" na\xEFve EUR5\r\n\xB7\titem one\r\n\xB7\titem two\r\nBold red\r\n", 3);
 
     expectText(R"rtf({\rtf1\ansi\ansicpg1252\cocoartf2709
 \cocoatextscaling0\cocoaplatform0{\fonttbl\f0\fswiss\fcharset0 Helvetica;}
@@ -108,7 +109,8 @@ link
 
 TEST(RtfSamples, WordWithPicturesBinaryDataAndTables)
 {
-    std::string doc = R"rtf({\rtf1\adeflang1025\ansi\ansicpg1252\uc1\adeff31507\deff0\stshfdbch31505\stshfloch31506\stshfhich31506\stshfbi31507\deflang1033\deflangfe1033\themelang1033{\fonttbl{\f0\fbidi \froman\fcharset0\fprq2{\*\panose 02020603050405020304}Times New Roman;}{\f34\fbidi \froman\fcharset0\fprq2{\*\panose 02040503050406030204}Cambria Math;}
+    std::string doc =
+        R"rtf({\rtf1\adeflang1025\ansi\ansicpg1252\uc1\adeff31507\deff0\stshfdbch31505\stshfloch31506\stshfhich31506\stshfbi31507\deflang1033\deflangfe1033\themelang1033{\fonttbl{\f0\fbidi \froman\fcharset0\fprq2{\*\panose 02020603050405020304}Times New Roman;}{\f34\fbidi \froman\fcharset0\fprq2{\*\panose 02040503050406030204}Cambria Math;}
 {\f40\fbidi \fnil\fcharset0\fprq2 Ti92Pluspc;}}
 {\colortbl;\red0\green0\blue0;}
 {\*\defchp \fs22\loch\af31506\hich\af31506\dbch\af31505 }
@@ -119,8 +121,9 @@ TEST(RtfSamples, WordWithPicturesBinaryDataAndTables)
 {\header \pard\plain Page header\par}{\footerl \pard\plain Left footer\par}
 \pard\plain \ltrpar\ql \li0\ri0\sa160\sl259\slmult1\widctlpar\rin0\lin0\itap0 \rtlch\fcs1 \af31507\afs22\alang1025 \ltrch\fcs0 \fs22\lang1033 {\rtlch\fcs1 \af31507 \ltrch\fcs0 \insrsid1056967 Before picture }{\*\shppict{\pict{\*\picprop\shplid1025{\sp{\sn shapeType}{\sv 75}}}\picscalex100\picscaley100\pngblip\bliptag-1{\*\blipuid 0123}
 89504e470d0a1a0a0000000d49484452}}{\nonshppict{\pict\picscalex100\wmetafile8\bin8 )rtf";
-    doc += std::string("}{}}{{\\}", 8);   // binary picture data that looks like groups
-    doc += R"rtf(}}{\rtlch\fcs1 \af31507 \ltrch\fcs0  after.}{\rtlch\fcs1 \f40 \ltrch\fcs0 \f40\insrsid1056967 \u8805\'9e}{\rtlch\fcs1 \ltrch\fcs0 \par }
+    doc += std::string("}{}}{{\\}", 8);  // binary picture data that looks like groups
+    doc +=
+        R"rtf(}}{\rtlch\fcs1 \af31507 \ltrch\fcs0  after.}{\rtlch\fcs1 \f40 \ltrch\fcs0 \f40\insrsid1056967 \u8805\'9e}{\rtlch\fcs1 \ltrch\fcs0 \par }
 \trowd \irow0\irowband0\ltrrow\ts11\trgaph108\trleft-108\cellx4680\cellx9360\pard\plain \intbl {A1\cell B1\cell }\pard\plain \intbl {\trowd \cellx4680\cellx9360\row }
 \pard\plain {\rtlch\fcs1 \ltrch\fcs0 End\par }{\*\themedata 504b030414}{\*\datastore 0105000002000000}})rtf";
     expectText(doc, "Before picture  after.\x9E\r\nA1\r\nB1\r\nEnd\r\n", 0);

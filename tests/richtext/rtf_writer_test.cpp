@@ -58,7 +58,10 @@ TEST(RtfWriter, EscapesSpacesAndCharacters)
     EXPECT_EQ(body(write(std::string(1, '\0'), 12.0)), "\\u9216\\'00}\r\n");
     EXPECT_EQ(body(write("\x7F", 12.0)), "\\u9670\\'7f}\r\n");
     // Two code points, one fallback.
-    EXPECT_EQ(body(write("\x9A" "x", 12.0)), "\\uc0\\u120\\uc1\\u773\\'9ax}\r\n");
+    EXPECT_EQ(body(write("\x9A"
+                         "x",
+                         12.0)),
+              "\\uc0\\u120\\uc1\\u773\\'9ax}\r\n");
 }
 
 TEST(RtfWriter, EveryTextReadsBackExactly)
@@ -70,7 +73,7 @@ TEST(RtfWriter, EveryTextReadsBackExactly)
     const std::string texts[] = {
         all,
         "Line one\r\n  indented\t\ttabs\r\n\r\n" + all + "\r\n",
-        "x\x9Ax\x9By\x9By",   // letters next to the letters with a bar
+        "x\x9Ax\x9By\x9By",  // letters next to the letters with a bar
         "   ",
         "\\par {\\b not bold}\\u233\\'e9",
         "_CHA\r\n_TIL Chapter\r\n_PIC pic1\r\n_BRK\r\n",

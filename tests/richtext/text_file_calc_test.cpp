@@ -11,10 +11,7 @@ using namespace tessaline;
 
 namespace {
 
-std::string bytesOf(std::initializer_list<int> values)
-{
-    return std::string(values.begin(), values.end());
-}
+std::string bytesOf(std::initializer_list<int> values) { return std::string(values.begin(), values.end()); }
 
 std::string padded(std::string_view text, std::size_t width)
 {
@@ -48,7 +45,10 @@ TEST(TextFileCalc, ASingleFileGivesItsLinesWithoutModeBytes)
 {
     // An ordinary line, a command line ("C"), a page-break line (0x0C), an
     // empty line without a mode byte, and a last line.
-    const std::string text = std::string("\x20Hello\x0D" "CDisp 1\x0D\x0C" "after\x0D\x0D\x20\xA9 end");
+    const std::string text = std::string(
+        "\x20Hello\x0D"
+        "CDisp 1\x0D\x0C"
+        "after\x0D\x0D\x20\xA9 end");
     for (std::string_view signature : {"**TI89**", "**TI92P*"}) {
         const DecodedText d = decodeTextFile(singleFile(signature, text));
         ASSERT_TRUE(d.ok) << d.error;

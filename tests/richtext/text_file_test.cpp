@@ -4,14 +4,14 @@
 #include <random>
 #include <string>
 
+#include "crlf_pairs.h"
 #include "richtext/charset.h"
 #include "richtext/rtf.h"
 #include "richtext/text_file.h"
-#include "crlf_pairs.h"
 #include "wide_text.h"
 
-using tessaline::decodeTextFile;
 using tessaline::DecodedText;
+using tessaline::decodeTextFile;
 
 namespace {
 
@@ -50,8 +50,8 @@ void expectPlainDecoding(const std::string& bytes)
     const DecodedText want = plainDecode(bytes);
     const DecodedText got = decodeTextFile(bytes);
     ASSERT_TRUE(got.ok);
-    EXPECT_TRUE(got.codes == want.codes) << "codes differ for " << testing::PrintToString(bytes.substr(0, 200))
-                                         << " (" << bytes.size() << " bytes)";
+    EXPECT_TRUE(got.codes == want.codes) << "codes differ for " << testing::PrintToString(bytes.substr(0, 200)) << " ("
+                                         << bytes.size() << " bytes)";
     EXPECT_EQ(got.replaced, want.replaced) << testing::PrintToString(bytes.substr(0, 200));
     EXPECT_TRUE(tessaline::onlyCrLfPairs(got.codes));
 }
@@ -100,7 +100,7 @@ TEST(TextFile, Utf8AndCalculatorCodes)
     EXPECT_TRUE(d.ok);
     EXPECT_EQ(d.codes, std::string("\x8C\xE9\x00\x7F x", 6));
     EXPECT_EQ(d.replaced, 0u);
-    d = decodeTextFile("caf\xC3");   // broken UTF-8 without a mark
+    d = decodeTextFile("caf\xC3");  // broken UTF-8 without a mark
     EXPECT_EQ(d.codes, "caf\xC3");
 
     EXPECT_TRUE(decodeTextFile("").ok);
@@ -110,7 +110,10 @@ TEST(TextFile, Utf8AndCalculatorCodes)
 TEST(TextFile, EveryLineEndBecomesCrLf)
 {
     EXPECT_EQ(decodeTextFile("a\nb\rc\r\nd\n\n").codes, "a\r\nb\r\nc\r\nd\r\n\r\n");
-    EXPECT_EQ(decodeTextFile("\xC3\xA9\ra\xE2\x80\xA8" "b\n").codes, "\xE9\r\na\r\nb\r\n");
+    EXPECT_EQ(decodeTextFile("\xC3\xA9\ra\xE2\x80\xA8"
+                             "b\n")
+                  .codes,
+              "\xE9\r\na\r\nb\r\n");
     EXPECT_EQ(decodeTextFile("\xE9\rx\n").codes, "\xE9\r\nx\r\n");
     EXPECT_EQ(decodeTextFile("{\\rtf1 a\\'0db\\uc0\\u10 c\\line}").codes, "a\r\nb\r\nc\r\n");
 }
@@ -124,14 +127,39 @@ TEST(TextFile, ShortcutsGiveTheCodesOfThePlainConversion)
     // line ends of every kind next to line separators and to characters that
     // become nothing, control bytes, broken and overlong sequences.
     const char* const pieces[] = {
-        "a",          "word ",        "\xC3\xA9",     "\xCE\xB1",      "\xCF\x80",     "\xE2\x86\x92",
-        "\xE2\x80\x9C", "\xF0\x9F\x98\x80", "\xE4\xB8\xAD", "x\xCC\x85",  "y\xCC\x84",     "e\xCC\x81",
-        "\xC3\xA9\xCC\x81", "\xCC\x81",   "\xCD\xAF",      "\r",          "\n",           "\r\n",
-        "\xE2\x80\xA8", "\xE2\x80\xA9", "\xE2\x80\x8B", "\t",        "\x0B",         "\x7F",
-        "\x01",       "\xC0\xAF",     "\xED\xA0\x80", "\xE2\x82",     "\xFF",         "12345678",
+        "a",
+        "word ",
+        "\xC3\xA9",
+        "\xCE\xB1",
+        "\xCF\x80",
+        "\xE2\x86\x92",
+        "\xE2\x80\x9C",
+        "\xF0\x9F\x98\x80",
+        "\xE4\xB8\xAD",
+        "x\xCC\x85",
+        "y\xCC\x84",
+        "e\xCC\x81",
+        "\xC3\xA9\xCC\x81",
+        "\xCC\x81",
+        "\xCD\xAF",
+        "\r",
+        "\n",
+        "\r\n",
+        "\xE2\x80\xA8",
+        "\xE2\x80\xA9",
+        "\xE2\x80\x8B",
+        "\t",
+        "\x0B",
+        "\x7F",
+        "\x01",
+        "\xC0\xAF",
+        "\xED\xA0\x80",
+        "\xE2\x82",
+        "\xFF",
+        "12345678",
     };
     constexpr int kPieces = sizeof pieces / sizeof pieces[0];
-    constexpr int kBroken = 25;   // pieces from here on are not UTF-8
+    constexpr int kBroken = 25;  // pieces from here on are not UTF-8
     std::mt19937 rng(10);
     std::uniform_int_distribution<int> pick(0, kPieces - 1);
     std::uniform_int_distribution<int> length(0, 40);
@@ -150,12 +178,14 @@ TEST(TextFile, ShortcutsGiveTheCodesOfThePlainConversion)
 
     // Whole texts of one kind, and the ends of the text.
     expectPlainDecoding("\xEF\xBB\xBF");
-    expectPlainDecoding("\xEF\xBB\xBF" "ascii\x0B\r");
+    expectPlainDecoding(
+        "\xEF\xBB\xBF"
+        "ascii\x0B\r");
     expectPlainDecoding(std::string(100, 'a') + "\xC3");
     expectPlainDecoding(std::string(100, 'a') + "\xC3\xA9");
     expectPlainDecoding("12345678x\xCC\x85");
     expectPlainDecoding("1234567x\xCC\x85");
-    expectPlainDecoding("\r\xE2\x80\x8B\n\xC3\xA9");   // CR, a character that becomes nothing, LF
+    expectPlainDecoding("\r\xE2\x80\x8B\n\xC3\xA9");  // CR, a character that becomes nothing, LF
 }
 
 TEST(TextFile, LongStretchesWithoutAnOwnCode)
@@ -171,13 +201,13 @@ TEST(TextFile, LongStretchesWithoutAnOwnCode)
     while (arrows.size() < 150000)
         arrows += "\xE2\x86\x92\xE2\x80\xA8";
     expectPlainDecoding(arrows + "\r" + arrows);
-    expectPlainDecoding(arrows + "\xE2\x82");   // not UTF-8 at the very end: codes after all
+    expectPlainDecoding(arrows + "\xE2\x82");  // not UTF-8 at the very end: codes after all
 }
 
 TEST(TextFile, Utf16AndUtf32FilesWithAByteOrderMark)
 {
-    using tessaline::WideForm;
     using tessaline::wideFile;
+    using tessaline::WideForm;
     for (const WideForm form : {WideForm::Utf16Le, WideForm::Utf16Be, WideForm::Utf32Le, WideForm::Utf32Be}) {
         SCOPED_TRACE(static_cast<int>(form));
         // Plain letters: no NUL between them.
@@ -210,31 +240,72 @@ TEST(TextFile, BrokenUtf16AndUtf32AreReplacedCharacters)
     using namespace std::string_literals;
     // UTF-16: a high surrogate before a letter, at the end, a low surrogate
     // alone, two highs in a row before a low (the second pairs), an odd byte.
-    expectRead("\xFF\xFE" "\x00\xD8" "a\0"s, "?a", 1);
-    expectRead("\xFE\xFF" "\0a" "\xD8\x00"s, "a?", 1);
-    expectRead("\xFF\xFE" "\x00\xDC" "\x00\xDC"s, "??", 2);
-    expectRead("\xFE\xFF" "\xD8\x3D\xD8\x3D\xDE\x00"s, "??", 2);
-    expectRead("\xFF\xFE" "a\0b"s, "a?", 1);
-    expectRead("\xFE\xFF" "\xD8\x3D" "\xDE"s, "??", 2);
+    expectRead(
+        "\xFF\xFE"
+        "\x00\xD8"
+        "a\0"s,
+        "?a", 1);
+    expectRead(
+        "\xFE\xFF"
+        "\0a"
+        "\xD8\x00"s,
+        "a?", 1);
+    expectRead(
+        "\xFF\xFE"
+        "\x00\xDC"
+        "\x00\xDC"s,
+        "??", 2);
+    expectRead(
+        "\xFE\xFF"
+        "\xD8\x3D\xD8\x3D\xDE\x00"s,
+        "??", 2);
+    expectRead(
+        "\xFF\xFE"
+        "a\0b"s,
+        "a?", 1);
+    expectRead(
+        "\xFE\xFF"
+        "\xD8\x3D"
+        "\xDE"s,
+        "??", 2);
     expectRead("\xFF\xFE", "", 0);
-    expectRead("\xFE\xFF" "\0"s, "?", 1);
+    expectRead(
+        "\xFE\xFF"
+        "\0"s,
+        "?", 1);
     // UTF-32: a value beyond U+10FFFF, a surrogate, one to three bytes left over.
-    expectRead("\0\0\xFE\xFF" "\0\x11\0\0" "\0\0\0a"s, "?a", 1);
-    expectRead("\xFF\xFE\0\0" "a\0\0\0" "\x00\xD8\0\0" "\xFF\xFF\xFF\xFF"s, "a??", 2);
+    expectRead(
+        "\0\0\xFE\xFF"
+        "\0\x11\0\0"
+        "\0\0\0a"s,
+        "?a", 1);
+    expectRead(
+        "\xFF\xFE\0\0"
+        "a\0\0\0"
+        "\x00\xD8\0\0"
+        "\xFF\xFF\xFF\xFF"s,
+        "a??", 2);
     for (std::size_t left = 1; left <= 3; ++left)
-        expectRead("\xFF\xFE\0\0" "b\0\0\0"s + std::string(left, '\0'), "b?", 1);
+        expectRead(
+            "\xFF\xFE\0\0"
+            "b\0\0\0"s
+                + std::string(left, '\0'),
+            "b?", 1);
     // "FF FE 00 00" is the UTF-32 mark, not UTF-16 starting with U+0000.
-    expectRead("\xFF\xFE\0\0" "c\0\0\0"s, "c", 0);
+    expectRead(
+        "\xFF\xFE\0\0"
+        "c\0\0\0"s,
+        "c", 0);
 }
 
 TEST(TextFile, Utf16AndUtf32GiveTheCodesOfThePlainConversion)
 {
-    using tessaline::WideForm;
     using tessaline::wideFile;
+    using tessaline::WideForm;
     const char32_t* const pieces[] = {
-        U"a", U"word ", U"\u00E9", U"\u03C0", U"\u2192", U"\u201C", U"\U0001F600", U"\u4E2D", U"x\u0305", U"y\u0304",
-        U"e\u0301", U"\u0301", U"\r", U"\n", U"\r\n", U"\u2028", U"\u200B", U"\t", U"\u000B", U"\u007F", U"\u0000",
-        U"\uFEFF", U"\uFFFD",
+        U"a",       U"word ",   U"\u00E9",  U"\u03C0", U"\u2192", U"\u201C", U"\U0001F600", U"\u4E2D",
+        U"x\u0305", U"y\u0304", U"e\u0301", U"\u0301", U"\r",     U"\n",     U"\r\n",       U"\u2028",
+        U"\u200B",  U"\t",      U"\u000B",  U"\u007F", U"\u0000", U"\uFEFF", U"\uFFFD",
     };
     constexpr int kPieces = sizeof pieces / sizeof pieces[0];
     std::mt19937 rng(11);
@@ -272,8 +343,15 @@ TEST(TextFile, Utf16AndUtf32GiveTheCodesOfThePlainConversion)
 TEST(TextFile, DeleteCharacterOfUnicodeTextIsReplaced)
 {
     // U+007F has no code: a "?" wherever the file is Unicode text.
-    for (const std::string bytes : {"\xC3\xA9\x7F", "\xC3\xA9 abc\x7F" "defghijklmnop", "\xEF\xBB\xBF" "a\x7F" "b",
-                                    "\xEF\xBB\xBF" "abcdefg\x7F" "hijklmnop"}) {
+    for (const std::string bytes : {"\xC3\xA9\x7F",
+                                    "\xC3\xA9 abc\x7F"
+                                    "defghijklmnop",
+                                    "\xEF\xBB\xBF"
+                                    "a\x7F"
+                                    "b",
+                                    "\xEF\xBB\xBF"
+                                    "abcdefg\x7F"
+                                    "hijklmnop"}) {
         const DecodedText d = decodeTextFile(bytes);
         EXPECT_EQ(std::count(d.codes.begin(), d.codes.end(), '?'), 1) << testing::PrintToString(bytes);
         EXPECT_EQ(d.codes.find('\x7F'), std::string::npos) << testing::PrintToString(bytes);
@@ -283,5 +361,9 @@ TEST(TextFile, DeleteCharacterOfUnicodeTextIsReplaced)
     EXPECT_EQ(wide.codes, "a?b");
     EXPECT_EQ(wide.replaced, 1u);
     // A file that is not Unicode text holds codes: 127 is the code itself.
-    EXPECT_EQ(decodeTextFile("a\x7F" "b").codes, "a\x7F" "b");
+    EXPECT_EQ(decodeTextFile("a\x7F"
+                             "b")
+                  .codes,
+              "a\x7F"
+              "b");
 }

@@ -56,7 +56,7 @@ TEST(TifilesCrossCheck, TheCalculatorLibraryReadsEveryFileWeWrite)
     GTEST_SKIP() << "libtifiles is not installed";
 #else
     tifiles_library_init();
-    std::string large;   // every code but 0, in three variables
+    std::string large;  // every code but 0, in three variables
     for (int i = 0; large.size() < 150000; ++i)
         large += i % 97 ? std::string(1, char(1 + i % 255)) : std::string("\r\n");
     for (const std::string& text : {std::string("Hello\r\nWorld"), std::string(), large}) {

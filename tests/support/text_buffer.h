@@ -25,8 +25,8 @@ public:
     unsigned char charAt(std::size_t position) const
     {
         if (position < 1 || position > text_.size()) {
-            throw std::out_of_range("Character position " + std::to_string(position) + " outside 1 to " +
-                                    std::to_string(text_.size()));
+            throw std::out_of_range("Character position " + std::to_string(position) + " outside 1 to "
+                                    + std::to_string(text_.size()));
         }
         return static_cast<unsigned char>(text_[position - 1]);
     }

@@ -21,7 +21,7 @@ inline std::string wordText(std::size_t length, unsigned start = 7)
     }
     text.resize(length);
     if (!text.empty() && text.back() == '\r')
-        text.back() = 'x';   // no half line end
+        text.back() = 'x';  // no half line end
     return text;
 }
 

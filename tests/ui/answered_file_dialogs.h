@@ -14,10 +14,7 @@ class AnsweredFileDialogs : public FileDialogs {
 public:
     std::deque<QString> saveAnswers;
 
-    std::optional<QString> openFileName(QWidget*, const QString&, const QString&) override
-    {
-        return std::nullopt;
-    }
+    std::optional<QString> openFileName(QWidget*, const QString&, const QString&) override { return std::nullopt; }
     std::optional<QString> saveFileName(QWidget*, const QString&, const QString&) override
     {
         if (saveAnswers.empty())

@@ -19,8 +19,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <array>
-#include <vector>
 #include <gtest/gtest.h>
+#include <vector>
 
 #include "ui/about/about_box.h"
 #include "ui/output/output_window.h"

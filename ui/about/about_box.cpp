@@ -17,7 +17,7 @@
 namespace tessaline {
 namespace {
 
-constexpr int kClientWidth = 5730;   // twips
+constexpr int kClientWidth = 5730;  // twips
 constexpr int kClientHeight = 3555;
 constexpr int kScreenLeft = 2340;
 constexpr int kScreenTop = 1935;
@@ -40,8 +40,7 @@ QLabel* blackLabel(QWidget* parent, const char* name, QRect geometry)
 
 // A line of the etched separator: a filled strip `thickness` pixels high
 // from twips (x1, y) to (x2, y), both ends included.
-QFrame* separatorLine(QWidget* parent, const char* name, QColor colour, int x1, int x2, int y,
-                      int thickness)
+QFrame* separatorLine(QWidget* parent, const char* name, QColor colour, int x1, int x2, int y, int thickness)
 {
     auto* line = new QFrame(parent);
     line->setObjectName(QString::fromLatin1(name));
@@ -76,9 +75,8 @@ QString AboutBox::disclaimerText()
 }
 
 AboutBox::AboutBox(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       services_(platformSysInfoServices())
 {
     setObjectName(QStringLiteral("frmAbout"));
@@ -163,10 +161,7 @@ void AboutBox::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
-void AboutBox::setCredit(const QString& text)
-{
-    titleLabel_->setText(text);
-}
+void AboutBox::setCredit(const QString& text) { titleLabel_->setText(text); }
 
 void AboutBox::acknowledge()
 {
@@ -182,6 +177,5 @@ void AboutBox::keyPressEvent(QKeyEvent* event)
     }
     QDialog::keyPressEvent(event);
 }
-
 
 }  // namespace tessaline

@@ -21,15 +21,14 @@ public:
     // Opens `subKey` under the root key `root` (a 32-bit predefined handle
     // such as 0x80000002) with the access mask `access`. False when the key
     // cannot be opened.
-    virtual bool openKey(std::uint32_t root, const std::string& subKey, std::uint32_t access,
-                         Handle& key) = 0;
+    virtual bool openKey(std::uint32_t root, const std::string& subKey, std::uint32_t access, Handle& key) = 0;
 
     // Reads the value `valueName` of an open key into `buffer`. On entry
     // `size` is the buffer's size; on success it is the value's size in bytes
     // and `type` its registry type. False when there is no such value or it
     // is larger than the buffer.
-    virtual bool queryValue(Handle key, const std::string& valueName, std::uint32_t& type,
-                            unsigned char* buffer, std::uint32_t& size) = 0;
+    virtual bool queryValue(Handle key, const std::string& valueName, std::uint32_t& type, unsigned char* buffer,
+                            std::uint32_t& size) = 0;
 
     virtual void closeKey(Handle key) = 0;
 };

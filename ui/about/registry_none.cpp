@@ -7,12 +7,8 @@ namespace {
 
 class NoRegistry final : public Registry {
 public:
-    bool openKey(std::uint32_t, const std::string&, std::uint32_t, Handle&) override
-    {
-        return false;
-    }
-    bool queryValue(Handle, const std::string&, std::uint32_t&, unsigned char*,
-                    std::uint32_t&) override
+    bool openKey(std::uint32_t, const std::string&, std::uint32_t, Handle&) override { return false; }
+    bool queryValue(Handle, const std::string&, std::uint32_t&, unsigned char*, std::uint32_t&) override
     {
         return false;
     }
@@ -21,9 +17,6 @@ public:
 
 }  // namespace
 
-std::shared_ptr<Registry> platformRegistry()
-{
-    return std::make_shared<NoRegistry>();
-}
+std::shared_ptr<Registry> platformRegistry() { return std::make_shared<NoRegistry>(); }
 
 }  // namespace tessaline

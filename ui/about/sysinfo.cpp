@@ -23,8 +23,8 @@ SysInfoServices platformSysInfoServices()
     return services;
 }
 
-bool readRegistryValue(Registry& registry, std::uint32_t root, const QString& keyName,
-                       const QString& valueName, QString& value)
+bool readRegistryValue(Registry& registry, std::uint32_t root, const QString& keyName, const QString& valueName,
+                       QString& value)
 {
     Registry::Handle key = 0;
     if (!registry.openKey(root, keyName.toLocal8Bit().toStdString(), kSysInfoKeyAccess, key)) {
@@ -35,8 +35,7 @@ bool readRegistryValue(Registry& registry, std::uint32_t root, const QString& ke
     std::array<unsigned char, kValueBufferSize> buffer{};
     std::uint32_t type = 0;
     std::uint32_t size = kValueBufferSize;
-    if (!registry.queryValue(key, valueName.toLocal8Bit().toStdString(), type, buffer.data(),
-                             size)) {
+    if (!registry.queryValue(key, valueName.toLocal8Bit().toStdString(), type, buffer.data(), size)) {
         value.clear();
         registry.closeKey(key);
         return false;
@@ -52,8 +51,7 @@ bool readRegistryValue(Registry& registry, std::uint32_t root, const QString& ke
         --kept;
 
     if (type == kRegTypeString) {
-        value = QString::fromLocal8Bit(reinterpret_cast<const char*>(buffer.data()),
-                                        static_cast<qsizetype>(kept));
+        value = QString::fromLocal8Bit(reinterpret_cast<const char*>(buffer.data()), static_cast<qsizetype>(kept));
     } else if (type == kRegTypeNumber) {
         static constexpr char digits[] = "0123456789ABCDEF";
         QString hex = QStringLiteral("&h");
@@ -78,10 +76,10 @@ bool startTool(const SysInfoServices& services)
     QString path;
     // The registered path is started as it stands, whether or not it exists.
     if (readRegistryValue(*services.registry, kHKeyLocalMachine, QString::fromLatin1(kSysInfoPathKey),
-                    QString::fromLatin1(kSysInfoPathValue), path))
+                          QString::fromLatin1(kSysInfoPathValue), path))
         return services.startProgram(path);
     if (!readRegistryValue(*services.registry, kHKeyLocalMachine, QString::fromLatin1(kSysInfoFolderKey),
-                     QString::fromLatin1(kSysInfoFolderValue), path))
+                           QString::fromLatin1(kSysInfoFolderValue), path))
         return false;
     const QString joined = path + QString::fromLatin1(kSysInfoFileName);
     if (!services.fileExists(joined))

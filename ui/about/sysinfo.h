@@ -57,8 +57,8 @@ public:
 // was. A key that does not open or a value that cannot be read gives the empty
 // text and false. Throws EmptyRegistryValue for a value of size 0 (the key is
 // closed first).
-bool readRegistryValue(Registry& registry, std::uint32_t root, const QString& keyName,
-                       const QString& valueName, QString& value);
+bool readRegistryValue(Registry& registry, std::uint32_t root, const QString& keyName, const QString& valueName,
+                       QString& value);
 
 // Finds the system-information tool (the registered path, else the
 // registered folder when it holds MSINFO32.EXE) and starts it; any failure on

@@ -10,10 +10,7 @@ AboutBoxOwner::AboutBoxOwner(QWidget& windowOwner, std::shared_ptr<const Dialogs
 {
 }
 
-AboutBoxOwner::~AboutBoxOwner()
-{
-    delete box_.data();
-}
+AboutBoxOwner::~AboutBoxOwner() { delete box_.data(); }
 
 void AboutBoxOwner::open(const QString& credit)
 {

@@ -117,7 +117,7 @@ public:
             sameFrom_ = (shown * maximum + kPassShare - 1) / kPassShare;
             nextChange_ = ((shown + 1) * maximum + kPassShare - 1) / kPassShare;
         } else {
-            sameFrom_ = nextChange_ = 0;   // no range: divide again next time
+            sameFrom_ = nextChange_ = 0;  // no range: divide again next time
         }
         // A line broken at its last space takes the pass back a little;
         // the bar stays where it was until the pass is past it again.
@@ -132,7 +132,7 @@ private:
     const std::function<bool()>& wordWrap_;
     const bool& cancelRequested_;
     int shownValue_ = -1;
-    std::int64_t rangeMaximum_ = -1;   // the per-mille value holds for values in [sameFrom_, nextChange_)
+    std::int64_t rangeMaximum_ = -1;  // the per-mille value holds for values in [sameFrom_, nextChange_)
     std::int64_t sameFrom_ = 0;
     std::int64_t nextChange_ = 0;
 };
@@ -150,7 +150,7 @@ bool fillOutputBox(EventTurns& turns, const bool& cancelRequested, const std::st
             return false;
         std::size_t end = std::min(codes.size(), position + kFillPiece);
         if (codes[end - 1] == '\r' && end < codes.size())
-            ++end;   // a CR LF stays in one piece
+            ++end;  // a CR LF stays in one piece
         output->appendOutput(std::string_view(codes).substr(position, end - position));
         position = end;
         const auto filled = static_cast<std::int64_t>(position) * (kProgressScale - kPassShare)
@@ -172,10 +172,7 @@ ProcessRun::ProcessRun(AppState& state, QWidget& windowOwner, std::shared_ptr<co
 {
 }
 
-ProcessRun::~ProcessRun()
-{
-    delete window_.data();
-}
+ProcessRun::~ProcessRun() { delete window_.data(); }
 
 OutputWindow& ProcessRun::outputWindow()
 {
@@ -212,10 +209,7 @@ void ProcessRun::bringOutputWindowForward()
     window->activateWindow();
 }
 
-void ProcessRun::cancel()
-{
-    cancelRequested_ = true;
-}
+void ProcessRun::cancel() { cancelRequested_ = true; }
 
 void ProcessRun::closeOutputWindow()
 {
@@ -242,7 +236,7 @@ void ProcessRun::start(const Request& request)
     QPointer<OutputWindow> window(&outputWindow());
     running_ = true;
     window->showProcessingState();
-    window->show();   // modeless: returns at once
+    window->show();  // modeless: returns at once
     // Shown again while open, it comes forward and becomes the active window,
     // as on its first showing.
     window->raise();
@@ -250,7 +244,7 @@ void ProcessRun::start(const Request& request)
     QString refusal;
     const Outcome outcome = process(request, refusal);
     if (!self)
-        return;   // the main window went away during the run
+        return;  // the main window went away during the run
     running_ = false;
 
     const bool completed = outcome == Outcome::Completed && !cancelRequested_;

@@ -26,8 +26,8 @@ public:
     // pressed. Both functions must be set.
     struct Request {
         std::string text;
-        int preset = 0;              // the chosen line-length preset
-        std::string customLength;    // the custom size, for the presets that take one
+        int preset = 0;            // the chosen line-length preset
+        std::string customLength;  // the custom size, for the presets that take one
         // Whether word wrap is on, asked at each break so that a change
         // during the run applies at once.
         std::function<bool()> wordWrap;

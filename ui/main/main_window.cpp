@@ -171,8 +171,8 @@ public:
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
     {
         const int value = QProxyStyle::pixelMetric(metric, option, widget);
-        if ((metric == PM_IndicatorWidth || metric == PM_IndicatorHeight) && widget != nullptr &&
-            widget->objectName() == QLatin1String("Check3"))
+        if ((metric == PM_IndicatorWidth || metric == PM_IndicatorHeight) && widget != nullptr
+            && widget->objectName() == QLatin1String("Check3"))
             return std::min(value, widget->height());
         return value;
     }
@@ -219,7 +219,7 @@ void levelWithBox(QLabel& label, const QLineEdit& box)
 {
     const QRect l = label.geometry();
     const QRect b = box.geometry();
-    const int shift = (b.top() + b.bottom()) - (l.top() + l.bottom());   // twice the distance of the centres
+    const int shift = (b.top() + b.bottom()) - (l.top() + l.bottom());  // twice the distance of the centres
     label.setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     label.setContentsMargins(0, std::max(0, shift), 0, std::max(0, -shift));
 }
@@ -268,16 +268,13 @@ QString basicNumber(double value)
     if (digits.endsWith(u'.'))
         digits.chop(1);
     if (digits.startsWith(u"0."))
-        digits.remove(0, 1);   // Str$ writes 0.5 as ".5"
+        digits.remove(0, 1);  // Str$ writes 0.5 as ".5"
     if (digits.isEmpty())
         digits = QStringLiteral("0");
     return (rounded < 0 ? QStringLiteral("-") : QStringLiteral(" ")) + digits;
 }
 
-QString shownPath(const QString& path)
-{
-    return QDir::toNativeSeparators(path);
-}
+QString shownPath(const QString& path) { return QDir::toNativeSeparators(path); }
 
 // The wait cursor while a long file is read or written.
 class BusyCursor {
@@ -296,8 +293,8 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tessaline"));
     setWindowIcon(appIcon());
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
-                   Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
+                   | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(dialogFont(8));
 
     client_ = new QWidget(this);
@@ -345,7 +342,8 @@ void MainWindow::buildControls()
     presetCombo_ = place(new QComboBox(presetFrame_), "Combo1", 120, 240, 3015, 315);
     presetCombo_->setEditable(false);
     for (const Preset& preset : presets())
-        presetCombo_->addItem(QString::fromUtf8(preset.itemText.data(), static_cast<qsizetype>(preset.itemText.size())));
+        presetCombo_->addItem(
+            QString::fromUtf8(preset.itemText.data(), static_cast<qsizetype>(preset.itemText.size())));
     presetCombo_->setCurrentIndex(-1);
     hideToolsCheck_ = checkBox(presetFrame_, "Check1", QStringLiteral("Hide Tools"), 2040, 600, 1095, 255);
     hideToolsCheck_->hide();
@@ -407,9 +405,9 @@ void MainWindow::buildControls()
     pageBreakButton_ = button(pageBreakFrame_, "Command4", QStringLiteral("Insert"), 240, 240, 735, 255);
     pageBreakButton_->setToolTip(QStringLiteral("Command needs to be on a new line"));
 
-    widthListNote_ = label(w, "Label1",
-                           QStringLiteral("<- The sizes are stored in this hidden listbox. (I used it as a quick array)"),
-                           1800, 0, 2775, 495);
+    widthListNote_ = label(
+        w, "Label1", QStringLiteral("<- The sizes are stored in this hidden listbox. (I used it as a quick array)"),
+        1800, 0, 2775, 495);
     widthListNote_->hide();
 
     auto* frameStyle = new FrameStyle;
@@ -423,8 +421,8 @@ void MainWindow::buildControls()
 
 void MainWindow::buildPalette()
 {
-    paletteFrame_ = frame(client_, "Frame5", QStringLiteral("     Special Characters"), 0, 4320, 8415,
-                          kPaletteHeightTwips);
+    paletteFrame_ =
+        frame(client_, "Frame5", QStringLiteral("     Special Characters"), 0, 4320, 8415, kPaletteHeightTwips);
     paletteShownCheck_ = checkBox(paletteFrame_, "Check3", QString(), 120, 0, 255, 195);
     paletteShownCheck_->setChecked(true);
     // Three rows: 23, 23 and 18 buttons.
@@ -432,9 +430,9 @@ void MainWindow::buildPalette()
         const int row = i / kPaletteButtonsPerRow;
         const int column = i % kPaletteButtonsPerRow;
         const QByteArray name = "Command5_" + QByteArray::number(i);
-        QPushButton* b = place(new QPushButton(paletteFrame_), name.constData(),
-                               120 + kPaletteButtonPitchTwips * column, 240 + kPaletteButtonPitchTwips * row,
-                               kSmallPaletteButtonTwips, kSmallPaletteButtonTwips);
+        QPushButton* b =
+            place(new QPushButton(paletteFrame_), name.constData(), 120 + kPaletteButtonPitchTwips * column,
+                  240 + kPaletteButtonPitchTwips * row, kSmallPaletteButtonTwips, kSmallPaletteButtonTwips);
         b->setFont(calculatorFont(kSmallPalettePoints));
         paletteButtons_[static_cast<std::size_t>(i)] = b;
     }
@@ -445,9 +443,9 @@ void MainWindow::setStackingAndTabOrder()
 {
     // Stacking: a control listed earlier lies above the later ones, so
     // raising from the last to the first leaves the first on top.
-    for (QWidget* c : std::initializer_list<QWidget*>{widthListNote_, pageBreakFrame_, pictureFrame_, chapterFrame_,
-                                                      processButton_, paletteFrame_, textSizeFrame_, widthList_,
-                                                      editor_, presetFrame_})
+    for (QWidget* c :
+         std::initializer_list<QWidget*>{widthListNote_, pageBreakFrame_, pictureFrame_, chapterFrame_, processButton_,
+                                         paletteFrame_, textSizeFrame_, widthList_, editor_, presetFrame_})
         c->raise();
     for (QWidget* c : std::initializer_list<QWidget*>{customSizeLabel_, customSizeEdit_, hideToolsCheck_, presetCombo_})
         c->raise();
@@ -467,15 +465,14 @@ void MainWindow::setStackingAndTabOrder()
     // Tab order: PROCESS first, then the markup tools, the palette, the text
     // size buttons, the editor, the line-length settings; one palette button
     // and the palette box come last.
-    std::vector<QWidget*> chain = {processButton_, chapterTitleEdit_, chapterButton_, pictureNameEdit_, pictureButton_,
-                                   pageBreakButton_};
+    std::vector<QWidget*> chain = {processButton_,   chapterTitleEdit_, chapterButton_,
+                                   pictureNameEdit_, pictureButton_,    pageBreakButton_};
     for (std::size_t i = 0; i < paletteButtons_.size(); ++i)
         if (i != kLastInTabOrderPaletteButton)
             chain.push_back(paletteButtons_[i]);
-    for (QWidget* c : std::initializer_list<QWidget*>{largerTextButton_, smallerTextButton_, editor_, customSizeEdit_,
-                                                      hideToolsCheck_, presetCombo_, bigButtonsCheck_,
-                                                      paletteButtons_[kLastInTabOrderPaletteButton],
-                                                      paletteShownCheck_})
+    for (QWidget* c : std::initializer_list<QWidget*>{
+             largerTextButton_, smallerTextButton_, editor_, customSizeEdit_, hideToolsCheck_, presetCombo_,
+             bigButtonsCheck_, paletteButtons_[kLastInTabOrderPaletteButton], paletteShownCheck_})
         chain.push_back(c);
     for (std::size_t i = 0; i + 1 < chain.size(); ++i)
         QWidget::setTabOrder(chain[i], chain[i + 1]);
@@ -561,7 +558,7 @@ void MainWindow::placeEditor(int topTwips, int heightTwips)
 void MainWindow::loadStartingState()
 {
     state_.credit = QStringLiteral("Tessaline  by the Tessaline developers");
-    presetCombo_->setCurrentIndex(0);   // applies the preset as a user's choice would
+    presetCombo_->setCurrentIndex(0);  // applies the preset as a user's choice would
     state_.settings.MeasureInPixels = true;
     state_.settings.LineLimit = 160;
 
@@ -616,7 +613,7 @@ void MainWindow::applyChosenPreset()
     }
     if (index < kFirstPresetWithHideTools) {
         placeEditor(kEditorTopTwips, kEditorHeightTwips);
-        hideToolsCheck_->setChecked(false);   // shows the tools again when they were hidden
+        hideToolsCheck_->setChecked(false);  // shows the tools again when they were hidden
     }
     applyPreset(index, state_.settings);
 }
@@ -653,20 +650,11 @@ void MainWindow::insertCommandLine(const std::string& body)
     editor_->setFocus(Qt::OtherFocusReason);
 }
 
-void MainWindow::insertChapter()
-{
-    insertCommandLine("_CHA\r\n_TIL " + argumentCodes(chapterTitleEdit_->text()));
-}
+void MainWindow::insertChapter() { insertCommandLine("_CHA\r\n_TIL " + argumentCodes(chapterTitleEdit_->text())); }
 
-void MainWindow::insertPicture()
-{
-    insertCommandLine("_PIC " + argumentCodes(pictureNameEdit_->text()));
-}
+void MainWindow::insertPicture() { insertCommandLine("_PIC " + argumentCodes(pictureNameEdit_->text())); }
 
-void MainWindow::insertPageBreak()
-{
-    insertCommandLine("_BRK");
-}
+void MainWindow::insertPageBreak() { insertCommandLine("_BRK"); }
 
 void MainWindow::insertPaletteCharacter(int index)
 {
@@ -725,7 +713,7 @@ void MainWindow::openText()
 {
     const std::optional<QString> chosen = dialogs_->files->openFileName(this, kTextFilter, state_.lastFileName);
     if (!chosen)
-        return;   // cancelled: nothing is read, the last name stays
+        return;  // cancelled: nothing is read, the last name stays
     state_.lastFileName = *chosen;
 
     QString error;
@@ -759,7 +747,7 @@ void MainWindow::saveText()
 {
     const std::optional<QString> chosen = dialogs_->files->saveFileName(this, kTextFilter, state_.lastFileName);
     if (!chosen)
-        return;   // cancelled: nothing is written, the last name stays
+        return;  // cancelled: nothing is written, the last name stays
     state_.lastFileName = *chosen;
 
     QString error;
@@ -772,10 +760,7 @@ void MainWindow::saveText()
         showFailure(QStringLiteral("Cannot save \"%1\".\n%2").arg(shownPath(*chosen), error));
 }
 
-void MainWindow::showAbout()
-{
-    aboutBoxOwner_->open(state_.credit);
-}
+void MainWindow::showAbout() { aboutBoxOwner_->open(state_.credit); }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {

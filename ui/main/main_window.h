@@ -96,8 +96,8 @@ private:
     QLineEdit* customSizeEdit_ = nullptr;
     QLabel* customSizeLabel_ = nullptr;
     RichTextBox* editor_ = nullptr;
-    QListWidget* widthList_ = nullptr;   // the character widths: data, never shown
-    QLabel* widthListNote_ = nullptr;    // never shown
+    QListWidget* widthList_ = nullptr;  // the character widths: data, never shown
+    QLabel* widthListNote_ = nullptr;   // never shown
     QGroupBox* textSizeFrame_ = nullptr;
     QPushButton* smallerTextButton_ = nullptr;
     QPushButton* largerTextButton_ = nullptr;

@@ -37,20 +37,11 @@ CalculatorFields::CalculatorFields(QWidget* parent, const std::string& name) : Q
     connect(folder_, &QLineEdit::textEdited, problem_, &QLabel::hide);
 }
 
-Calculator CalculatorFields::calculator() const
-{
-    return static_cast<Calculator>(calculator_->currentData().toInt());
-}
+Calculator CalculatorFields::calculator() const { return static_cast<Calculator>(calculator_->currentData().toInt()); }
 
-std::string CalculatorFields::name() const
-{
-    return name_->text().toStdString();
-}
+std::string CalculatorFields::name() const { return name_->text().toStdString(); }
 
-std::string CalculatorFields::folder() const
-{
-    return folder_->text().toStdString();
-}
+std::string CalculatorFields::folder() const { return folder_->text().toStdString(); }
 
 bool CalculatorFields::check()
 {

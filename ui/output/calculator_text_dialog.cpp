@@ -25,11 +25,11 @@ CalculatorTextDialog::CalculatorTextDialog(QWidget* parent, const std::string& n
     layout->addWidget(fields_);
 
     if (parts > 1) {
-        auto* note = new QLabel(
-            QStringLiteral("The text needs %1 variables (each at most %2 bytes), numbered after the name.")
-                .arg(parts)
-                .arg(kMaxVariableText),
-            this);
+        auto* note =
+            new QLabel(QStringLiteral("The text needs %1 variables (each at most %2 bytes), numbered after the name.")
+                           .arg(parts)
+                           .arg(kMaxVariableText),
+                       this);
         note->setObjectName(QStringLiteral("partsNote"));
         note->setWordWrap(true);
         layout->addWidget(note);
@@ -97,12 +97,11 @@ bool writeCalcFiles(const CalcWriteResult& written, const QStringList& paths, QS
         const QString& path = paths.at(qsizetype(i));
         auto& file = files.emplace_back(std::make_unique<QSaveFile>(path));
         const std::string& bytes = written.files[i].bytes;
-        if (!file->open(QIODevice::WriteOnly)
-            || file->write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !file->flush()
-            || file->error() != QFileDevice::NoError) {
+        if (!file->open(QIODevice::WriteOnly) || file->write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())
+            || !file->flush() || file->error() != QFileDevice::NoError) {
             *error = QStringLiteral("\"%1\" could not be written: %2")
                          .arg(QDir::toNativeSeparators(path), file->errorString());
-            return false;   // the QSaveFiles remove their temporary files
+            return false;  // the QSaveFiles remove their temporary files
         }
     }
     for (std::size_t i = 0; i < files.size(); ++i) {

@@ -70,8 +70,7 @@ OutputWindow::OutputWindow(QWidget* parent, std::shared_ptr<const Dialogs> dialo
     // Fixed single border: a title bar with the system menu, minimize and
     // close, no maximize; the size is fixed below.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
-                   | Qt::MSWindowsFixedSizeDialogHint);
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setWindowTitle(QStringLiteral("Processed Text"));
     // The captions are laid out for a small font: the application's font at
     // 8 points. (The dialog font of the other windows is narrower; the
@@ -162,7 +161,7 @@ void OutputWindow::renewOutputBox()
     outputBox_->stackUnder(progressBar_);
     prepareLayoutWidth(outputBox_);
     old->hide();
-    old->setObjectName(QString());   // a lookup by name finds the new box only
+    old->setObjectName(QString());  // a lookup by name finds the new box only
     retired_ = old;
 }
 
@@ -182,20 +181,11 @@ void OutputWindow::prepareLayoutWidth(RichTextBox* box)
     box->setAttribute(Qt::WA_DontShowOnScreen, false);
 }
 
-void OutputWindow::disposeRetiredBox()
-{
-    delete retired_.data();
-}
+void OutputWindow::disposeRetiredBox() { delete retired_.data(); }
 
-void OutputWindow::appendOutput(std::string_view codes)
-{
-    outputBox_->replaceSelection(codes);
-}
+void OutputWindow::appendOutput(std::string_view codes) { outputBox_->replaceSelection(codes); }
 
-void OutputWindow::setOutputUnbuilt(std::string codes)
-{
-    outputBox_->setTextDeferred(std::move(codes));
-}
+void OutputWindow::setOutputUnbuilt(std::string codes) { outputBox_->setTextDeferred(std::move(codes)); }
 
 void OutputWindow::showProgress(int value, int maximum)
 {
@@ -222,7 +212,7 @@ void OutputWindow::fitLabels()
     for (const auto& [label, place] : labels) {
         const int width = std::max(twipsToPixels(place.width), label->sizeHint().width());
         const int left = twipsToPixels(place.left);
-        if (label == modificationsLabel_)   // right-aligned against "Modifications"
+        if (label == modificationsLabel_)  // right-aligned against "Modifications"
             label->setGeometry(left + twipsToPixels(place.width) - width, label->y(), width, label->height());
         else
             label->setGeometry(left, label->y(), width, label->height());
@@ -282,10 +272,9 @@ void OutputWindow::showWarning(const QString& text)
 
 void OutputWindow::saveProcessedText()
 {
-    const std::optional<QString> chosen =
-        dialogs_->files->saveFileName(this, QStringLiteral("*.txt"), lastSaveName_);
+    const std::optional<QString> chosen = dialogs_->files->saveFileName(this, QStringLiteral("*.txt"), lastSaveName_);
     if (!chosen || chosen->isEmpty())
-        return;   // a cancelled dialog writes nothing
+        return;  // a cancelled dialog writes nothing
     lastSaveName_ = *chosen;
     QString error;
     if (!outputBox_->saveFile(*chosen, &error))
@@ -326,9 +315,8 @@ void OutputWindow::saveCalculatorText()
     }
     auto* dialog = new CalculatorTextDialog(this, calculatorName(), split.variables.size());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QDialog::accepted, this, [this, dialog, codes = std::move(codes)] {
-        writeCalculatorText(codes, dialog->writeOptions());
-    });
+    connect(dialog, &QDialog::accepted, this,
+            [this, dialog, codes = std::move(codes)] { writeCalculatorText(codes, dialog->writeOptions()); });
     dialog->open();
 }
 
@@ -344,7 +332,7 @@ void OutputWindow::writeCalculatorText(const std::string& codes, const CalcWrite
     const QString proposed = QDir(folder).filePath(QString::fromStdString(options.name) + '.' + extension);
     std::optional<QString> chosen = dialogs_->files->saveFileName(this, calcFileFilter(options.format), proposed);
     if (!chosen || chosen->isEmpty())
-        return;   // a cancelled dialog writes nothing
+        return;  // a cancelled dialog writes nothing
     if (QFileInfo(*chosen).suffix().compare(extension, Qt::CaseInsensitive) != 0)
         *chosen += '.' + extension;
     lastCalcSaveName_ = *chosen;
@@ -354,10 +342,7 @@ void OutputWindow::writeCalculatorText(const std::string& codes, const CalcWrite
 }
 
 #ifdef TESSALINE_HAVE_LINK
-void OutputWindow::setCalculatorLink(std::shared_ptr<CalculatorLink> link)
-{
-    link_ = std::move(link);
-}
+void OutputWindow::setCalculatorLink(std::shared_ptr<CalculatorLink> link) { link_ = std::move(link); }
 
 void OutputWindow::sendToCalculator()
 {

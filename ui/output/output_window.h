@@ -32,9 +32,9 @@ public:
     OutputWindow(QWidget* parent, std::shared_ptr<const Dialogs> dialogs);
 
     // The three states a PROCESS run puts the window in.
-    void showProcessingState();   // progress and Cancel; the window itself is shown by the caller
+    void showProcessingState();  // progress and Cancel; the window itself is shown by the caller
     void showDoneState(double fontSize);
-    void showCancelledState();    // caption back, window hidden
+    void showCancelledState();  // caption back, window hidden
 
     // The progress bar's value out of `maximum`.
     void showProgress(int value, int maximum);
@@ -106,9 +106,9 @@ private:
     std::shared_ptr<CalculatorLink> link_;
 #endif
 
-    QPointer<RichTextBox> retired_;   // the output box of the last run, hidden
-    QString lastSaveName_;            // offered by the next Save dialog
-    QString lastCalcSaveName_;        // the last calculator file saved
+    QPointer<RichTextBox> retired_;  // the output box of the last run, hidden
+    QString lastSaveName_;           // offered by the next Save dialog
+    QString lastCalcSaveName_;       // the last calculator file saved
     bool closed_ = false;
     bool placed_ = false;
 };

@@ -122,17 +122,16 @@ void SendDialog::send()
 
     transfer_ = std::make_shared<Transfer>();
     progressBar_->setValue(0);
-    resultLine_->setText(plan.variables.size() == 1
-                             ? QStringLiteral("Sending %1 bytes…").arg(plan.totalBytes)
-                             : QStringLiteral("Sending %1 bytes in %2 variables…")
-                                   .arg(plan.totalBytes)
-                                   .arg(plan.variables.size()));
+    resultLine_->setText(
+        plan.variables.size() == 1
+            ? QStringLiteral("Sending %1 bytes…").arg(plan.totalBytes)
+            : QStringLiteral("Sending %1 bytes in %2 variables…").arg(plan.totalBytes).arg(plan.variables.size()));
     // The worker posts its progress to the dialog; the dialog outlives the
     // worker (its destructor waits), so the posts always find it.
     worker_ = QThread::create([this, link = link_, transfer = transfer_, request = std::move(request)] {
         const ProgressCallback progress = [this](std::size_t done, std::size_t total) {
-            QMetaObject::invokeMethod(this, [this, done, total] { showProgress(done, total); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, done, total] { showProgress(done, total); }, Qt::QueuedConnection);
         };
         transfer->result = link->send(request, progress, &transfer->cancel);
     });

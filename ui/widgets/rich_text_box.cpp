@@ -127,7 +127,8 @@ bool allShownForms(const QString& text)
 
 std::string incomingCodes(const QString& text, std::size_t* replaced)
 {
-    const charset::Conversion conversion = charset::fromUtf16(unitsOf(text.constData(), 0, static_cast<int>(text.size())));
+    const charset::Conversion conversion =
+        charset::fromUtf16(unitsOf(text.constData(), 0, static_cast<int>(text.size())));
     if (replaced != nullptr)
         *replaced = conversion.replaced;
     return charset::normalizeLineEnds(conversion.codes);
@@ -168,9 +169,10 @@ std::size_t longestParagraph(std::string_view codes)
 
 QString longParagraphMessage(const QString& what, std::size_t longest)
 {
-    return QStringLiteral("%1 has a paragraph of %2 characters; the editor takes paragraphs of up to %3 "
-                          "characters. For longer ones use the batch program tessaline-process, which "
-                          "processes files of any length (see tessaline-process --help).")
+    return QStringLiteral(
+               "%1 has a paragraph of %2 characters; the editor takes paragraphs of up to %3 "
+               "characters. For longer ones use the batch program tessaline-process, which "
+               "processes files of any length (see tessaline-process --help).")
         .arg(what)
         .arg(static_cast<qulonglong>(longest))
         .arg(static_cast<qulonglong>(RichTextBox::kLongestParagraph));
@@ -265,8 +267,8 @@ int RichTextBox::positionOf(std::size_t offset, bool afterBreak) const
             return block.position() + unit;
         }
         if (!next.isValid())
-            break;   // beyond the end: the end
-        if (offset == codes + 1)   // between CR and LF
+            break;                // beyond the end: the end
+        if (offset == codes + 1)  // between CR and LF
             return afterBreak ? next.position() : block.position() + block.length() - 1;
         offset -= codes + 2;
         block = next;
@@ -339,7 +341,7 @@ void RichTextBox::buildDeferred()
     if (!hasDeferred_)
         return;
     const std::string codes = std::move(deferred_);
-    setText(codes);   // clears the deferred state
+    setText(codes);  // clears the deferred state
 }
 
 void RichTextBox::showEvent(QShowEvent* event)
@@ -350,16 +352,16 @@ void RichTextBox::showEvent(QShowEvent* event)
 
 void RichTextBox::keyPressEvent(QKeyEvent* event)
 {
-    if (tabChangesFocus() && !isReadOnly() && event->key() == Qt::Key_Tab &&
-        (event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
+    if (tabChangesFocus() && !isReadOnly() && event->key() == Qt::Key_Tab
+        && (event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
         replaceSelection("\t");
         ensureCursorVisible();
         event->accept();
         return;
     }
     // Ctrl+Y redoes as well as the platform's own redo key.
-    if (!isReadOnly() && event->key() == Qt::Key_Y &&
-        (event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
+    if (!isReadOnly() && event->key() == Qt::Key_Y
+        && (event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
         redo();
         event->accept();
         return;
@@ -403,7 +405,7 @@ void RichTextBox::typeConverted(const std::function<void()>& type)
 std::size_t RichTextBox::selStart() const
 {
     if (hasDeferred_)
-        return 0;   // the caret of a fresh content
+        return 0;  // the caret of a fresh content
     return offsetOf(textCursor().selectionStart());
 }
 
@@ -447,15 +449,12 @@ void RichTextBox::replaceSelection(std::string_view codes)
     setTextCursor(cursor);
 }
 
-double RichTextBox::fontSize() const
-{
-    return std::round(document()->defaultFont().pointSizeF() * 10000.0) / 10000.0;
-}
+double RichTextBox::fontSize() const { return std::round(document()->defaultFont().pointSizeF() * 10000.0) / 10000.0; }
 
 void RichTextBox::setFontSize(double points)
 {
     if (!(points > 0))
-        return;   // a font has no size of zero or less
+        return;  // a font has no size of zero or less
     // A new default font lays the whole document out afresh, which takes
     // seconds for a million lines: only a change is applied.
     if (points == document()->defaultFont().pointSizeF() && points == font().pointSizeF())
@@ -500,7 +499,8 @@ void RichTextBox::insertFromMimeData(const QMimeData* source)
     if (source->hasText())
         incoming = source->text();
     else if (source->hasHtml())
-        incoming = QTextDocumentFragment::fromHtml(source->html()).toPlainText();   // a browser's copy may hold only HTML
+        incoming =
+            QTextDocumentFragment::fromHtml(source->html()).toPlainText();  // a browser's copy may hold only HTML
     else
         return;
     std::size_t replaced = 0;
@@ -563,7 +563,7 @@ void RichTextBox::onContentsChange(int position, int removed, int added)
         std::string().swap(deferred_);
     }
     QTextDocument* doc = document();
-    const int docEnd = doc->characterCount() - 1;   // the final paragraph mark is not text
+    const int docEnd = doc->characterCount() - 1;  // the final paragraph mark is not text
     const int changeEnd = std::min(position + added, docEnd);
     // Every block the change touched counts its characters afresh.
     for (QTextBlock b = doc->findBlock(position); b.isValid(); b = b.next()) {

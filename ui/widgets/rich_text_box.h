@@ -5,8 +5,8 @@
 // calculator characters (CR and LF one each), whatever Qt counts.
 #pragma once
 
-#include <QString>
 #include <QPlainTextEdit>
+#include <QString>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -34,9 +34,9 @@ public:
 
     // Offsets in calculator characters, 0 to text().size().
     std::size_t selStart() const;
-    void setSelStart(std::size_t offset);        // empties the selection
+    void setSelStart(std::size_t offset);  // empties the selection
     std::size_t selLength() const;
-    void setSelLength(std::size_t length);       // from the selection start
+    void setSelLength(std::size_t length);  // from the selection start
     // Replaces the selection; the caret then stands after the inserted text.
     void replaceSelection(std::string_view codes);
 
@@ -115,7 +115,7 @@ private:
     // setTextDeferred's codes (as given) while the document is not built.
     std::string deferred_;
     bool hasDeferred_ = false;
-    int topTwips_ = -1;      // as last set; -1: take it from the geometry
+    int topTwips_ = -1;  // as last set; -1: take it from the geometry
     int heightTwips_ = -1;
 };
 

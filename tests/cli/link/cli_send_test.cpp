@@ -43,7 +43,7 @@ std::vector<std::string> writtenVariableData(const std::string& codes, Calculato
     EXPECT_TRUE(written.ok) << written.error;
     std::vector<std::string> data;
     for (const CalcFileBytes& file : written.files) {
-        const std::size_t offset = 0x52 + 4;   // a single file's data block, after its four zero bytes
+        const std::size_t offset = 0x52 + 4;  // a single file's data block, after its four zero bytes
         data.push_back(file.bytes.substr(offset, file.bytes.size() - offset - 2));
     }
     return data;
@@ -107,10 +107,7 @@ struct ModelCase {
     const char* label;
 };
 
-void PrintTo(const ModelCase& modelCase, std::ostream* out)
-{
-    *out << modelCase.label;
-}
+void PrintTo(const ModelCase& modelCase, std::ostream* out) { *out << modelCase.label; }
 
 class SendEveryModel : public CliSend, public ::testing::WithParamInterface<ModelCase> {};
 
@@ -146,8 +143,8 @@ TEST_F(CliSend, ACalculatorFormatGivesTheCalculatorAndTheFileHoldsTheSameVariabl
 {
     test::FakeCalculator fake(Calculator::Ti92Plus);
     ASSERT_TRUE(fake.start());
-    const Outcome o = run("--send --format 9xt -o '" + (dir_ / "Diary.9xt").string() + "'" + kVirtualCable,
-                          "Dear diary");
+    const Outcome o =
+        run("--send --format 9xt -o '" + (dir_ / "Diary.9xt").string() + "'" + kVirtualCable, "Dear diary");
     fake.stop();
     EXPECT_EQ(o.status, 0) << o.err;
     const CalcReadResult file = readCalcFile(readFile(dir_ / "Diary.9xt"));
@@ -155,7 +152,8 @@ TEST_F(CliSend, ACalculatorFormatGivesTheCalculatorAndTheFileHoldsTheSameVariabl
     ASSERT_EQ(file.variables.size(), 1u);
     ASSERT_EQ(fake.stored().size(), 1u) << o.err;
     EXPECT_EQ(fake.stored()[0].path, "main\\diary");
-    EXPECT_TRUE(fake.stored()[0].data == writtenVariableData(file.variables[0].codes, Calculator::Ti92Plus, "diary")[0]);
+    EXPECT_TRUE(fake.stored()[0].data
+                == writtenVariableData(file.variables[0].codes, Calculator::Ti92Plus, "diary")[0]);
 }
 
 TEST_F(CliSend, ALongTextGoesAsNumberedPartsNamedAfterTheInputFile)
@@ -167,8 +165,8 @@ TEST_F(CliSend, ALongTextGoesAsNumberedPartsNamedAfterTheInputFile)
     writeFile(dir_ / "My story.txt", input);
     test::FakeCalculator fake(Calculator::Ti89);
     ASSERT_TRUE(fake.start());
-    const Outcome o = run("--send '" + (dir_ / "My story.txt").string() + "' -o '" + (dir_ / "Saga.txt").string()
-                          + "'" + kVirtualCable);
+    const Outcome o = run("--send '" + (dir_ / "My story.txt").string() + "' -o '" + (dir_ / "Saga.txt").string() + "'"
+                          + kVirtualCable);
     fake.stop();
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(readFile(dir_ / "Saga.txt"), codes) << "-o still writes the text";
@@ -193,7 +191,7 @@ TEST_F(CliSend, EveryLinkFailureIsOneLineAndExitThree)
     struct Case {
         test::FakeAnswer answer;
         std::string args;
-        std::string message;   // the start of the line
+        std::string message;  // the start of the line
     };
     const Case cases[] = {
         {test::FakeAnswer::Refuse, kVirtualCable,
@@ -239,8 +237,9 @@ TEST_F(CliSend, SendOptionsWithoutSendOrWithBadValuesAreUsageErrors)
     const std::pair<std::string, std::string> cases[] = {
         {"--cable SilverLink", "--calculator, --cable and --port go with --send"},
         {"--calculator v200 --format 89t", "--calculator, --cable and --port go with --send"},
-        {"--name notes", "--name and --folder go with a calculator format (--format 89t, 9xt, v2t, 89g, 9xg or v2g) "
-                         "or --send"},
+        {"--name notes",
+         "--name and --folder go with a calculator format (--format 89t, 9xt, v2t, 89g, 9xg or v2g) "
+         "or --send"},
         {"--send --calculator ti83", "--calculator must be ti89, ti92plus or v200, not \"ti83\""},
         {"--send --port 5", "--port must be a number from 1 to 4"},
         {"--send --port", "--port must be a number from 1 to 4"},

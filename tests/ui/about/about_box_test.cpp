@@ -3,12 +3,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QFrame>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QImage>
 #include <QTest>
 #include <QWindow>
 #include <gtest/gtest.h>
@@ -171,17 +171,14 @@ TEST(AboutBox, SystemInfoButtonStartsTheToolOrShowsTheMessage)
 
     QTest::mouseClick(ui.sysInfoButton, Qt::LeftButton);
     ASSERT_EQ(captured.messages.size(), 1u);
-    EXPECT_EQ(captured.messages[0],
-              applicationTitle() + "|System Information Is Unavailable At This Time");
+    EXPECT_EQ(captured.messages[0], applicationTitle() + "|System Information Is Unavailable At This Time");
     EXPECT_TRUE(captured.started.empty());
-    EXPECT_TRUE(box.isVisible());   // the box stays open
+    EXPECT_TRUE(box.isVisible());  // the box stays open
 
-    captured.registry->setString("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH",
-                                 "C:\\Info\\msinfo32.exe");
+    captured.registry->setString("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", "C:\\Info\\msinfo32.exe");
     QTest::mouseClick(ui.sysInfoButton, Qt::LeftButton);
-    QTest::mouseClick(ui.sysInfoButton, Qt::LeftButton);   // one copy per press
-    EXPECT_EQ(captured.started,
-              (std::vector<QString>{"C:\\Info\\msinfo32.exe", "C:\\Info\\msinfo32.exe"}));
+    QTest::mouseClick(ui.sysInfoButton, Qt::LeftButton);  // one copy per press
+    EXPECT_EQ(captured.started, (std::vector<QString>{"C:\\Info\\msinfo32.exe", "C:\\Info\\msinfo32.exe"}));
     EXPECT_EQ(captured.messages.size(), 1u);
 
     box.close();
@@ -261,7 +258,7 @@ TEST(AboutBoxFromMainWindow, OpeningTwiceGivesOneModelessBoxBroughtToTheFront)
     EXPECT_EQ(box->windowType(), Qt::Window);
     ASSERT_NE(box->windowHandle(), nullptr);
     EXPECT_EQ(box->windowHandle()->transientParent(), nullptr);
-    EXPECT_EQ(box->pos(), QPoint(156, 129));   // not centred over the main window
+    EXPECT_EQ(box->pos(), QPoint(156, 129));  // not centred over the main window
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     expectOpenedTexts(w, box);
 
@@ -299,7 +296,7 @@ TEST(AboutBoxFromMainWindow, EnterAndEscCloseTheBoxAndFocusTheEditor)
         EXPECT_NE(next.data(), box.data());
         expectOpenedTexts(w, next);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_TRUE(box.isNull());   // the closed box was unloaded
+        EXPECT_TRUE(box.isNull());  // the closed box was unloaded
         EXPECT_EQ(testing::topLevelWindows<AboutBox>().size(), 1u);
         EXPECT_TRUE(next->isVisible());
 
@@ -318,10 +315,10 @@ TEST(AboutBoxFromMainWindow, TheCloseBoxOnlyUnloads)
     QPointer<AboutBox> box = w.open();
     ASSERT_TRUE(box);
     ASSERT_TRUE(box->windowHandle());
-    box->windowHandle()->close();   // what the window's close box does
+    box->windowHandle()->close();  // what the window's close box does
     EXPECT_FALSE(box->isVisible());
     EXPECT_EQ(testing::aboutBoxOf(w.main), nullptr);
-    EXPECT_EQ(w.main.focusWidget(), w.other);   // the focus was not moved
+    EXPECT_EQ(w.main.focusWidget(), w.other);  // the focus was not moved
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(box.isNull());
 }

@@ -26,8 +26,8 @@ public:
         std::uint32_t access;
     };
 
-    void set(const std::string& subKey, const std::string& name, std::uint32_t type,
-             std::vector<unsigned char> bytes, std::uint32_t root = 0x80000002)
+    void set(const std::string& subKey, const std::string& name, std::uint32_t type, std::vector<unsigned char> bytes,
+             std::uint32_t root = 0x80000002)
     {
         keys_[{root, subKey}][name] = Value{type, std::move(bytes)};
     }
@@ -37,13 +37,9 @@ public:
         bytes.push_back(0);
         set(subKey, name, 1, std::move(bytes));
     }
-    void addKey(const std::string& subKey, std::uint32_t root = 0x80000002)
-    {
-        keys_[{root, subKey}];
-    }
+    void addKey(const std::string& subKey, std::uint32_t root = 0x80000002) { keys_[{root, subKey}]; }
 
-    bool openKey(std::uint32_t root, const std::string& subKey, std::uint32_t access,
-                 Handle& key) override
+    bool openKey(std::uint32_t root, const std::string& subKey, std::uint32_t access, Handle& key) override
     {
         opens.push_back({root, subKey, access});
         auto found = keys_.find({root, subKey});
@@ -54,8 +50,8 @@ public:
         return true;
     }
 
-    bool queryValue(Handle key, const std::string& valueName, std::uint32_t& type,
-                    unsigned char* buffer, std::uint32_t& size) override
+    bool queryValue(Handle key, const std::string& valueName, std::uint32_t& type, unsigned char* buffer,
+                    std::uint32_t& size) override
     {
         queries.push_back(valueName);
         bufferSizes.push_back(size);
@@ -88,7 +84,7 @@ public:
     std::vector<std::string> queries;
     std::vector<std::uint32_t> bufferSizes;
     int closes = 0;
-    std::uint32_t overstateSizeBy = 0;   // a misbehaving registry
+    std::uint32_t overstateSizeBy = 0;  // a misbehaving registry
 
 private:
     std::map<std::pair<std::uint32_t, std::string>, std::map<std::string, Value>> keys_;

@@ -19,12 +19,11 @@ using testing::FakeRegistry;
 const std::string kPathKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 const std::string kFolderKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
 
-QString read(FakeRegistry& registry, const std::string& key, const std::string& name,
-             bool* found, QString start = QString())
+QString read(FakeRegistry& registry, const std::string& key, const std::string& name, bool* found,
+             QString start = QString())
 {
     QString value = start;
-    *found = readRegistryValue(registry, 0x80000002, QString::fromStdString(key),
-                         QString::fromStdString(name), value);
+    *found = readRegistryValue(registry, 0x80000002, QString::fromStdString(key), QString::fromStdString(name), value);
     return value;
 }
 
@@ -211,7 +210,7 @@ TEST(StartSysInfo, TheRegisteredPathIsStartedAsItStands)
     startSysInfo(r.services(), nullptr);
     ASSERT_EQ(r.started.size(), 1u);
     EXPECT_EQ(r.started[0], "C:\\No Such Folder\\msinfo32.exe");
-    EXPECT_TRUE(r.existsAsked.empty());   // no test whether it exists
+    EXPECT_TRUE(r.existsAsked.empty());  // no test whether it exists
     EXPECT_TRUE(r.messages.empty());
     EXPECT_FALSE(r.triedSecondLocation());
     ASSERT_FALSE(r.registry->opens.empty());
@@ -326,7 +325,7 @@ TEST(StartSysInfo, ThePlatformOperations)
     created.close();
     EXPECT_TRUE(platform.fileExists(file));
     EXPECT_FALSE(platform.fileExists(dir.filePath("missing.exe")));
-    EXPECT_FALSE(platform.fileExists(dir.path()));   // a folder is no file
+    EXPECT_FALSE(platform.fileExists(dir.path()));  // a folder is no file
 
     // Starting nothing, or a file that is no program, fails.
     EXPECT_FALSE(platform.startProgram(QString()));

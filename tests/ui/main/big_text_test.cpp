@@ -88,13 +88,13 @@ TEST_F(BigTextTest, TheBoxLaysOutOnlyWhatItShows)
 TEST_F(BigTextTest, OffsetsAndEditsDeepInALongTextAreExact)
 {
     std::string text = wordText(3'000'000, 5);
-    text += CRLF + std::string(1, static_cast<char>(154)) + "end";   // a two-unit character at the end
+    text += CRLF + std::string(1, static_cast<char>(154)) + "end";  // a two-unit character at the end
     box.setText(text);
     QApplication::processEvents();
     const std::size_t deep = text.rfind(CRLF) - 10;
     box.setSelStart(deep);
     EXPECT_EQ(box.selStart(), deep);
-    box.setSelLength(12);   // across the last line end
+    box.setSelLength(12);  // across the last line end
     EXPECT_EQ(box.selLength(), 12u);
     box.replaceSelection("X");
     std::string expected = text.substr(0, deep) + "X" + text.substr(deep + 12);
@@ -128,7 +128,7 @@ TEST_F(BigTextTest, APasteCountsTheParagraphItJoins)
 {
     QSignalSpy refused(&box, &RichTextBox::insertRefused);
     const std::string half(kLimit / 2, 'a');
-    box.setText(half + "|" + half.substr(1) + CRLF + "next");   // kLimit characters before the CR LF
+    box.setText(half + "|" + half.substr(1) + CRLF + "next");  // kLimit characters before the CR LF
     // Selecting "|" and pasting one character keeps the paragraph at the limit.
     box.setSelStart(half.size());
     box.setSelLength(1);

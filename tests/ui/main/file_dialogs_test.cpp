@@ -88,7 +88,7 @@ TEST(QtFileDialogs, NothingIsWrittenToTheUsersSettings)
         dialog.setDirectory(home.path() + "/texts");
         dialog.setDirectory(home.path() + "/texts/more");
         dialog.selectFile(text);
-        static_cast<QDialog&>(dialog).accept();   // as the Open button does
+        static_cast<QDialog&>(dialog).accept();  // as the Open button does
     });
     EXPECT_EQ(dialogs.openFileName(nullptr, QStringLiteral("Text (*.txt)"), home.path() + "/texts/"), text);
 

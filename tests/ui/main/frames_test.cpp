@@ -48,8 +48,8 @@ std::optional<std::pair<int, int>> darkRows(const QImage& image, const QRect& ar
 
 TEST_F(Frames, TheCaptionStandsInTheTopLineAndTheControlsInsideTheBox)
 {
-    for (QGroupBox* frame : {ui->pageBreakFrame, ui->chapterFrame, ui->pictureFrame, ui->textSizeFrame,
-                             ui->presetFrame, ui->paletteFrame}) {
+    for (QGroupBox* frame : {ui->pageBreakFrame, ui->chapterFrame, ui->pictureFrame, ui->textSizeFrame, ui->presetFrame,
+                             ui->paletteFrame}) {
         SCOPED_TRACE(frame->objectName().toStdString());
         const QImage image = picture(*frame);
         const QRgb background = frame->palette().color(QPalette::Window).rgb();
@@ -62,8 +62,7 @@ TEST_F(Frames, TheCaptionStandsInTheTopLineAndTheControlsInsideTheBox)
         const int captionHeight = frame->fontMetrics().height();
         // (The palette's caption starts right of its check box.)
         const int captionLeft = frame == ui->paletteFrame ? ui->paletteShownCheck->geometry().right() + 1 : 0;
-        const auto caption =
-            darkRows(image, QRect(captionLeft, 0, frame->width() / 2 - captionLeft, captionHeight));
+        const auto caption = darkRows(image, QRect(captionLeft, 0, frame->width() / 2 - captionLeft, captionHeight));
         ASSERT_TRUE(caption);
         EXPECT_LT(caption->first, lineRow);
         EXPECT_GT(caption->second, lineRow);
@@ -108,8 +107,7 @@ TEST_F(Frames, ThePaletteCheckBoxKeepsClearOfItsCaption)
 {
     QCheckBox* check = ui->paletteShownCheck;
     const QImage image = picture(*ui->paletteFrame);
-    const int indicatorRight =
-        check->x() + check->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, check) - 1;
+    const int indicatorRight = check->x() + check->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, check) - 1;
     const int captionHeight = ui->paletteFrame->fontMetrics().height();
     // The first text column right of the indicator.
     std::optional<int> firstText;

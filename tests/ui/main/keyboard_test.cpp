@@ -12,8 +12,8 @@
 
 #include "tests/ui/main/shown_main_window.h"
 #include "ui/about/about_box.h"
-#include "ui/widgets/rich_text_box.h"
 #include "ui/output/output_window.h"
+#include "ui/widgets/rich_text_box.h"
 
 namespace tessaline {
 namespace {
@@ -29,7 +29,8 @@ TEST_F(Keyboard, EnterPressesTheFocusedButton)
     QTest::keyClick(ui->processButton, Qt::Key_Return);
     QApplication::processEvents();
     ASSERT_TRUE(testing::outputWindowOf(*window) != nullptr);
-    EXPECT_EQ(testing::OutputWindowParts(*testing::outputWindowOf(*window)).outputBox->text().substr(0, 15), "Enter Text Here");
+    EXPECT_EQ(testing::OutputWindowParts(*testing::outputWindowOf(*window)).outputBox->text().substr(0, 15),
+              "Enter Text Here");
     testing::outputWindowOf(*window)->close();
     QApplication::processEvents();
 
@@ -51,7 +52,7 @@ TEST_F(Keyboard, TabPassesThroughTheEditorAndCtrlTabTypesATab)
     QTest::keyClick(ui->smallerTextButton, Qt::Key_Tab);
     EXPECT_EQ(focused(), ui->editor);
     QTest::keyClick(ui->editor, Qt::Key_Tab);
-    EXPECT_EQ(focused(), static_cast<QWidget*>(ui->presetCombo));   // the custom size and "Hide Tools" are hidden
+    EXPECT_EQ(focused(), static_cast<QWidget*>(ui->presetCombo));  // the custom size and "Hide Tools" are hidden
     EXPECT_EQ(ui->editor->text(), "Enter Text Here");
 
     ui->presetCombo->setCurrentIndex(4);

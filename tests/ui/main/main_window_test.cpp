@@ -27,16 +27,16 @@
 
 #include "engine/char_widths.h"
 #include "richtext/charset.h"
+#include "tests/ui/output/progress_watch.h"
+#include "tests/ui/window_parts.h"
 #include "ui/about/about_box.h"
 #include "ui/app_icon.h"
 #include "ui/app_state.h"
 #include "ui/main/main_window.h"
 #include "ui/main/palette.h"
-#include "ui/widgets/rich_text_box.h"
 #include "ui/output/output_window.h"
 #include "ui/twips.h"
-#include "tests/ui/output/progress_watch.h"
-#include "tests/ui/window_parts.h"
+#include "ui/widgets/rich_text_box.h"
 
 namespace tessaline {
 namespace {
@@ -59,10 +59,7 @@ protected:
         QApplication::processEvents();
     }
 
-    QWidget* control(const char* name) const
-    {
-        return window->findChild<QWidget*>(QString::fromLatin1(name));
-    }
+    QWidget* control(const char* name) const { return window->findChild<QWidget*>(QString::fromLatin1(name)); }
 
     // Runs the application's event loop, as the program does, until the
     // window quits it (or 10 s pass). Returns 0 when the program was told to
@@ -84,7 +81,7 @@ protected:
 
 struct ControlLayout {
     const char* name;
-    const char* parent;   // "client" for the window's client area
+    const char* parent;  // "client" for the window's client area
     int left, top, width, height;
     bool shown;
 };
@@ -92,30 +89,18 @@ struct ControlLayout {
 TEST_F(MainWindowTest, EveryControlStandsWhereTheLayoutPutsIt)
 {
     const std::vector<ControlLayout> layouts = {
-        {"Frame7", "client", 5160, 3360, 3255, 975, true},
-        {"Combo1", "Frame7", 120, 240, 3015, 315, true},
-        {"Check1", "Frame7", 2040, 600, 1095, 255, false},
-        {"Text2", "Frame7", 1080, 600, 855, 285, false},
-        {"Label2", "Frame7", 120, 600, 975, 255, false},
-        {"Text1", "client", 0, 840, 8415, 2535, true},
-        {"List1", "client", 0, 0, 1695, 255, false},
-        {"Frame6", "client", 0, 3360, 1575, 615, true},
-        {"Command7", "Frame6", 120, 240, 615, 255, true},
-        {"Command6", "Frame6", 840, 240, 615, 255, true},
-        {"Frame5", "client", 0, 4320, 8415, 1335, true},
-        {"Check3", "Frame5", 120, 0, 255, 195, true},
-        {"Check2", "Frame5", 7080, 960, 1215, 255, true},
-        {"Command1", "client", 2640, 3600, 1935, 375, true},
-        {"Frame2", "client", 1320, 120, 3975, 615, true},
-        {"Command2", "Frame2", 3120, 240, 735, 255, true},
-        {"Text6", "Frame2", 600, 240, 2415, 285, true},
-        {"Label7", "Frame2", 120, 240, 495, 255, true},
-        {"Frame3", "client", 5400, 120, 3015, 615, true},
-        {"Command3", "Frame3", 2040, 240, 855, 255, true},
-        {"Text7", "Frame3", 720, 240, 1215, 285, true},
-        {"Label8", "Frame3", 120, 240, 495, 255, true},
-        {"Frame4", "client", 0, 120, 1215, 615, true},
-        {"Command4", "Frame4", 240, 240, 735, 255, true},
+        {"Frame7", "client", 5160, 3360, 3255, 975, true}, {"Combo1", "Frame7", 120, 240, 3015, 315, true},
+        {"Check1", "Frame7", 2040, 600, 1095, 255, false}, {"Text2", "Frame7", 1080, 600, 855, 285, false},
+        {"Label2", "Frame7", 120, 600, 975, 255, false},   {"Text1", "client", 0, 840, 8415, 2535, true},
+        {"List1", "client", 0, 0, 1695, 255, false},       {"Frame6", "client", 0, 3360, 1575, 615, true},
+        {"Command7", "Frame6", 120, 240, 615, 255, true},  {"Command6", "Frame6", 840, 240, 615, 255, true},
+        {"Frame5", "client", 0, 4320, 8415, 1335, true},   {"Check3", "Frame5", 120, 0, 255, 195, true},
+        {"Check2", "Frame5", 7080, 960, 1215, 255, true},  {"Command1", "client", 2640, 3600, 1935, 375, true},
+        {"Frame2", "client", 1320, 120, 3975, 615, true},  {"Command2", "Frame2", 3120, 240, 735, 255, true},
+        {"Text6", "Frame2", 600, 240, 2415, 285, true},    {"Label7", "Frame2", 120, 240, 495, 255, true},
+        {"Frame3", "client", 5400, 120, 3015, 615, true},  {"Command3", "Frame3", 2040, 240, 855, 255, true},
+        {"Text7", "Frame3", 720, 240, 1215, 285, true},    {"Label8", "Frame3", 120, 240, 495, 255, true},
+        {"Frame4", "client", 0, 120, 1215, 615, true},     {"Command4", "Frame4", 240, 240, 735, 255, true},
         {"Label1", "client", 1800, 0, 2775, 495, false},
     };
     showWindow();
@@ -224,7 +209,7 @@ TEST_F(MainWindowTest, CaptionsTextsTooltipsAndFontsAreTheDesignOnes)
     ASSERT_FALSE(standIns.isEmpty());
     for (int code = 0; code < 256; ++code) {
         if (code == 9 || code == 10 || code == 13)
-            continue;   // tab and the line end are not drawn
+            continue;  // tab and the line end are not drawn
         const char32_t c = charset::shown(static_cast<unsigned char>(code))[0];
         bool drawn = false;
         for (const QString& family : standIns)
@@ -268,8 +253,7 @@ TEST_F(MainWindowTest, StartUpFillsTheSettingsThePresetBoxAndThePalette)
     // Each palette button carries exactly the character of its code.
     for (std::size_t i = 0; i < kPaletteCodes.size(); ++i) {
         const std::u32string_view shown = charset::shown(kPaletteCodes[i]);
-        EXPECT_EQ(ui->paletteButtons[i]->text(),
-                  QString::fromUcs4(shown.data(), static_cast<qsizetype>(shown.size())))
+        EXPECT_EQ(ui->paletteButtons[i]->text(), QString::fromUcs4(shown.data(), static_cast<qsizetype>(shown.size())))
             << "button " << i;
     }
     EXPECT_EQ(ui->paletteButtons[0]->text(), QStringLiteral("\u00d0"));
@@ -341,7 +325,7 @@ TEST_F(MainWindowTest, IsAFixedCentredWindowWhoseHeightFollowsThePalette)
         for (int x = 0; x < 32; ++x)
             colours.insert(icon.pixel(x, y));
     EXPECT_GT(colours.size(), 8);
-    EXPECT_EQ(qAlpha(icon.pixel(0, 0)), 0);   // rounded corners
+    EXPECT_EQ(qAlpha(icon.pixel(0, 0)), 0);  // rounded corners
     EXPECT_EQ(qAlpha(icon.pixel(16, 16)), 255);
     const Qt::WindowFlags flags = window->windowFlags();
     EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
@@ -392,8 +376,8 @@ TEST_F(MainWindowTest, EditorMovedUpCoversTheMarkupToolsAndChildrenLieAboveTheir
     ui->presetCombo->setCurrentIndex(2);
     ui->hideToolsCheck->setChecked(true);
     QApplication::processEvents();
-    for (const QPoint& p : {inChapterFrame, inTitleBox, ui->pageBreakFrame->geometry().center(),
-                            ui->pictureFrame->geometry().center()}) {
+    for (const QPoint& p :
+         {inChapterFrame, inTitleBox, ui->pageBreakFrame->geometry().center(), ui->pictureFrame->geometry().center()}) {
         QWidget* top = client->childAt(p);
         ASSERT_NE(top, nullptr);
         EXPECT_TRUE(top == ui->editor || ui->editor->isAncestorOf(top)) << top->objectName().toStdString();
@@ -414,15 +398,15 @@ TEST_F(MainWindowTest, FocusStartsOnProcessAndTabFollowsTheDesignOrder)
     EXPECT_TRUE(ui->processButton->hasFocus());
 
     // The controls the Tab key reaches, in order, from PROCESS round again.
-    std::vector<QWidget*> expected = {ui->processButton, ui->chapterTitleEdit, ui->chapterButton, ui->pictureNameEdit,
-                                      ui->pictureButton, ui->pageBreakButton};
+    std::vector<QWidget*> expected = {ui->processButton,   ui->chapterTitleEdit, ui->chapterButton,
+                                      ui->pictureNameEdit, ui->pictureButton,    ui->pageBreakButton};
     for (int i = 0; i < 64; ++i)
         if (i != 39)
             expected.push_back(ui->paletteButtons[i]);
     expected.push_back(ui->largerTextButton);
     expected.push_back(ui->smallerTextButton);
     expected.push_back(ui->editor);
-    expected.push_back(ui->presetCombo);   // the custom size and "Hide Tools" are hidden
+    expected.push_back(ui->presetCombo);  // the custom size and "Hide Tools" are hidden
     expected.push_back(ui->bigButtonsCheck);
     expected.push_back(ui->paletteButtons[39]);
     expected.push_back(ui->paletteShownCheck);
@@ -430,8 +414,8 @@ TEST_F(MainWindowTest, FocusStartsOnProcessAndTabFollowsTheDesignOrder)
     std::vector<QWidget*> reached;
     QWidget* w = ui->processButton;
     do {
-        if (w->isVisibleTo(window.get()) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) &&
-            w->window() == window.get())
+        if (w->isVisibleTo(window.get()) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)
+            && w->window() == window.get())
             reached.push_back(w);
         w = w->nextInFocusChain();
     } while (w != ui->processButton && reached.size() < 200);
@@ -467,7 +451,7 @@ TEST_F(MainWindowTest, ProcessOnTheUntouchedEditorTakesItsFifteenCharacters)
     ASSERT_NE(output, nullptr);
     const std::string processed = testing::OutputWindowParts(*output).outputBox->text();
     EXPECT_EQ(processed.substr(0, 15), "Enter Text Here");
-    EXPECT_EQ(processed.find('\r'), 15u);   // no break inside 160 pixels
+    EXPECT_EQ(processed.find('\r'), 15u);  // no break inside 160 pixels
     output->close();
 }
 
@@ -530,7 +514,7 @@ TEST_F(MainWindowTest, QuittingClosesTheOutputWindowAndTheAboutBox)
     EXPECT_FALSE(about);
     EXPECT_EQ(testing::outputWindowOf(*window), nullptr);
     EXPECT_EQ(testing::aboutBoxOf(*window), nullptr);
-    window.reset();   // and the program's end finds nothing left to trip over
+    window.reset();  // and the program's end finds nothing left to trip over
 }
 
 TEST_F(MainWindowTest, ClosingTheWindowWithTheAboutBoxOpenEndsTheProgram)

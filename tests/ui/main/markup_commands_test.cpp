@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
+#include "tests/ui/main/shown_main_window.h"
 #include "ui/app_state.h"
 #include "ui/main/main_window.h"
 #include "ui/widgets/rich_text_box.h"
-#include "tests/ui/main/shown_main_window.h"
 
 namespace tessaline {
 namespace {
@@ -34,11 +34,7 @@ protected:
         QApplication::processEvents();
     }
 
-    bool editorHasFocus() const
-    {
-        return ui->editor->hasFocus() || QApplication::focusWidget() == ui->editor;
-    }
-
+    bool editorHasFocus() const { return ui->editor->hasFocus() || QApplication::focusWidget() == ui->editor; }
 };
 
 TEST_F(MarkupCommands, ChapterInEmptyEditorNeedsNoBreaks)
@@ -62,7 +58,7 @@ TEST_F(MarkupCommands, LineBreaksAreAddedOnlyWhereMissing)
         std::string text;
         std::size_t start;
         std::size_t length;
-        int command;   // 2 chapter, 3 picture, 4 page break
+        int command;  // 2 chapter, 3 picture, 4 page break
         std::string expected;
     };
     const Case cases[] = {

@@ -9,11 +9,11 @@
 #include <memory>
 #include <string>
 
+#include "tests/ui/main/shown_main_window.h"
 #include "ui/app_state.h"
 #include "ui/main/main_window.h"
 #include "ui/main/palette.h"
 #include "ui/widgets/rich_text_box.h"
-#include "tests/ui/main/shown_main_window.h"
 
 namespace tessaline {
 namespace {
@@ -39,11 +39,7 @@ protected:
         }
     }
 
-    bool editorHasFocus() const
-    {
-        return ui->editor->hasFocus() || QApplication::focusWidget() == ui->editor;
-    }
-
+    bool editorHasFocus() const { return ui->editor->hasFocus() || QApplication::focusWidget() == ui->editor; }
 };
 
 TEST_F(Palette, EveryButtonShowsOneDistinctCharacterAndInsertsItsCode)

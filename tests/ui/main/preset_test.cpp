@@ -12,11 +12,11 @@
 
 #include <memory>
 
+#include "tests/ui/main/shown_main_window.h"
 #include "ui/app_state.h"
 #include "ui/main/main_window.h"
-#include "ui/widgets/rich_text_box.h"
 #include "ui/twips.h"
-#include "tests/ui/main/shown_main_window.h"
+#include "ui/widgets/rich_text_box.h"
 
 namespace tessaline {
 namespace {
@@ -45,7 +45,6 @@ protected:
         EXPECT_EQ(ui->editor->topTwips(), topTwips);
         EXPECT_EQ(ui->editor->heightTwips(), heightTwips);
     }
-
 };
 
 TEST_F(Presets, StartUpChoosesTheTi89ReaderWithTheExtrasHidden)
@@ -83,14 +82,14 @@ TEST_F(Presets, TheFixedPresetsSetTheirValuesAndOfferHideToolsToTheEditorOnes)
 
 TEST_F(Presets, CustomPresetsOfferTheEntryAndLeaveTheValuesForTheRun)
 {
-    choose(1);   // pixels, 240
+    choose(1);  // pixels, 240
     choose(5);
     EXPECT_TRUE(customEntryShown());
     EXPECT_TRUE(ui->hideToolsCheck->isVisible());
     EXPECT_TRUE(state.settings.MeasureInPixels);
     EXPECT_EQ(state.settings.LineLimit, 240);
 
-    choose(3);   // characters, 37
+    choose(3);  // characters, 37
     EXPECT_TRUE(customEntryHidden());
     choose(4);
     EXPECT_TRUE(customEntryShown());

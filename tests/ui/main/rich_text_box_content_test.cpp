@@ -15,10 +15,7 @@ namespace tessaline {
 namespace {
 
 // The codes the document holds, read without anything the box keeps.
-std::string documentCodes(const RichTextBox& box)
-{
-    return codesOfText(box.document()->toRawText());
-}
+std::string documentCodes(const RichTextBox& box) { return codesOfText(box.document()->toRawText()); }
 
 std::string randomCodes(std::mt19937& rng, std::size_t length)
 {
@@ -30,9 +27,9 @@ std::string randomCodes(std::mt19937& rng, std::size_t length)
         if (k == 0)
             codes += "\r\n";
         else if (k == 1)
-            codes.push_back(code(rng) % 2 ? '\r' : '\n');   // a lone line end
+            codes.push_back(code(rng) % 2 ? '\r' : '\n');  // a lone line end
         else if (k < 5)
-            codes.push_back(static_cast<char>('x' + code(rng) % 2));   // x and y: the overline bases
+            codes.push_back(static_cast<char>('x' + code(rng) % 2));  // x and y: the overline bases
         else
             codes.push_back(static_cast<char>(code(rng)));
     }

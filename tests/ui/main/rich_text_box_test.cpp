@@ -173,9 +173,9 @@ TEST_F(RichTextBoxTest, ReplacingTheSelectionLeavesTheCaretAfterTheNewText)
 TEST_F(RichTextBoxTest, RandomEditsMatchTheTextBuffer)
 {
     std::mt19937 rng(20261207);
-    const std::string alphabet = std::string("ab xyz\t.") + kOverX + kOverY + static_cast<char>(233) +
-                                 static_cast<char>(160) + static_cast<char>(0) + static_cast<char>(208) +
-                                 static_cast<char>(174) + static_cast<char>(12);
+    const std::string alphabet = std::string("ab xyz\t.") + kOverX + kOverY + static_cast<char>(233)
+                                 + static_cast<char>(160) + static_cast<char>(0) + static_cast<char>(208)
+                                 + static_cast<char>(174) + static_cast<char>(12);
     auto randomCodes = [&](std::size_t maxLength) {
         std::string s;
         const std::size_t n = std::uniform_int_distribution<std::size_t>(0, maxLength)(rng);
@@ -202,10 +202,8 @@ TEST_F(RichTextBoxTest, RandomEditsMatchTheTextBuffer)
         ASSERT_EQ(box.text(), buffer.text());
         for (int step = 0; step < 12; ++step, ++edits) {
             const std::string& text = buffer.text();
-            const std::size_t p =
-                boundary(text, std::uniform_int_distribution<std::size_t>(0, text.size())(rng));
-            const std::size_t end =
-                boundary(text, std::uniform_int_distribution<std::size_t>(p, text.size())(rng));
+            const std::size_t p = boundary(text, std::uniform_int_distribution<std::size_t>(0, text.size())(rng));
+            const std::size_t end = boundary(text, std::uniform_int_distribution<std::size_t>(p, text.size())(rng));
             const std::string replacement = randomCodes(6);
 
             box.setSelStart(p);
@@ -339,7 +337,7 @@ TEST_F(RichTextBoxTest, FontSizeAndPlacementInLayoutUnits)
     box.setFontSize(13.5);
     EXPECT_DOUBLE_EQ(box.fontSize(), 13.5);
     EXPECT_DOUBLE_EQ(box.document()->defaultFont().pointSizeF(), 13.5);
-    box.setFontSize(0);   // no font has that size: unchanged
+    box.setFontSize(0);  // no font has that size: unchanged
     EXPECT_DOUBLE_EQ(box.fontSize(), 13.5);
 
     box.setTopTwips(840);

@@ -44,7 +44,8 @@ std::string textOfSize(std::size_t size)
 {
     std::string text;
     while (text.size() < size)
-        text += (text.size() % 64 == 62) ? std::string("\r\n") : std::string(1, static_cast<char>('a' + text.size() % 26));
+        text +=
+            (text.size() % 64 == 62) ? std::string("\r\n") : std::string(1, static_cast<char>('a' + text.size() % 26));
     text.resize(size);
     return text;
 }

@@ -12,10 +12,7 @@
 namespace tessaline {
 namespace {
 
-QString programPath()
-{
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/../app/tessaline");
-}
+QString programPath() { return QCoreApplication::applicationDirPath() + QStringLiteral("/../app/tessaline"); }
 
 // Runs the program with the environment changed as given; returns its exit
 // status and what it wrote to standard error.

@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "richtext/rtf.h"
+#include "tests/ui/window_parts.h"
 #include "ui/app_state.h"
 #include "ui/file_dialogs.h"
-#include "ui/message_boxes.h"
-#include "tests/ui/window_parts.h"
 #include "ui/main/main_window.h"
+#include "ui/message_boxes.h"
 #include "ui/widgets/rich_text_box.h"
 
 namespace tessaline {
@@ -34,7 +34,7 @@ public:
     struct Call {
         bool save;
         QString filter;
-        QString fileName;   // the name the dialog started with
+        QString fileName;  // the name the dialog started with
     };
     std::vector<Call> calls;
     std::deque<std::optional<QString>> answers;
@@ -171,7 +171,7 @@ TEST_F(TextFilesTest, OpenReplacesTheWholeTextAndLeavesTheRestAlone)
     EXPECT_EQ(ui->pictureNameEdit->text(), "pic");
     EXPECT_EQ(ui->presetCombo->currentIndex(), preset);
     EXPECT_EQ(testing::outputWindowOf(*window), nullptr);
-    EXPECT_EQ(readBytes(file), "First line\r\nSecond line\r\n");   // opening never writes
+    EXPECT_EQ(readBytes(file), "First line\r\nSecond line\r\n");  // opening never writes
 }
 
 TEST_F(TextFilesTest, BothDialogsShareTheLastFileName)
@@ -189,11 +189,11 @@ TEST_F(TextFilesTest, BothDialogsShareTheLastFileName)
     for (const FakeDialogs::Call& call : dialogs->calls)
         EXPECT_EQ(call.filter, "Text (*.txt)");
     EXPECT_FALSE(dialogs->calls[0].save);
-    EXPECT_EQ(dialogs->calls[0].fileName, "");   // nothing chosen yet
+    EXPECT_EQ(dialogs->calls[0].fileName, "");  // nothing chosen yet
     EXPECT_TRUE(dialogs->calls[1].save);
-    EXPECT_EQ(dialogs->calls[1].fileName, a);    // Save starts with the opened name
+    EXPECT_EQ(dialogs->calls[1].fileName, a);  // Save starts with the opened name
     EXPECT_FALSE(dialogs->calls[2].save);
-    EXPECT_EQ(dialogs->calls[2].fileName, b);    // Open starts with the saved name
+    EXPECT_EQ(dialogs->calls[2].fileName, b);  // Open starts with the saved name
     EXPECT_EQ(dialogs->calls[3].fileName, b);
     EXPECT_EQ(state.lastFileName, b);
     EXPECT_EQ(ui->editor->text(), "alpha");
@@ -213,7 +213,7 @@ TEST_F(TextFilesTest, SavedTextOpensBackToTheSameCodes)
     const QString file = path("all codes.txt");
     saveText(file);
     ASSERT_TRUE(messages.empty()) << messages.front().text.toStdString();
-    EXPECT_EQ(ui->editor->text(), text);   // saving leaves the editor as it was
+    EXPECT_EQ(ui->editor->text(), text);  // saving leaves the editor as it was
 
     const std::string saved = readBytes(file);
     EXPECT_EQ(saved.rfind("{\\rtf", 0), 0u) << "a .txt name still gets rich text";
@@ -240,9 +240,9 @@ TEST_F(TextFilesTest, CancelledDialogsReadAndWriteNothing)
     ui->editor->setText("edited");
 
     openText(std::nullopt);
-    EXPECT_EQ(ui->editor->text(), "edited");   // not reloaded from the last name
+    EXPECT_EQ(ui->editor->text(), "edited");  // not reloaded from the last name
     saveText(std::nullopt);
-    EXPECT_EQ(readBytes(a), "from a");            // not overwritten either
+    EXPECT_EQ(readBytes(a), "from a");  // not overwritten either
     EXPECT_EQ(state.lastFileName, a);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     EXPECT_TRUE(messages.empty());
@@ -275,7 +275,7 @@ TEST_F(TextFilesTest, FilesThatCannotBeOpenedLeaveTheEditorIntact)
     EXPECT_TRUE(messages[0].text.contains(QDir::toNativeSeparators(missing)));
     EXPECT_TRUE(messages[0].text.contains("does not exist"));
     EXPECT_EQ(ui->editor->text(), "keep me\r\n");
-    EXPECT_EQ(state.lastFileName, missing);   // the chosen name is remembered all the same
+    EXPECT_EQ(state.lastFileName, missing);  // the chosen name is remembered all the same
 
     openText(folder);
     ASSERT_EQ(messages.size(), 2u);
@@ -329,7 +329,7 @@ TEST_F(TextFilesTest, FailedSavesKeepTheEditorAndAnyOldFile)
     ASSERT_EQ(messages.size(), 3u);
     EXPECT_TRUE(messages[2].text.contains(QDir::toNativeSeparators(longName)));
     EXPECT_EQ(readBytes(longName), "old content");
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);   // no stray temporary file
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);  // no stray temporary file
 
     EXPECT_EQ(ui->editor->text(), "precious\r\n");
     for (const Message& m : messages)

@@ -7,15 +7,15 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
 #include <array>
+#include <gtest/gtest.h>
 #include <memory>
 
+#include "tests/ui/main/shown_main_window.h"
 #include "ui/app_state.h"
 #include "ui/main/main_window.h"
-#include "ui/widgets/rich_text_box.h"
 #include "ui/twips.h"
-#include "tests/ui/main/shown_main_window.h"
+#include "ui/widgets/rich_text_box.h"
 
 namespace tessaline {
 namespace {
@@ -39,7 +39,6 @@ protected:
         QApplication::processEvents();
         ui->settingsMenu->hide();
     }
-
 };
 
 TEST_F(ViewSettings, FontSizeButtonsStepTheEditorFontAndShowTheSize)
@@ -127,7 +126,7 @@ TEST_F(ViewSettings, PaletteCollapsesAndExpandsWithTheWindow)
     const int expandedWindow = window->height();
     EXPECT_EQ(ui->paletteFrame->height(), twipsToPixels(1335));
 
-    click(ui->bigButtonsCheck);   // big buttons survive the collapse
+    click(ui->bigButtonsCheck);  // big buttons survive the collapse
     click(ui->paletteShownCheck);
     ASSERT_FALSE(ui->paletteShownCheck->isChecked());
     EXPECT_TRUE(ui->paletteButtons[0]->isVisible());

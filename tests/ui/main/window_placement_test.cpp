@@ -9,7 +9,7 @@ namespace {
 
 QRect placed(QSize size, QRect target, QRect available)
 {
-    QWidget window;   // never shown: its frame is its geometry
+    QWidget window;  // never shown: its frame is its geometry
     window.resize(size);
     centreWindow(window, target, available);
     return window.frameGeometry();

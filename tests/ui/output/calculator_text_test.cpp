@@ -17,20 +17,20 @@
 #include <vector>
 
 #include "richtext/calc_text_file.h"
+#include "tests/ui/recorded_message_boxes.h"
+#include "tests/ui/window_parts.h"
 #include "ui/app_state.h"
 #include "ui/file_dialogs.h"
 #include "ui/main/main_window.h"
 #include "ui/output/output_window.h"
 #include "ui/widgets/rich_text_box.h"
-#include "tests/ui/recorded_message_boxes.h"
-#include "tests/ui/window_parts.h"
 
 namespace tessaline {
 namespace {
 
 class AnsweredSaveDialogs : public FileDialogs {
 public:
-    std::vector<QString> answers;   // an empty name: the user cancelled
+    std::vector<QString> answers;  // an empty name: the user cancelled
     std::vector<QString> filters;
     std::vector<QString> proposedNames;
 
@@ -158,7 +158,7 @@ TEST_F(CalculatorTextTest, ASingleVariableFileForEachCalculator)
     struct Case {
         QString calculator;
         QString filter;
-        Calculator family;   // as the signature tells it
+        Calculator family;  // as the signature tells it
     };
     const Case cases[] = {{"TI-89", "TI-89 text (*.89t)", Calculator::Ti89},
                           {"TI-92 Plus", "TI-92 Plus text (*.9xt)", Calculator::Ti92Plus},
@@ -322,7 +322,8 @@ TEST_F(CalculatorTextTest, CancellingOrAFailedWriteLeavesNoFile)
     dialogs->answers = {path};
     QTest::mouseClick(CalcDialogParts(*openDialog()).save, Qt::LeftButton);
     ASSERT_EQ(messages->shown.size(), 1u);
-    EXPECT_TRUE(messages->shown[0].text.contains(QDir::toNativeSeparators(path))) << messages->shown[0].text.toStdString();
+    EXPECT_TRUE(messages->shown[0].text.contains(QDir::toNativeSeparators(path)))
+        << messages->shown[0].text.toStdString();
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_EQ(testing::OutputWindowParts(*window()).outputBox->text(), "Hello");
 }

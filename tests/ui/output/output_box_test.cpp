@@ -13,14 +13,14 @@
 #include <string>
 
 #include "engine/line_break_pass.h"
+#include "tests/ui/output/progress_watch.h"
+#include "tests/ui/recorded_message_boxes.h"
+#include "tests/ui/window_parts.h"
 #include "ui/app_state.h"
 #include "ui/dialogs.h"
 #include "ui/main/main_window.h"
 #include "ui/output/output_window.h"
 #include "ui/twips.h"
-#include "tests/ui/output/progress_watch.h"
-#include "tests/ui/recorded_message_boxes.h"
-#include "tests/ui/window_parts.h"
 
 namespace tessaline {
 namespace {

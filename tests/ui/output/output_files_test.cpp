@@ -17,13 +17,13 @@
 
 #include "richtext/charset.h"
 #include "richtext/rtf.h"
+#include "tests/ui/recorded_message_boxes.h"
+#include "tests/ui/window_parts.h"
 #include "ui/app_state.h"
 #include "ui/file_dialogs.h"
 #include "ui/main/main_window.h"
-#include "ui/widgets/rich_text_box.h"
 #include "ui/output/output_window.h"
-#include "tests/ui/recorded_message_boxes.h"
-#include "tests/ui/window_parts.h"
+#include "ui/widgets/rich_text_box.h"
 
 namespace tessaline {
 namespace {

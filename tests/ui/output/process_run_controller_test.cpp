@@ -2,10 +2,10 @@
 // output window: what it reports when a run ends, and how cancel, a second
 // start and closing the output window act on a run in progress.
 #include <QApplication>
-#include <QWindow>
 #include <QPointer>
 #include <QTest>
 #include <QWidget>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -15,14 +15,14 @@
 #include "engine/char_widths.h"
 #include "engine/line_break_pass.h"
 #include "engine/line_settings.h"
-#include "ui/app_state.h"
-#include "ui/control/process_run.h"
-#include "ui/dialogs.h"
-#include "ui/output/output_window.h"
 #include "tests/support/word_text.h"
 #include "tests/ui/output/progress_watch.h"
 #include "tests/ui/recorded_message_boxes.h"
 #include "tests/ui/window_parts.h"
+#include "ui/app_state.h"
+#include "ui/control/process_run.h"
+#include "ui/dialogs.h"
+#include "ui/output/output_window.h"
 
 namespace tessaline {
 namespace {
@@ -56,7 +56,7 @@ protected:
     QWidget owner;
     std::shared_ptr<Dialogs> dialogs = std::make_shared<Dialogs>();
     std::shared_ptr<testing::RecordedMessageBoxes> messages = std::make_shared<testing::RecordedMessageBoxes>();
-    ProcessRun* run = nullptr;   // a child of the owner
+    ProcessRun* run = nullptr;  // a child of the owner
     testing::ProgressWatch watch;
     std::vector<bool> finished;
     int closedReports = 0;

@@ -26,31 +26,31 @@
 #include "engine/line_break_pass.h"
 #include "engine/line_break_pass_core.h"
 #include "engine/line_settings.h"
+#include "tests/support/callback_hooks.h"
+#include "tests/support/word_text.h"
+#include "tests/ui/output/progress_watch.h"
+#include "tests/ui/recorded_message_boxes.h"
+#include "tests/ui/window_parts.h"
 #include "ui/app_state.h"
 #include "ui/control/process_run.h"
 #include "ui/dialogs.h"
 #include "ui/main/main_window.h"
 #include "ui/output/output_window.h"
 #include "ui/twips.h"
-#include "tests/support/callback_hooks.h"
-#include "tests/support/word_text.h"
-#include "tests/ui/output/progress_watch.h"
-#include "tests/ui/recorded_message_boxes.h"
-#include "tests/ui/window_parts.h"
 
 namespace tessaline {
 namespace {
 
 using testing::MainWindowParts;
-using testing::OutputWindowParts;
 using testing::outputWindowOf;
+using testing::OutputWindowParts;
 
 // What the window shows, captured at one moment.
 struct WindowSnapshot {
     bool visible = false;
     QString title;
     bool outputBoxVisible = false;
-    bool labelsVisible = false;   // any of the four labels
+    bool labelsVisible = false;  // any of the four labels
     bool progressVisible = false;
     bool cancelVisible = false;
     bool fileMenuVisible = false;
@@ -214,7 +214,6 @@ TEST(OutputWindowLayout, WindowIsBuiltAsDesigned)
     EXPECT_EQ(ui.copyAction->objectName(), "copy");
     EXPECT_TRUE(ui.saveAction->shortcut().isEmpty());
     EXPECT_TRUE(ui.copyAction->shortcut().isEmpty());
-
 }
 
 TEST_F(ProcessRunTest, ShortRunPassesThroughProcessingIntoDone)
@@ -243,8 +242,8 @@ TEST_F(ProcessRunTest, ShortRunPassesThroughProcessingIntoDone)
     EXPECT_TRUE(done.visible);
     EXPECT_EQ(done.title, "Processed Text");
     EXPECT_TRUE(done.outputBoxVisible);
-    EXPECT_TRUE(out().sizeCaption->isVisible() && out().sizeLabel->isVisible() && out().modificationsCaption->isVisible()
-                && out().modificationsLabel->isVisible());
+    EXPECT_TRUE(out().sizeCaption->isVisible() && out().sizeLabel->isVisible()
+                && out().modificationsCaption->isVisible() && out().modificationsLabel->isVisible());
     EXPECT_FALSE(done.progressVisible);
     EXPECT_FALSE(done.cancelVisible);
     EXPECT_TRUE(done.fileMenuVisible);
@@ -254,8 +253,7 @@ TEST_F(ProcessRunTest, ShortRunPassesThroughProcessingIntoDone)
     EXPECT_EQ(out().modificationsLabel->text(), "1");
     for (QLabel* label : {out().sizeCaption, out().sizeLabel, out().modificationsCaption, out().modificationsLabel})
         EXPECT_GE(label->width(), label->sizeHint().width()) << "caption cut: " << label->text().toStdString();
-    EXPECT_LE(out().sizeCaption->geometry().right(),
-              out().sizeLabel->x() + out().sizeLabel->indent())
+    EXPECT_LE(out().sizeCaption->geometry().right(), out().sizeLabel->x() + out().sizeLabel->indent())
         << "the size does not run into \"File Size\"";
     EXPECT_EQ(out().outputBox->selStart(), 0u);
     EXPECT_EQ(out().outputBox->selLength(), 0u);
@@ -283,7 +281,7 @@ TEST_F(ProcessRunTest, EveryRunShowsTheWindowInFrontAndLeavesTheFocusThere)
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     main->editor->setFocus();
     main->editor->setText("Another text");
-    QMetaObject::invokeMethod(main->processButton, "click");   // a click that takes no focus
+    QMetaObject::invokeMethod(main->processButton, "click");  // a click that takes no focus
     EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; }, 1000))
         << "showing the open window brings it forward, as the first run did";
     EXPECT_EQ(out().outputBox->text(), "Another text\r\n");
@@ -307,9 +305,9 @@ TEST_F(ProcessRunTest, LabelsAndProgressFollowTheText)
 
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     process();
-    EXPECT_EQ(out().sizeLabel->text(),
-              QString::number(expected.text.size() / 1000) + "." +
-                  QString::number(expected.text.size() % 1000).rightJustified(3, '0') + " characters");
+    EXPECT_EQ(out().sizeLabel->text(), QString::number(expected.text.size() / 1000) + "."
+                                           + QString::number(expected.text.size() % 1000).rightJustified(3, '0')
+                                           + " characters");
 
     // An empty text: empty output, Done state, labels and progress untouched.
     out().progressBar->setMaximum(77);
@@ -340,7 +338,7 @@ TEST_F(ProcessRunTest, CancelHidesTheWindowAndTheNextRunStartsAfresh)
             clicked = true;
             QPushButton* cancel = OutputWindowParts(window).cancelButton;
             QTimer::singleShot(0, &window, [cancel] { QTest::mouseClick(cancel, Qt::LeftButton); });
-            QThread::msleep(15);   // the next clock check turns the event loop
+            QThread::msleep(15);  // the next clock check turns the event loop
         }
     };
     process();
@@ -358,7 +356,8 @@ TEST_F(ProcessRunTest, CancelHidesTheWindowAndTheNextRunStartsAfresh)
     const std::string partial = out().outputBox->text();
     EXPECT_LT(partial.size(), complete.text.size());
     EXPECT_EQ(out().sizeLabel->text(), QLocale().toString(qint64(partial.size())) + " characters");
-    EXPECT_LT(out().modificationsLabel->text().remove(QLocale().groupSeparator()).toLongLong(), complete.modificationCount);
+    EXPECT_LT(out().modificationsLabel->text().remove(QLocale().groupSeparator()).toLongLong(),
+              complete.modificationCount);
 
     // The next run forgets the cancel and runs to its end.
     main->editor->setText("Enter Text Here");
@@ -476,7 +475,8 @@ TEST_F(ProcessRunTest, ProcessDuringARunStartsNothing)
     EXPECT_EQ(restarts, 0) << "no second run started inside the first";
     EXPECT_EQ(lastValue, 1000) << "the first run went on to its end";
     EXPECT_EQ(out().outputBox->text(), expected.text) << "the first run went on over its own copy";
-    EXPECT_EQ(out().modificationsLabel->text().remove(QLocale().groupSeparator()).toLongLong(), expected.modificationCount);
+    EXPECT_EQ(out().modificationsLabel->text().remove(QLocale().groupSeparator()).toLongLong(),
+              expected.modificationCount);
     EXPECT_TRUE(output().isVisible());
     EXPECT_EQ(output().windowTitle(), "Processed Text");
 
@@ -505,7 +505,7 @@ TEST_F(ProcessRunTest, PresetAndWordWrapChangedMidRunApplyFromThatCharacter)
     watch.onProgress = [&](OutputWindow&, int shown) {
         if (shown >= kPresetAt && !presetDone) {
             presetDone = true;
-            main->presetCombo->setCurrentIndex(3);   // Text Editor on TI92+ (37chars)
+            main->presetCombo->setCurrentIndex(3);  // Text Editor on TI92+ (37chars)
             settingsAfterPreset = state.settings;
         }
         if (shown >= kWrapAt && !wrapDone) {
@@ -542,7 +542,8 @@ TEST_F(ProcessRunTest, PresetAndWordWrapChangedMidRunApplyFromThatCharacter)
     };
     const PassResult expected = runLineBreakPassWith(text, settings, hooks);
     EXPECT_EQ(out().outputBox->text(), expected.text);
-    EXPECT_EQ(out().modificationsLabel->text().remove(QLocale().groupSeparator()).toLongLong(), expected.modificationCount);
+    EXPECT_EQ(out().modificationsLabel->text().remove(QLocale().groupSeparator()).toLongLong(),
+              expected.modificationCount);
 
     // And it differs from a run without the changes, so the changes were seen.
     EXPECT_NE(expected.text, runLineBreakPass(text, start, true).text);
@@ -624,8 +625,7 @@ TEST_F(ProcessRunTest, ARefusedLimitIsToldAfterTheProcessingStateIsGone)
     EXPECT_EQ(boxes->shown[0].icon, MessageBoxes::Icon::Warning);
     EXPECT_EQ(boxes->shown[0].title, applicationTitle());
     EXPECT_EQ(boxes->shown[0].parent, form.get()) << "the output window is gone";
-    EXPECT_EQ(boxes->shown[0].text,
-              "Line length 5 pixels is too short for character \"m\" (code 109, 6 pixels wide)");
+    EXPECT_EQ(boxes->shown[0].text, "Line length 5 pixels is too short for character \"m\" (code 109, 6 pixels wide)");
     ASSERT_EQ(atMessage.size(), 1u);
     EXPECT_FALSE(atMessage[0].visible);
     EXPECT_NE(atMessage[0].title, "Processing...");

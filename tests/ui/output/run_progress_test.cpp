@@ -16,13 +16,13 @@
 #include <vector>
 
 #include "engine/line_break_pass.h"
-#include "ui/app_state.h"
-#include "ui/main/main_window.h"
-#include "ui/output/output_window.h"
 #include "tests/support/word_text.h"
 #include "tests/ui/output/progress_watch.h"
 #include "tests/ui/recorded_message_boxes.h"
 #include "tests/ui/window_parts.h"
+#include "ui/app_state.h"
+#include "ui/main/main_window.h"
+#include "ui/output/output_window.h"
 
 namespace tessaline {
 namespace {
@@ -65,7 +65,7 @@ TEST_F(RunProgressTest, TheBarIsFullOnlyWhenTheWholeResultIsInTheBox)
     struct Step {
         int value;
         int maximum;
-        int boxCharacters;   // what the output box held at that moment
+        int boxCharacters;  // what the output box held at that moment
     };
     std::vector<Step> steps;
     watch.onProgress = [&](OutputWindow& window, int value) {

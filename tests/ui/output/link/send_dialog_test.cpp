@@ -10,8 +10,8 @@
 
 #include <chrono>
 #include <memory>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "link/ti_link.h"
@@ -62,7 +62,7 @@ std::vector<std::string> writtenVariableData(const std::string& codes, Calculato
     const CalcWriteResult written = writeCalcText(codes, options);
     std::vector<std::string> data;
     for (const CalcFileBytes& file : written.files) {
-        const std::size_t offset = 0x52 + 4;   // a single file's data block, after its four zero bytes
+        const std::size_t offset = 0x52 + 4;  // a single file's data block, after its four zero bytes
         data.push_back(file.bytes.substr(offset, file.bytes.size() - offset - 2));
     }
     return data;
@@ -142,10 +142,7 @@ struct ModelCase {
     const char* label;
 };
 
-void PrintTo(const ModelCase& modelCase, std::ostream* out)
-{
-    *out << modelCase.label;
-}
+void PrintTo(const ModelCase& modelCase, std::ostream* out) { *out << modelCase.label; }
 
 class SendEveryModel : public SendDialogTest, public ::testing::WithParamInterface<ModelCase> {};
 
@@ -172,9 +169,9 @@ TEST_P(SendEveryModel, TheCalculatorStoresTheVariablesTheFileWriterWrites)
         total += expected[i].size();
         paths += (i ? ", " : "") + path;
     }
-    EXPECT_EQ(result.toStdString(), "Sent " + std::to_string(total) + " bytes as " + paths
-                                        + (expected.size() > 1 ? " (" + std::to_string(expected.size()) + " parts)."
-                                                               : "."));
+    EXPECT_EQ(result.toStdString(),
+              "Sent " + std::to_string(total) + " bytes as " + paths
+                  + (expected.size() > 1 ? " (" + std::to_string(expected.size()) + " parts)." : "."));
     auto* progress = testing::part<QProgressBar>(*dialog, "progress");
     EXPECT_EQ(progress->value(), progress->maximum());
     EXPECT_TRUE(dialog->isVisible()) << "the dialog stays to show the result";
@@ -204,8 +201,9 @@ TEST_F(SendDialogTest, ARefusalAndASilentCalculatorEachGiveTheirLine)
     {
         test::FakeCalculator fake(Calculator::Ti89, test::FakeAnswer::Silent);
         ASSERT_TRUE(fake.start());
-        EXPECT_EQ(sendAndWait(*dialog), "No calculator answers on the TiEmu cable on port 2; check that it is on and "
-                                        "at its home screen.");
+        EXPECT_EQ(sendAndWait(*dialog),
+                  "No calculator answers on the TiEmu cable on port 2; check that it is on and "
+                  "at its home screen.");
         fake.stop();
     }
     // The dialog is ready for the next try.
@@ -218,7 +216,8 @@ TEST_F(SendDialogTest, AMissingCableIsSaid)
     link->cables.clear();
     QDialog* dialog = openDialog("Hello");
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(testing::part<QLabel>(*dialog, "result")->text(), "No cable found: connect the cable, then press Refresh.");
+    EXPECT_EQ(testing::part<QLabel>(*dialog, "result")->text(),
+              "No cable found: connect the cable, then press Refresh.");
     EXPECT_FALSE(testing::part<QPushButton>(*dialog, "send")->isEnabled());
 
     // Refresh finds a cable that is listed but does not open.
@@ -235,8 +234,7 @@ TEST_F(SendDialogTest, ATextOrNameNoVariableHoldsIsRefusedBeforeTheLinkIsUsed)
     QDialog* dialog = openDialog(withZero);
     ASSERT_NE(dialog, nullptr);
     QTest::mouseClick(testing::part<QPushButton>(*dialog, "send"), Qt::LeftButton);
-    EXPECT_EQ(testing::part<QLabel>(*dialog, "result")->text().toStdString(),
-              splitCalcText(withZero, "text").error);
+    EXPECT_EQ(testing::part<QLabel>(*dialog, "result")->text().toStdString(), splitCalcText(withZero, "text").error);
 
     fill(*dialog, "TI-89", "9lives", "main");
     QTest::mouseClick(testing::part<QPushButton>(*dialog, "send"), Qt::LeftButton);
@@ -284,7 +282,7 @@ TEST_F(SendDialogTest, ClosingTheOutputWindowDuringATransferStopsIt)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         link->held = false;
     });
-    delete dialog;   // as closing the output window does
+    delete dialog;  // as closing the output window does
     release.join();
     EXPECT_FALSE(link->waiting);
     test::clearVirtualCable();
