@@ -28,19 +28,6 @@ bool isRefusal(int error)
            || (error >= kCalculatorErrorFirst && error <= kCalculatorErrorLast);
 }
 
-CalcModel calcModel(Calculator calculator)
-{
-    switch (calculator) {
-    case Calculator::Ti89:
-        return CALC_TI89;
-    case Calculator::Ti92Plus:
-        return CALC_TI92P;
-    case Calculator::Voyage200:
-        return CALC_V200;
-    }
-    return CALC_TI89;
-}
-
 // Each library knows only its own error numbers; the first that knows this
 // one gives the message, first line only.
 std::string libraryMessage(int error)

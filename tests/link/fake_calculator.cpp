@@ -37,19 +37,6 @@ constexpr std::size_t kDataLead = 4;  // zero bytes before a variable's data
 
 volatile std::sig_atomic_t stopRequested = 0;
 
-CalcModel calcModel(Calculator calculator)
-{
-    switch (calculator) {
-    case Calculator::Ti89:
-        return CALC_TI89;
-    case Calculator::Ti92Plus:
-        return CALC_TI92P;
-    case Calculator::Voyage200:
-        return CALC_V200;
-    }
-    return CALC_TI89;
-}
-
 const char* calculatorArgument(Calculator calculator)
 {
     switch (calculator) {
