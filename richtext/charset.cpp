@@ -392,9 +392,10 @@ std::size_t longestShownForm() { return shownIndex().longest; }
 std::string normalizeLineEnds(std::string_view codes)
 {
     std::string out;
-    internal::CodeWriter writer(out);
     out.reserve(codes.size() + codes.size() / 16);
+    internal::CodeWriter writer(out);
     writer.codes(codes);
+    writer.finish();
     return out;
 }
 

@@ -2,25 +2,33 @@
 // arrive. Internal to richtext/.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 
 namespace tessaline::internal {
 
 // Appends codes to a text, turning CR LF, lone CR and lone LF into CR LF as
-// they arrive: the text is always the line ends of everything appended so far
-// made CR LF, even where a CR and its LF arrive in different calls.
+// they arrive: once finish() is called, the text is the line ends of
+// everything appended so far made CR LF, even where a CR and its LF arrived in
+// different calls. The codes are written through a pointer into the string,
+// which is lengthened ahead of them a chunk at a time: until finish() its
+// length is not the text's.
 class CodeWriter {
 public:
     explicit CodeWriter(std::string& out) : out_(out) { out_.clear(); }
+    CodeWriter(const CodeWriter&) = delete;
+    CodeWriter& operator=(const CodeWriter&) = delete;
 
     // Codes known to hold no CR and no LF.
     void run(const char* data, std::size_t size)
     {
         if (size == 0)
             return;
-        out_.append(data, size);
+        std::memcpy(room(size), data, size);
+        written_ += size;
         afterCr_ = false;
     }
 
@@ -30,10 +38,15 @@ public:
             afterCr_ = false;
             return;
         }
-        if (c == '\r' || c == '\n')
-            out_.append("\r\n", 2);
-        else
-            out_.push_back(c);
+        char* at = room(2);
+        if (c == '\r' || c == '\n') {
+            at[0] = '\r';
+            at[1] = '\n';
+            written_ += 2;
+        } else {
+            at[0] = c;
+            written_ += 1;
+        }
         afterCr_ = c == '\r';
     }
 
@@ -51,9 +64,35 @@ public:
         }
     }
 
+    // For a caller that writes many codes itself: a place to write at least
+    // `size` codes, then done(end, afterCr) with the end of what it wrote and
+    // whether that ends with a CR (a CR is written as CR LF there too, and an
+    // LF that follows it is dropped).
+    char* room(std::size_t size)
+    {
+        if (out_.size() - written_ < size) [[unlikely]]
+            out_.resize(std::max(written_ + size, out_.size() + kChunk));
+        return out_.data() + written_;
+    }
+    void done(const char* end, bool afterCr)
+    {
+        written_ = static_cast<std::size_t>(end - out_.data());
+        afterCr_ = afterCr;
+    }
+    bool afterCr() const { return afterCr_; }
+
+    bool empty() const { return written_ == 0; }
+    char back() const { return out_[written_ - 1]; }
+
+    // Gives the string the text's length. Writing may go on afterwards.
+    void finish() { out_.resize(written_); }
+
 private:
+    static constexpr std::size_t kChunk = std::size_t{1} << 16;
+
     std::string& out_;
-    bool afterCr_ = false;  // the last code appended was a CR (written as CR LF)
+    std::size_t written_ = 0;  // the text's length; the string may be longer
+    bool afterCr_ = false;     // the last code appended was a CR (written as CR LF)
 };
 
 }  // namespace tessaline::internal

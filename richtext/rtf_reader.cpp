@@ -207,6 +207,7 @@ public:
         }
         flushPending();
         result.ok = true;
+        out_.finish();
         result.codes = std::move(codes_);
         result.replaced = replaced_;
         result.fontSizePoints = (textHalfPoints_ > 0 ? textHalfPoints_ : state_.halfPoints) / 2.0;
@@ -676,7 +677,7 @@ private:
     {
         if (!pending_.empty() || highSurrogate_)
             return false;
-        return codes_.empty() || codes_.back() == '\n';
+        return out_.empty() || out_.back() == '\n';
     }
 
     void flushPending()

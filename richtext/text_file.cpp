@@ -1,6 +1,8 @@
 #include "richtext/text_file.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -37,16 +39,28 @@ std::uint64_t wordAt(const unsigned char* p)
 // Whether a byte of `word` is below 14 (maybe a CR or LF); bytes above 127 never count.
 bool mayHoldLineEnd(std::uint64_t word) { return (((word & ~kHigh) - 14 * kOnes) & ~word & kHigh) != 0; }
 
-// Whether all eight bytes of `word` are printable ASCII (32 to 126).
-bool printableAscii(std::uint64_t word)
-{
-    const std::uint64_t below32 = (word - 0x20 * kOnes) & ~word & kHigh;
-    const std::uint64_t del = word ^ (0x7F * kOnes);
-    const std::uint64_t is127 = (del - kOnes) & ~del & kHigh;
-    return ((word & kHigh) | below32 | is127) == 0;
-}
-
 bool printable(unsigned char b) { return b >= 0x20 && b < 0x7F; }
+
+// How many of the eight bytes at `p` are printable ASCII (32 to 126) before
+// the first that is not.
+std::size_t printableAsciiPrefix(const unsigned char* p)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        // The high bit of each byte that is not printable; a borrow may also
+        // mark a printable byte, but only one after a byte that is not.
+        const std::uint64_t word = wordAt(p);
+        const std::uint64_t below32 = (word - 0x20 * kOnes) & ~word & kHigh;
+        const std::uint64_t del = word ^ (0x7F * kOnes);
+        const std::uint64_t is127 = (del - kOnes) & ~del & kHigh;
+        const std::uint64_t stop = (word & kHigh) | below32 | is127;
+        return stop == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(stop)) / 8;
+    } else {
+        std::size_t k = 0;
+        while (k < 8 && printable(p[k]))
+            ++k;
+        return k;
+    }
+}
 
 // A combining mark (U+0300 to U+036F) starts with the byte CC or CD; it may
 // join the character in front of it into another spelling.
@@ -98,57 +112,107 @@ bool appendCodes(std::string_view bytes, bool asciiOnly, CodeWriter& out)
     return true;
 }
 
-// The codes of UTF-8 bytes. Most characters are converted here from a
-// table: printable ASCII, tab, CR and LF are their own codes, and a character
-// that is a whole spelling by itself is looked up; anything next to a
-// combining mark, anything without a code and any broken sequence goes, a
-// piece at a time, through the character table's full conversion. Nothing
-// when a sequence is broken and `lenient` is false.
+// The codes of the characters of two UTF-8 bytes (U+0080 to U+07FF, indexed
+// by their low 11 bits) that are a whole spelling by themselves; -1 for the
+// others and for CR and LF, which the writer must see as line ends.
+const std::array<std::int16_t, 0x800>& twoByteCodes()
+{
+    static const std::array<std::int16_t, 0x800> table = [] {
+        std::array<std::int16_t, 0x800> codes{};
+        for (char32_t c = 0; c < 0x800; ++c) {
+            const int code = c < 0x80 ? -1 : charset::soleCode(c);
+            codes[c] = static_cast<std::int16_t>(code == '\r' || code == '\n' ? -1 : code);
+        }
+        return codes;
+    }();
+    return table;
+}
+
+// The codes of UTF-8 bytes. Most characters are converted here, written
+// straight into the text: printable ASCII, tab, CR and LF are their own codes,
+// and a character that is a whole spelling by itself is looked up. Anything
+// next to a combining mark, anything without a code and any broken sequence
+// goes, a piece at a time, through the character table's full conversion.
+// Nothing when a sequence is broken and `lenient` is false.
 std::optional<std::size_t> appendUtf8(std::string_view bytes, bool lenient, CodeWriter& out)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
+    const std::array<std::int16_t, 0x800>& twoByte = twoByteCodes();
     charset::Conversion converted;
     std::size_t replaced = 0;
+    auto markAt = [&](std::size_t k) { return k < n && markLead(p[k]); };
     // A character at k that is its own code and that no combining mark follows.
     auto ownCode = [&](std::size_t k) {
         const unsigned char b = p[k];
-        return (printable(b) || b == '\t' || b == '\r' || b == '\n') && !(k + 1 < n && markLead(p[k + 1]));
+        return (printable(b) || b == '\t' || b == '\r' || b == '\n') && !markAt(k + 1);
     };
+    // Bytes converted between two checks of the room left: each step takes
+    // at most 8 bytes and writes at most twice as many codes as it takes.
+    constexpr std::size_t kBlock = 4096;
     std::size_t k = 0;
     while (k < n) {
-        const std::size_t from = k;
-        while (k + 8 <= n && printableAscii(wordAt(p + k)))
-            k += 8;
-        while (k < n && printable(p[k]))
-            ++k;
-        if (k > from && k < n && markLead(p[k]))
-            --k;  // the last character may join the mark into another spelling
-        out.run(bytes.data() + from, k - from);
-        if (k == n)
-            break;
-
-        const unsigned char b = p[k];
-        if (ownCode(k)) {
-            out.code(static_cast<char>(b));
-            ++k;
-            continue;
-        }
-        if (b >= 0xC2 && b < 0xF0) {
-            const std::size_t length = b < 0xE0 ? 2 : 3;
-            if (k + length <= n && continuation(p[k + 1]) && (length == 2 || continuation(p[k + 2]))
-                && !(k + length < n && markLead(p[k + length]))) {
-                char32_t c = length == 2 ? (b & 0x1F) : (b & 0x0F);
-                for (std::size_t j = 1; j < length; ++j)
-                    c = (c << 6) | (p[k + j] & 0x3F);
-                const int code = c >= 0x800 || length == 2 ? charset::soleCode(c) : -1;
-                if (code >= 0) {
-                    out.code(static_cast<char>(code));
-                    k += length;
+        const std::size_t blockEnd = k + std::min(n - k, kBlock);
+        char* o = out.room(2 * (blockEnd - k) + 16);
+        bool afterCr = out.afterCr();
+        bool simple = true;
+        while (k < blockEnd) {
+            if (k + 8 <= n) {
+                // The printable characters in front of the first other byte
+                // are their own codes, except one that a mark follows.
+                std::size_t plain = printableAsciiPrefix(p + k);
+                if (plain > 0 && markAt(k + plain))
+                    --plain;
+                std::memcpy(o, p + k, 8);
+                o += plain;
+                k += plain;
+                afterCr = afterCr && plain == 0;
+                if (plain == 8)
+                    continue;
+            }
+            const unsigned char b = p[k];
+            int code = -1;
+            std::size_t length = 1;
+            if (b < 0x80) {
+                if (markAt(k + 1)) {
+                    simple = false;  // the character may join the mark into another spelling
+                    break;
+                }
+                if (b == '\n' || b == '\r') {
+                    if (b == '\r' || !afterCr) {
+                        *o++ = '\r';
+                        *o++ = '\n';
+                    }
+                    afterCr = b == '\r';
+                    ++k;
                     continue;
                 }
+                if (printable(b) || b == '\t')
+                    code = b;
+            } else if (b >= 0xC2 && b < 0xE0) {
+                length = 2;
+                if (k + 2 <= n && continuation(p[k + 1]) && !markAt(k + 2))
+                    code = twoByte[static_cast<std::size_t>((b & 0x1F) << 6 | (p[k + 1] & 0x3F))];
+            } else if (b >= 0xE0 && b < 0xF0) {
+                length = 3;
+                if (k + 3 <= n && continuation(p[k + 1]) && continuation(p[k + 2]) && !markAt(k + 3)) {
+                    const char32_t c = (b & 0x0Fu) << 12 | (p[k + 1] & 0x3Fu) << 6 | (p[k + 2] & 0x3Fu);
+                    code = c >= 0x800 ? charset::soleCode(c) : -1;
+                    if (code == '\r' || code == '\n')
+                        code = -1;
+                }
             }
+            if (code < 0) {
+                simple = false;
+                break;
+            }
+            *o++ = static_cast<char>(code);
+            afterCr = false;
+            k += length;
         }
+        out.done(o, afterCr);
+        if (simple)
+            continue;
 
         // The piece runs to the next character that is its own code: no
         // spelling and no UTF-8 sequence runs across an ASCII byte that no
@@ -285,6 +349,7 @@ DecodedText decodeTextFile(std::string_view bytes)
         reserveText(d.codes, bytes.size() / wide->unit + bytes.size() / 32 + 16);
         CodeWriter out(d.codes);
         d.replaced = appendWide(bytes, *wide, out);
+        out.finish();
         return d;
     }
 
@@ -295,24 +360,28 @@ DecodedText decodeTextFile(std::string_view bytes)
 
     // Line ends may grow by a byte each; room for a few saves copying.
     reserveText(d.codes, bytes.size() + bytes.size() / 16 + 16);
-    CodeWriter out(d.codes);
     // A byte-order mark declares UTF-8, even where a sequence is broken.
     if (bom) {
+        CodeWriter out(d.codes);
         d.replaced = *appendUtf8(bytes, true, out);
+        out.finish();
         return d;
     }
     // Without one, ASCII is taken as codes; on the first byte above 127 the
     // text is read again as UTF-8, and if it is not valid UTF-8, as codes
     // after all.
-    if (!appendCodes(bytes, true, out)) {
-        CodeWriter unicode(d.codes);
-        if (std::optional<std::size_t> replaced = appendUtf8(bytes, false, unicode)) {
-            d.replaced = *replaced;
-            return d;
-        }
-        CodeWriter codes(d.codes);
-        appendCodes(bytes, false, codes);
+    if (CodeWriter ascii(d.codes); appendCodes(bytes, true, ascii)) {
+        ascii.finish();
+        return d;
     }
+    if (CodeWriter unicode(d.codes); std::optional<std::size_t> replaced = appendUtf8(bytes, false, unicode)) {
+        unicode.finish();
+        d.replaced = *replaced;
+        return d;
+    }
+    CodeWriter codes(d.codes);
+    appendCodes(bytes, false, codes);
+    codes.finish();
     return d;
 }
 
