@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdio>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -91,13 +92,22 @@ int process(int argc, char** argv)
         return fail(kFailed, error);
     }
     // The calculator codes to process: the input bytes themselves (--raw) or
-    // the input read as the editor opens a file.
+    // the input read as the editor opens a file. Written as text, the input
+    // is read a piece at a time as the pass goes, unless the limit may refuse
+    // a character of it: that is told before anything is written.
+    const bool textOutput = options.format == cli::OutputFormat::Text || options.format == cli::OutputFormat::Utf8;
+    std::optional<TextFileReader> reader;
     std::string decodedCodes;
     std::size_t replaced = 0;  // input characters without a calculator code
     std::string warning;       // a problem of the input that the text survives
     const std::string inputName = options.inputPath == "-" ? std::string("standard input") : options.inputPath;
     std::string_view codes = input.bytes();
-    if (!options.raw) {
+    if (!options.raw && textOutput && limitAdmitsEveryCode(settings)) {
+        reader.emplace(input.bytes());
+        if (!reader->ok()) {
+            return fail(kFailed, inputName + ": " + reader->error());
+        }
+    } else if (!options.raw) {
         DecodedText decoded = decodeTextFile(codes);
         input.release();
         if (!decoded.ok) {
@@ -150,13 +160,29 @@ int process(int argc, char** argv)
     } else {
         // Text and UTF-8 are written as the pass goes, a piece at a time.
         const bool utf8 = options.format == cli::OutputFormat::Utf8;
-        StreamedPass result = streamLineBreakPass(codes, settings, options.wordWrap, [&](std::string_view piece) {
+        auto sink = [&](std::string_view piece) {
             if (options.send)
                 sentCodes += piece;
             if (!writeOutput)
                 return true;
             return utf8 ? output.write(charset::toUtf8(piece), error) : output.write(piece, error);
-        });
+        };
+        StreamedPass result;
+        if (reader) {
+            std::string piece;
+            auto nextPiece = [&](std::string_view& next) {
+                piece.clear();
+                if (!reader->next(piece))
+                    return false;
+                next = piece;
+                return true;
+            };
+            result = streamLineBreakPass(nextPiece, settings, options.wordWrap, sink);
+            replaced = reader->replaced();
+            warning = reader->warning();
+        } else {
+            result = streamLineBreakPass(codes, settings, options.wordWrap, sink);
+        }
         if (result.error) {
             return fail(kRefused, *result.error);
         }

@@ -64,27 +64,80 @@ private:
     bool failed_ = false;
 };
 
+// The pieces of a text cut after its LFs, for a pass that reads a text in
+// pieces: what follows the last LF of a piece is held and joined with the
+// next piece.
+class LineEndedPieces {
+public:
+    static constexpr bool kPieces = true;
+
+    explicit LineEndedPieces(const TextPieces& pieces) : pieces_(pieces) {}
+
+    bool operator()(std::string_view& piece)
+    {
+        std::string_view got;
+        while (pieces_(got)) {
+            const std::size_t lastLf = got.rfind('\n');
+            if (lastLf == std::string_view::npos) {
+                held_.append(got);
+                continue;
+            }
+            const std::string_view head = got.substr(0, lastLf + 1);
+            if (held_.empty()) {
+                piece = head;
+            } else {
+                joined_.assign(held_).append(head);
+                piece = joined_;
+            }
+            held_.assign(got.substr(lastLf + 1));
+            return true;
+        }
+        if (held_.empty()) {
+            return false;
+        }
+        joined_.swap(held_);
+        held_.clear();
+        piece = joined_;
+        return true;
+    }
+
+private:
+    const TextPieces& pieces_;
+    std::string held_;    // the text after the last LF so far
+    std::string joined_;  // the piece last given, where it had to be joined
+};
+
+StreamedPass finishStream(PieceOutput& output, std::string& buffer, passDetail::PassCounts& counts)
+{
+    output.finish(buffer);
+    StreamedPass result;
+    result.size = output.size();
+    result.modificationCount = counts.modifications;
+    result.error = std::move(counts.error);
+    result.sinkFailed = output.failed();
+    return result;
+}
+
 }  // namespace
+
+bool limitAdmitsEveryCode(const LineSettings& settings)
+{
+    if (!settings.MeasureInPixels) {
+        return settings.LineLimit >= 1;
+    }
+    return std::all_of(settings.CharWidths.begin(), settings.CharWidths.end(),
+                       [&](std::int16_t width) { return width <= settings.LineLimit; });
+}
 
 Refusal checkLimitAdmitsText(const LineSettings& settings, std::string_view text)
 {
-    if (text.empty()) {
+    // Only a character wider than the limit can be refused: without such a
+    // code the text need not be looked at.
+    if (text.empty() || limitAdmitsEveryCode(settings)) {
         return {};
     }
     if (!settings.MeasureInPixels) {
-        if (settings.LineLimit < 1) {
-            return {true, passMessages::tooShort(settings, 0)};
-        }
-        return {};
-    }
-    // Only a character wider than the limit can be refused: without such a
-    // code the text need not be looked at.
-    bool anyTooWide = false;
-    for (int code = 0; code < 256; ++code) {
-        anyTooWide = anyTooWide || settings.CharWidths[static_cast<std::size_t>(code)] > settings.LineLimit;
-    }
-    if (!anyTooWide) {
-        return {};
+        return {true, passMessages::tooShort(settings, 0)};
     }
     std::array<bool, 256> present{};
     for (char c : text) {
@@ -118,14 +171,22 @@ StreamedPass streamLineBreakPass(std::string_view text, const LineSettings& sett
     PieceOutput output(sink, std::max<std::size_t>(chunkBytes, 1));
     std::string buffer;
     passDetail::PassCounts counts = passDetail::runPass(text, settings, hooks, buffer, output);
-    output.finish(buffer);
+    return finishStream(output, buffer, counts);
+}
 
-    StreamedPass result;
-    result.size = output.size();
-    result.modificationCount = counts.modifications;
-    result.error = std::move(counts.error);
-    result.sinkFailed = output.failed();
-    return result;
+StreamedPass streamLineBreakPass(const TextPieces& pieces, const LineSettings& settings, bool wordWrap,
+                                 const std::function<bool(std::string_view)>& sink, std::size_t chunkBytes)
+{
+    QuietPassHooks hooks{wordWrap};
+    PieceOutput output(sink, std::max<std::size_t>(chunkBytes, 1));
+    std::string buffer;
+    LineEndedPieces lines(pieces);
+    std::string_view first;  // never empty: a piece holds an LF or is the end
+    passDetail::PassCounts counts;
+    if (lines(first)) {
+        counts = passDetail::runPass(first, settings, hooks, buffer, output, lines);
+    }
+    return finishStream(output, buffer, counts);
 }
 
 }  // namespace tessaline

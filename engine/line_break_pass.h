@@ -28,6 +28,10 @@ struct PassResult {
 // of a character that occurs. The message names the limit and the character.
 Refusal checkLimitAdmitsText(const LineSettings& settings, std::string_view text);
 
+// Whether the limit admits every code alone on a line: then no text is
+// refused, and a text need not be looked at before its pass.
+bool limitAdmitsEveryCode(const LineSettings& settings);
+
 // The pass with fixed settings and a fixed word-wrap state, for batch work.
 // An empty text is returned as it is.
 PassResult runLineBreakPass(std::string text, const LineSettings& settings, bool wordWrap);
@@ -45,6 +49,18 @@ struct StreamedPass {
 // shorter), instead of being built in memory. The pieces joined equal the
 // text that runLineBreakPass(text, settings, wordWrap) returns.
 StreamedPass streamLineBreakPass(std::string_view text, const LineSettings& settings, bool wordWrap,
+                                 const std::function<bool(std::string_view)>& sink,
+                                 std::size_t chunkBytes = std::size_t{1} << 20);
+
+// A text that arrives in pieces: sets its argument to the next piece, which
+// stays readable until the next call, and returns true; returns false at
+// the end. Pieces may be cut anywhere; pieces that end with an LF are read
+// where they are, others are joined with what follows.
+using TextPieces = std::function<bool(std::string_view&)>;
+
+// streamLineBreakPass over the text that `pieces` gives, which need never be
+// held whole.
+StreamedPass streamLineBreakPass(const TextPieces& pieces, const LineSettings& settings, bool wordWrap,
                                  const std::function<bool(std::string_view)>& sink,
                                  std::size_t chunkBytes = std::size_t{1} << 20);
 

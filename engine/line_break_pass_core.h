@@ -30,6 +30,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 #include "engine/line_break_pass.h"
@@ -188,6 +189,15 @@ struct KeepOutput {
     static constexpr std::size_t longestRun() { return static_cast<std::size_t>(-1); }
 };
 
+// Where the text comes from after the first piece: more(piece) gives the
+// next piece and returns true, or returns false at the end. Every piece but
+// the last must end with an LF (so that no break reaches back into an
+// earlier piece) and none may be empty.
+struct NoMorePieces {
+    static constexpr bool kPieces = false;
+    bool operator()(std::string_view&) const { return false; }
+};
+
 // What the pass reports besides the text.
 struct PassCounts {
     std::int64_t modifications = 0;
@@ -195,21 +205,24 @@ struct PassCounts {
     std::optional<std::string> error;
 };
 
-// Runs the pass over `in` into `out` (which it resizes as it writes). With
-// an output that hands on pieces, `out` holds only the unfinished end of the
-// text when the pass returns; otherwise it holds the whole processed text.
-template <class Hooks, class Output>
-PassCounts runPass(std::string_view in, const LineSettings& settings, Hooks& hooks, std::string& out, Output& output)
+// Runs the pass over `in`, then the pieces `more` gives, into `out` (which
+// it resizes as it writes). With an output that hands on pieces, `out` holds
+// only the unfinished end of the text when the pass returns; otherwise it
+// holds the whole processed text.
+template <class Hooks, class Output, class More = NoMorePieces>
+PassCounts runPass(std::string_view in, const LineSettings& settings, Hooks& hooks, std::string& out, Output& output,
+                   More&& more = {})
 {
     constexpr bool kQuiet = quiet<Hooks>();
     static_assert(kQuiet || !Output::kHandsOn, "only quiet hooks can let pieces go before the pass ends");
+    static_assert(kQuiet || !std::remove_cvref_t<More>::kPieces, "only quiet hooks read a text in pieces");
 
     PassCounts counts;
-    const std::size_t n = in.size();
+    std::size_t n = in.size();
     if (n == 0) {
         return counts;
     }
-    const auto* const source = reinterpret_cast<const unsigned char*>(in.data());
+    const auto* source = reinterpret_cast<const unsigned char*>(in.data());
 
     // The output is written through a pointer; the string is lengthened a
     // chunk at a time, so memory is only touched as the output grows.
@@ -332,6 +345,15 @@ PassCounts runPass(std::string_view in, const LineSettings& settings, Hooks& hoo
             hooks.progress(static_cast<std::int64_t>(pos + (n - i)), static_cast<std::int64_t>(pos));
         }
         if (i == n) {
+            if constexpr (std::remove_cvref_t<More>::kPieces) {
+                // The piece ended with an LF: the next begins a line.
+                if (more(in)) {
+                    n = in.size();
+                    source = reinterpret_cast<const unsigned char*>(in.data());
+                    i = 0;
+                    continue;
+                }
+            }
             complete = true;
             break;
         }
@@ -364,6 +386,11 @@ PassCounts runPass(std::string_view in, const LineSettings& settings, Hooks& hoo
     } else {
         out.resize(pos);
         out.append(in.substr(i));
+        if constexpr (std::remove_cvref_t<More>::kPieces) {
+            while (more(in)) {
+                out.append(in);
+            }
+        }
     }
     return counts;
 }

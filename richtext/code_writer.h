@@ -18,7 +18,8 @@ namespace tessaline::internal {
 // length is not the text's.
 class CodeWriter {
 public:
-    explicit CodeWriter(std::string& out) : out_(out) { out_.clear(); }
+    // Appends to what `out` holds, which is taken to end a line or be empty.
+    explicit CodeWriter(std::string& out) : out_(out), written_(out.size()) {}
     CodeWriter(const CodeWriter&) = delete;
     CodeWriter& operator=(const CodeWriter&) = delete;
 

@@ -62,6 +62,30 @@ std::size_t printableAsciiPrefix(const unsigned char* p)
     }
 }
 
+// When the eight bytes at `p` are ASCII and whole sequences of two bytes
+// (U+0080 to U+07FF), how many of them to step over: 8, or 7 when the last
+// begins a sequence. Otherwise 0, and the bytes must be looked at one by one.
+std::size_t asciiAndTwoByteSequences(const unsigned char* p)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        // The high bit of each byte that is a continuation (10xxxxxx), and of
+        // each that leads two bytes (110xxxxx) without being C0 or C1.
+        const std::uint64_t word = wordAt(p);
+        const std::uint64_t high = word & kHigh;
+        const std::uint64_t continuations = word & ~(word << 1) & kHigh;
+        const std::uint64_t notOverlong = ((word & (0x1E * kOnes)) + 0x7F * kOnes) & kHigh;
+        const std::uint64_t leads = word & (word << 1) & ~(word << 2) & notOverlong & kHigh;
+        const std::uint64_t lastByte = std::uint64_t{0x80} << 56;
+        // Each continuation right after a lead, each lead but the last byte
+        // followed by one, and no other byte above 127.
+        if (high != (leads | continuations) || continuations != (leads & ~lastByte) << 8)
+            return 0;
+        return (leads & lastByte) != 0 ? 7 : 8;
+    } else {
+        return 0;
+    }
+}
+
 // A combining mark (U+0300 to U+036F) starts with the byte CC or CD; it may
 // join the character in front of it into another spelling.
 bool markLead(unsigned char b) { return b == 0xCC || b == 0xCD; }
@@ -88,26 +112,73 @@ void reserveText(std::string& out, std::size_t bytes)
 }
 
 // Bytes taken as calculator codes, copied eight at a time where no CR or LF
-// may be among them. With `asciiOnly`, stops and returns false at the first
-// byte above 127.
-bool appendCodes(std::string_view bytes, bool asciiOnly, CodeWriter& out)
+// may be among them.
+void appendCodes(std::string_view bytes, CodeWriter& out)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
-    const std::uint64_t stopBits = asciiOnly ? kHigh : 0;
     std::size_t k = 0;
     while (k < n) {
         const std::size_t from = k;
-        while (k + 8 <= n && !mayHoldLineEnd(wordAt(p + k)) && !(wordAt(p + k) & stopBits))
+        while (k + 8 <= n && !mayHoldLineEnd(wordAt(p + k)))
             k += 8;
-        while (k < n && p[k] != '\r' && p[k] != '\n' && !(asciiOnly && (p[k] & 0x80)))
+        while (k < n && p[k] != '\r' && p[k] != '\n')
             ++k;
         out.run(bytes.data() + from, k - from);
         if (k == n)
             break;
-        if (asciiOnly && (p[k] & 0x80))
-            return false;
         out.code(static_cast<char>(p[k++]));
+    }
+}
+
+// Whether `bytes` is UTF-8 that charset::decodeUtf8 reads without a
+// replacement: every sequence whole and as short as it can be, no surrogate,
+// nothing beyond U+10FFFF.
+bool validUtf8(std::string_view bytes)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    std::size_t k = 0;
+    while (k < n) {
+        if (k + 8 <= n) {
+            const std::size_t whole = asciiAndTwoByteSequences(p + k);
+            k += whole;
+            if (whole > 0)
+                continue;
+        }
+        const unsigned char b = p[k];
+        if (b < 0x80) {
+            ++k;
+            continue;
+        }
+        std::size_t length = 0;
+        char32_t c = 0;
+        char32_t least = 0;
+        if ((b & 0xE0) == 0xC0) {
+            length = 2;
+            c = b & 0x1Fu;
+            least = 0x80;
+        } else if ((b & 0xF0) == 0xE0) {
+            length = 3;
+            c = b & 0x0Fu;
+            least = 0x800;
+        } else if ((b & 0xF8) == 0xF0) {
+            length = 4;
+            c = b & 0x07u;
+            least = 0x10000;
+        } else {
+            return false;
+        }
+        if (n - k < length)
+            return false;
+        for (std::size_t j = 1; j < length; ++j) {
+            if (!continuation(p[k + j]))
+                return false;
+            c = c << 6 | (p[k + j] & 0x3Fu);
+        }
+        if (c < least || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000))
+            return false;
+        k += length;
     }
     return true;
 }
@@ -132,9 +203,10 @@ const std::array<std::int16_t, 0x800>& twoByteCodes()
 // straight into the text: printable ASCII, tab, CR and LF are their own codes,
 // and a character that is a whole spelling by itself is looked up. Anything
 // next to a combining mark, anything without a code and any broken sequence
-// goes, a piece at a time, through the character table's full conversion.
-// Nothing when a sequence is broken and `lenient` is false.
-std::optional<std::size_t> appendUtf8(std::string_view bytes, bool lenient, CodeWriter& out)
+// goes, a piece at a time, through the character table's full conversion,
+// where a broken sequence is a replaced "?". Returns the count of replaced
+// characters.
+std::size_t appendUtf8(std::string_view bytes, CodeWriter& out)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
@@ -225,9 +297,8 @@ std::optional<std::size_t> appendUtf8(std::string_view bytes, bool lenient, Code
                 break;
             ++k;
         }
-        std::optional<std::u32string> unicode = charset::decodeUtf8(bytes.substr(pieceFrom, k - pieceFrom), !lenient);
-        if (!unicode)
-            return std::nullopt;
+        const std::optional<std::u32string> unicode =
+            charset::decodeUtf8(bytes.substr(pieceFrom, k - pieceFrom), false);
         converted.codes.clear();
         converted.replaced = 0;
         charset::appendFromUnicode(*unicode, converted);
@@ -320,9 +391,10 @@ std::size_t appendWide(std::string_view bytes, WideEncoding encoding, CodeWriter
 
 }  // namespace
 
-DecodedText decodeTextFile(std::string_view bytes)
+TextFileReader::TextFileReader(std::string_view bytes, std::size_t pieceBytes)
+    : pieceBytes_(std::max<std::size_t>(pieceBytes, 1))
 {
-    DecodedText d;
+    DecodedText& d = whole_;
     if (bytes.starts_with("{\\rtf")) {
         rtf::ReadResult r = rtf::read(bytes);
         d.ok = r.ok;
@@ -331,7 +403,7 @@ DecodedText decodeTextFile(std::string_view bytes)
         d.error = std::move(r.error);
         if (r.ok)
             d.fontSizePoints = r.fontSizePoints;
-        return d;
+        return;
     }
     if (hasCalcFileSignature(bytes)) {
         CalcReadResult r = readCalcFile(bytes);
@@ -340,7 +412,7 @@ DecodedText decodeTextFile(std::string_view bytes)
             d.codes = joinCalcTexts(r.variables);
         d.error = std::move(r.error);
         d.warning = std::move(r.warning);
-        return d;
+        return;
     }
 
     d.ok = true;
@@ -350,38 +422,73 @@ DecodedText decodeTextFile(std::string_view bytes)
         CodeWriter out(d.codes);
         d.replaced = appendWide(bytes, *wide, out);
         out.finish();
-        return d;
+        return;
     }
 
-    constexpr std::string_view kBom = "\xEF\xBB\xBF";
-    const bool bom = bytes.starts_with(kBom);
-    if (bom)
-        bytes.remove_prefix(kBom.size());
-
-    // Line ends may grow by a byte each; room for a few saves copying.
-    reserveText(d.codes, bytes.size() + bytes.size() / 16 + 16);
     // A byte-order mark declares UTF-8, even where a sequence is broken.
-    if (bom) {
-        CodeWriter out(d.codes);
-        d.replaced = *appendUtf8(bytes, true, out);
-        out.finish();
-        return d;
+    // Without one, valid UTF-8 holding a byte above 127 is UTF-8, and any
+    // other bytes are codes.
+    constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    if (bytes.starts_with(kBom)) {
+        bytes.remove_prefix(kBom.size());
+        kind_ = Kind::Utf8;
+    } else {
+        const auto high = std::find_if(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+        const std::string_view rest = bytes.substr(static_cast<std::size_t>(high - bytes.begin()));
+        kind_ = !rest.empty() && validUtf8(rest) ? Kind::Utf8 : Kind::Codes;
     }
-    // Without one, ASCII is taken as codes; on the first byte above 127 the
-    // text is read again as UTF-8, and if it is not valid UTF-8, as codes
-    // after all.
-    if (CodeWriter ascii(d.codes); appendCodes(bytes, true, ascii)) {
-        ascii.finish();
-        return d;
+    bytes_ = bytes;
+    done_ = bytes_.empty();
+}
+
+std::size_t TextFileReader::pieceEnd() const
+{
+    // After an LF, so that the next piece begins a line.
+    const std::size_t lf = pieceBytes_ < bytes_.size() ? bytes_.find('\n', pieceBytes_ - 1) : std::string_view::npos;
+    return lf == std::string_view::npos ? bytes_.size() : lf + 1;
+}
+
+bool TextFileReader::next(std::string& codes)
+{
+    if (done_ || !whole_.ok)
+        return false;
+    if (kind_ == Kind::Whole) {
+        done_ = true;
+        if (codes.empty())
+            codes = std::move(whole_.codes);
+        else
+            codes += whole_.codes;
+        std::string().swap(whole_.codes);
+        return true;
     }
-    if (CodeWriter unicode(d.codes); std::optional<std::size_t> replaced = appendUtf8(bytes, false, unicode)) {
-        unicode.finish();
-        d.replaced = *replaced;
-        return d;
+    const std::size_t end = pieceEnd();
+    const std::string_view piece = bytes_.substr(0, end);
+    bytes_.remove_prefix(end);
+    done_ = bytes_.empty();
+    // Line ends may grow by a byte each; room for a few saves copying.
+    const std::size_t room = piece.size() + piece.size() / 16 + 16;
+    if (codes.capacity() - codes.size() < room)
+        reserveText(codes, codes.size() + room);
+    CodeWriter out(codes);
+    if (kind_ == Kind::Utf8)
+        whole_.replaced += appendUtf8(piece, out);
+    else
+        appendCodes(piece, out);
+    out.finish();
+    return true;
+}
+
+DecodedText decodeTextFile(std::string_view bytes)
+{
+    TextFileReader reader(bytes, bytes.size());
+    DecodedText d;
+    d.ok = reader.ok();
+    d.error = reader.error();
+    while (reader.next(d.codes)) {
     }
-    CodeWriter codes(d.codes);
-    appendCodes(bytes, false, codes);
-    codes.finish();
+    d.replaced = reader.replaced();
+    d.warning = reader.warning();
+    d.fontSizePoints = reader.fontSizePoints();
     return d;
 }
 

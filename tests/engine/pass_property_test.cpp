@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -348,6 +349,43 @@ TEST(PassProperty, BatchAndHookPassesStopAlikeOnLimitsThatAdmitNothing)
     EXPECT_GT(stopped, 300);
 }
 
+// `text` in pieces of 0 to `longest` characters, cut anywhere (inside a
+// word, between a CR and its LF, right after an LF), handed on as a reader of
+// a file would: each piece readable until the next is asked for.
+TextPieces randomPieces(const std::string& text, std::mt19937& rng, std::size_t longest)
+{
+    auto pieces = std::make_shared<std::vector<std::string>>();
+    std::uniform_int_distribution<std::size_t> length(0, longest);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t take = std::min(length(rng), text.size() - at);
+        pieces->push_back(text.substr(at, take));
+        at += take;
+    }
+    return [pieces, next = std::size_t{0}, current = std::string()](std::string_view& piece) mutable {
+        if (next == pieces->size()) {
+            return false;
+        }
+        current = (*pieces)[next++];  // a copy, overwritten by the next call
+        piece = current;
+        return true;
+    };
+}
+
+// The streamed pass over `pieces`, its pieces joined.
+std::pair<StreamedPass, std::string> streamPieces(const TextPieces& pieces, const LineSettings& s, bool wrap,
+                                                  std::size_t chunk)
+{
+    std::string joined;
+    const StreamedPass result = streamLineBreakPass(
+        pieces, s, wrap,
+        [&](std::string_view piece) {
+            joined.append(piece);
+            return true;
+        },
+        chunk);
+    return {result, joined};
+}
+
 TEST(PassProperty, StreamedPassHandsOnTheSameText)
 {
     std::mt19937 rng(31);
@@ -445,6 +483,13 @@ TEST(PassProperty, StreamedPassEqualsLiteralPass)
             ASSERT_EQ(sizes[k], chunk);
         }
         ASSERT_TRUE(sizes.empty() || (sizes.back() >= 1 && sizes.back() <= chunk));
+
+        // The same text arriving in pieces cut anywhere.
+        const auto [inPieces, piecesJoined] = streamPieces(randomPieces(text, rng, 1 + round % 60), s, wrap, chunk);
+        ASSERT_FALSE(inPieces.error);
+        ASSERT_EQ(piecesJoined, want.text);
+        ASSERT_EQ(inPieces.size, got.size);
+        ASSERT_EQ(inPieces.modificationCount, want.modificationCount);
     }
 }
 
@@ -478,6 +523,10 @@ TEST(PassProperty, StreamedPassStopsLikeTheWholePass)
         ASSERT_EQ(streamed.error, whole.error);
         ASSERT_EQ(joined, whole.text);
         ASSERT_EQ(streamed.modificationCount, whole.modificationCount);
+        const auto [inPieces, piecesJoined] = streamPieces(randomPieces(text, rng, 30), s, wrap, chunk);
+        ASSERT_EQ(inPieces.error, whole.error);
+        ASSERT_EQ(piecesJoined, whole.text);
+        ASSERT_EQ(inPieces.modificationCount, whole.modificationCount);
         stopped += whole.error.has_value();
     }
     EXPECT_GT(stopped, 200);

@@ -45,6 +45,25 @@ DecodedText plainDecode(std::string_view bytes)
     return d;
 }
 
+// The file read a piece at a time, the pieces joined; each piece but the
+// last must end a line.
+DecodedText readInPieces(std::string_view bytes, std::size_t pieceBytes)
+{
+    tessaline::TextFileReader reader(bytes, pieceBytes);
+    DecodedText d;
+    d.ok = reader.ok();
+    std::string piece;
+    bool last = false;
+    while (reader.next(piece)) {
+        EXPECT_FALSE(last) << "a piece after one that does not end a line, pieces of " << pieceBytes;
+        last = !piece.ends_with("\r\n");
+        d.codes += piece;
+        piece.clear();
+    }
+    d.replaced = reader.replaced();
+    return d;
+}
+
 void expectPlainDecoding(const std::string& bytes)
 {
     const DecodedText want = plainDecode(bytes);
@@ -54,6 +73,12 @@ void expectPlainDecoding(const std::string& bytes)
                                          << bytes.size() << " bytes)";
     EXPECT_EQ(got.replaced, want.replaced) << testing::PrintToString(bytes.substr(0, 200));
     EXPECT_TRUE(tessaline::onlyCrLfPairs(got.codes));
+    for (std::size_t pieceBytes : {1, 5, 64}) {
+        const DecodedText pieces = readInPieces(bytes, pieceBytes);
+        EXPECT_TRUE(pieces.codes == want.codes) << "pieces of " << pieceBytes << " differ for "
+                                                << testing::PrintToString(bytes.substr(0, 200));
+        EXPECT_EQ(pieces.replaced, want.replaced) << "pieces of " << pieceBytes;
+    }
 }
 
 }  // namespace
@@ -156,6 +181,8 @@ TEST(TextFile, ShortcutsGiveTheCodesOfThePlainConversion)
         "\xED\xA0\x80",
         "\xE2\x82",
         "\xFF",
+        "\xF4\x90\x80\x80",
+        "\xF8\x88\x80\x80\x80",
         "12345678",
     };
     constexpr int kPieces = sizeof pieces / sizeof pieces[0];
