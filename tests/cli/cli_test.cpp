@@ -325,4 +325,23 @@ TEST_F(Cli, InputThroughAPipeAndLongOutputs)
     Outcome file = run("--raw --preset 1 -o " + quoted(target), text);
     EXPECT_EQ(file.status, 0);
     EXPECT_TRUE(readFile(target) == want.text) << "file output differs";
+
+    // Several megabytes of UTF-8, decoded a piece at a time as the pass goes:
+    // line ends of every kind, spellings of two code points, characters
+    // without a code, a line longer than a piece.
+    const char* const words[] = {"na\xC3\xAFve ", "\xCE\xB1\xCE\xB2 ", "x\xCC\x85 ", "word ", "\n", "\r\n", "\r",
+                                 "\xE2\x80\x9Cq\xE2\x80\x9D "};
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(words) - 1);
+    std::string unicode(1500000, 'L');
+    while (unicode.size() < (std::size_t{3} << 20)) {
+        unicode += words[pick(rng)];
+    }
+    const DecodedText decoded = decodeTextFile(unicode);
+    ASSERT_GT(decoded.replaced, 1000u);
+    PassResult wantDecoded = runLineBreakPass(decoded.codes, s, true);
+    Outcome fromUtf8 = run("--preset 1 -o " + quoted(target), unicode);
+    EXPECT_EQ(fromUtf8.status, 0);
+    EXPECT_TRUE(readFile(target) == wantDecoded.text) << "decoded output differs";
+    EXPECT_EQ(fromUtf8.err, std::to_string(decoded.replaced) + " characters had no calculator code and were replaced\n"
+                                + summary(wantDecoded.text.size(), wantDecoded.modificationCount));
 }
