@@ -391,10 +391,128 @@ std::size_t appendWide(std::string_view bytes, WideEncoding encoding, CodeWriter
 
 }  // namespace
 
+bool PlainTextFile::startsPlainText(std::string_view start)
+{
+    return !start.starts_with("{\\rtf") && !hasCalcFileSignature(start) && !wideEncoding(start);
+}
+
+void PlainTextFile::check(std::string_view bytes)
+{
+    constexpr std::size_t kMarkLength = 3;
+    if (start_.size() < kMarkLength)
+        start_.append(bytes.substr(0, kMarkLength - start_.size()));
+    high_ = high_ || std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+    if (!valid_)
+        return;
+    if (!sequenceStart_.empty()) {
+        // The continuation bytes of a sequence begun in earlier bytes.
+        std::size_t k = 0;
+        while (k < bytes.size() && sequenceStart_.size() < 4 && continuation(static_cast<unsigned char>(bytes[k])))
+            sequenceStart_ += bytes[k++];
+        if (k == bytes.size() && sequenceStart_.size() < 4)
+            return;
+        valid_ = validUtf8(sequenceStart_);
+        sequenceStart_.clear();
+        bytes.remove_prefix(k);
+        if (!valid_)
+            return;
+    }
+    // A sequence the bytes may end in the middle of waits for the next ones:
+    // from the lead byte in front of the last continuation bytes (a sequence
+    // has at most three).
+    std::size_t cut = bytes.size();
+    while (cut > 0 && bytes.size() - cut < 3 && continuation(static_cast<unsigned char>(bytes[cut - 1])))
+        --cut;
+    if (cut > 0 && static_cast<unsigned char>(bytes[cut - 1]) >= 0xC0)
+        --cut;
+    else
+        cut = bytes.size();
+    valid_ = validUtf8(bytes.substr(0, cut));
+    sequenceStart_.assign(bytes.substr(cut));
+}
+
+void PlainTextFile::settle()
+{
+    decoding_ = true;
+    if (valid_ && !sequenceStart_.empty())
+        valid_ = validUtf8(sequenceStart_);
+    // A byte-order mark declares UTF-8, even where a sequence is broken.
+    // Without one, valid UTF-8 holding a byte above 127 is UTF-8, and any
+    // other bytes are codes.
+    const bool mark = start_ == "\xEF\xBB\xBF";
+    utf8_ = mark || (valid_ && high_);
+    markLeft_ = mark ? start_.size() : 0;
+}
+
+void PlainTextFile::decode(std::string_view bytes, std::string& codes)
+{
+    if (!decoding_)
+        settle();
+    const std::size_t mark = std::min(markLeft_, bytes.size());
+    bytes.remove_prefix(mark);
+    markLeft_ -= mark;
+    if (!waiting_.empty()) {
+        const std::size_t lf = bytes.find('\n');
+        if (lf == std::string_view::npos) {
+            waiting_.append(bytes);
+            return;
+        }
+        waiting_.append(bytes.substr(0, lf + 1));
+        decodeLines(waiting_, codes);
+        waiting_.clear();
+        bytes.remove_prefix(lf + 1);
+    }
+    const std::size_t lastLf = bytes.rfind('\n');
+    if (lastLf == std::string_view::npos) {
+        waiting_.assign(bytes);
+        return;
+    }
+    decodeLines(bytes.substr(0, lastLf + 1), codes);
+    waiting_.assign(bytes.substr(lastLf + 1));
+}
+
+void PlainTextFile::finish(std::string_view bytes, std::string& codes)
+{
+    if (!decoding_)
+        settle();
+    const std::size_t mark = std::min(markLeft_, bytes.size());
+    bytes.remove_prefix(mark);
+    markLeft_ -= mark;
+    if (waiting_.empty()) {
+        decodeLines(bytes, codes);
+    } else {
+        waiting_.append(bytes);
+        decodeLines(waiting_, codes);
+        waiting_.clear();
+    }
+}
+
+void PlainTextFile::decodeLines(std::string_view lines, std::string& codes)
+{
+    // Line ends may grow by a byte each; room for a few saves copying.
+    const std::size_t room = lines.size() + lines.size() / 16 + 16;
+    if (codes.capacity() - codes.size() < room)
+        reserveText(codes, codes.size() + room);
+    CodeWriter out(codes);
+    if (utf8_)
+        replaced_ += appendUtf8(lines, out);
+    else
+        appendCodes(lines, out);
+    out.finish();
+}
+
 TextFileReader::TextFileReader(std::string_view bytes, std::size_t pieceBytes)
     : pieceBytes_(std::max<std::size_t>(pieceBytes, 1))
 {
     DecodedText& d = whole_;
+    if (PlainTextFile::startsPlainText(bytes.substr(0, PlainTextFile::kStartBytes))) {
+        d.ok = true;
+        plain_ = true;
+        plainText_.check(bytes);
+        bytes_ = bytes;
+        done_ = bytes.empty();
+        return;
+    }
     if (bytes.starts_with("{\\rtf")) {
         rtf::ReadResult r = rtf::read(bytes);
         d.ok = r.ok;
@@ -414,31 +532,14 @@ TextFileReader::TextFileReader(std::string_view bytes, std::size_t pieceBytes)
         d.warning = std::move(r.warning);
         return;
     }
-
+    // UTF-16 or UTF-32, as a byte-order mark declares.
     d.ok = true;
-    if (const std::optional<WideEncoding> wide = wideEncoding(bytes)) {
-        bytes.remove_prefix(wide->markLength);
-        reserveText(d.codes, bytes.size() / wide->unit + bytes.size() / 32 + 16);
-        CodeWriter out(d.codes);
-        d.replaced = appendWide(bytes, *wide, out);
-        out.finish();
-        return;
-    }
-
-    // A byte-order mark declares UTF-8, even where a sequence is broken.
-    // Without one, valid UTF-8 holding a byte above 127 is UTF-8, and any
-    // other bytes are codes.
-    constexpr std::string_view kBom = "\xEF\xBB\xBF";
-    if (bytes.starts_with(kBom)) {
-        bytes.remove_prefix(kBom.size());
-        kind_ = Kind::Utf8;
-    } else {
-        const auto high = std::find_if(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
-        const std::string_view rest = bytes.substr(static_cast<std::size_t>(high - bytes.begin()));
-        kind_ = !rest.empty() && validUtf8(rest) ? Kind::Utf8 : Kind::Codes;
-    }
-    bytes_ = bytes;
-    done_ = bytes_.empty();
+    const WideEncoding wide = *wideEncoding(bytes);
+    bytes.remove_prefix(wide.markLength);
+    reserveText(d.codes, bytes.size() / wide.unit + bytes.size() / 32 + 16);
+    CodeWriter out(d.codes);
+    d.replaced = appendWide(bytes, wide, out);
+    out.finish();
 }
 
 std::size_t TextFileReader::pieceEnd() const
@@ -452,7 +553,7 @@ bool TextFileReader::next(std::string& codes)
 {
     if (done_ || !whole_.ok)
         return false;
-    if (kind_ == Kind::Whole) {
+    if (!plain_) {
         done_ = true;
         if (codes.empty())
             codes = std::move(whole_.codes);
@@ -465,16 +566,10 @@ bool TextFileReader::next(std::string& codes)
     const std::string_view piece = bytes_.substr(0, end);
     bytes_.remove_prefix(end);
     done_ = bytes_.empty();
-    // Line ends may grow by a byte each; room for a few saves copying.
-    const std::size_t room = piece.size() + piece.size() / 16 + 16;
-    if (codes.capacity() - codes.size() < room)
-        reserveText(codes, codes.size() + room);
-    CodeWriter out(codes);
-    if (kind_ == Kind::Utf8)
-        whole_.replaced += appendUtf8(piece, out);
+    if (done_)
+        plainText_.finish(piece, codes);
     else
-        appendCodes(piece, out);
-    out.finish();
+        plainText_.decode(piece, codes);
     return true;
 }
 

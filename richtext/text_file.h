@@ -32,6 +32,46 @@ struct DecodedText {
 // codes.
 DecodedText decodeTextFile(std::string_view bytes);
 
+// A plain text file (neither RTF, nor a calculator file, nor UTF-16/32 with
+// a byte-order mark) read as decodeTextFile reads it, but from bytes that
+// arrive a piece at a time and are read twice: once to settle how the text is
+// encoded, once to decode it. Pieces may be cut anywhere.
+class PlainTextFile {
+public:
+    // The bytes it takes to tell a plain text file from the others.
+    static constexpr std::size_t kStartBytes = 8;
+    // Whether a file that begins with `start` (its first kStartBytes bytes,
+    // or all of it when shorter) is a plain text file.
+    static bool startsPlainText(std::string_view start);
+
+    // The first reading: the file's bytes in order.
+    void check(std::string_view bytes);
+    // The second reading, once every byte was checked: the file's bytes in
+    // order. Appends to `codes` (whose text must be empty or end a line) the
+    // codes of the lines the bytes so far complete, CR LF line ends; the rest
+    // waits for the next bytes.
+    void decode(std::string_view bytes, std::string& codes);
+    // decode() for the last bytes, which need not end a line.
+    void finish(std::string_view bytes, std::string& codes);
+
+    // Characters transliterated or replaced by "?" so far.
+    std::size_t replaced() const { return replaced_; }
+
+private:
+    void settle();
+    void decodeLines(std::string_view lines, std::string& codes);
+
+    std::string start_;         // the first bytes, up to a byte-order mark's length
+    std::string sequenceStart_;  // checked bytes that may begin a sequence the next bytes end
+    bool valid_ = true;         // UTF-8 so far
+    bool high_ = false;         // a byte above 127 was seen
+    bool decoding_ = false;
+    bool utf8_ = false;         // decoded as UTF-8 (else as codes)
+    std::size_t markLeft_ = 0;  // bytes of the byte-order mark still to skip
+    std::string waiting_;       // decode(): the bytes after the last LF
+    std::size_t replaced_ = 0;
+};
+
 // decodeTextFile a piece at a time, for a caller that hands the codes on as
 // they come and need not hold them all. The kind of file is settled when the
 // reader is made; `bytes` must outlive it. UTF-8 and 8-bit text come in
@@ -53,20 +93,19 @@ public:
 
     // What decodeTextFile tells besides the codes, complete once next() has
     // returned false.
-    std::size_t replaced() const { return whole_.replaced; }
+    std::size_t replaced() const { return plain_ ? plainText_.replaced() : whole_.replaced; }
     const std::string& warning() const { return whole_.warning; }
     std::optional<double> fontSizePoints() const { return whole_.fontSizePoints; }
 
 private:
-    enum class Kind { Whole, Codes, Utf8 };
-
     std::size_t pieceEnd() const;
 
-    std::string_view bytes_;  // the text still to read (Codes and Utf8)
+    std::string_view bytes_;  // the plain text still to read
     std::size_t pieceBytes_;
-    Kind kind_ = Kind::Whole;
+    bool plain_ = false;  // a plain text file, read in pieces; else read whole
+    PlainTextFile plainText_;
     bool done_ = false;
-    DecodedText whole_;  // the result so far; the codes of a Whole file
+    DecodedText whole_;  // the result so far; the codes of a file read whole
 };
 
 }  // namespace tessaline

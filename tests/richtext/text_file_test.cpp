@@ -64,6 +64,25 @@ DecodedText readInPieces(std::string_view bytes, std::size_t pieceBytes)
     return d;
 }
 
+// The file read twice as a reader of a large file reads it: cut into pieces
+// of `step`, `step` + 1, ... bytes, the second reading cut differently.
+DecodedText readTwiceInPieces(std::string_view bytes, std::size_t step)
+{
+    auto inPieces = [&](std::size_t first, auto&& take) {
+        std::size_t length = first;
+        for (std::size_t at = 0; at < bytes.size(); at += length, length = length % 9 + 1)
+            take(bytes.substr(at, length));
+    };
+    tessaline::PlainTextFile file;
+    inPieces(step, [&](std::string_view piece) { file.check(piece); });
+    DecodedText d;
+    d.ok = true;
+    inPieces(step + 4, [&](std::string_view piece) { file.decode(piece, d.codes); });
+    file.finish({}, d.codes);
+    d.replaced = file.replaced();
+    return d;
+}
+
 void expectPlainDecoding(const std::string& bytes)
 {
     const DecodedText want = plainDecode(bytes);
@@ -78,6 +97,14 @@ void expectPlainDecoding(const std::string& bytes)
         EXPECT_TRUE(pieces.codes == want.codes) << "pieces of " << pieceBytes << " differ for "
                                                 << testing::PrintToString(bytes.substr(0, 200));
         EXPECT_EQ(pieces.replaced, want.replaced) << "pieces of " << pieceBytes;
+    }
+    if (tessaline::PlainTextFile::startsPlainText(std::string_view(bytes).substr(0, 8))) {
+        for (std::size_t step : {1, 3}) {
+            const DecodedText twice = readTwiceInPieces(bytes, step);
+            EXPECT_TRUE(twice.codes == want.codes) << "read twice in pieces from " << step << ": "
+                                                   << testing::PrintToString(bytes.substr(0, 200));
+            EXPECT_EQ(twice.replaced, want.replaced) << "read twice in pieces from " << step;
+        }
     }
 }
 
