@@ -82,6 +82,11 @@ std::string sizeText(std::size_t bytes)
     return std::to_string(bytes) + " bytes";
 }
 
+std::string tooLargeMessage(const std::string& name, std::size_t limit)
+{
+    return "cannot read " + name + ": it is larger than " + sizeText(limit) + ", the most this program reads";
+}
+
 // The folder part of `path` with its slash ("" for a bare name) and the name.
 std::pair<std::string, std::string> splitPath(const std::string& path)
 {
@@ -209,42 +214,101 @@ void InputBytes::grow(std::size_t capacity)
 #endif
 }
 
-bool InputBytes::open(const std::string& path, std::string& error, std::size_t limit)
+bool InputFile::open(const std::string& path, std::string& error, std::size_t limit)
 {
-    release();
+    close();
     const bool standardInput = path == "-";
-    const std::string name = standardInput ? std::string("standard input") : path;
+    name_ = standardInput ? std::string("standard input") : path;
+    limit_ = limit;
+    read_ = 0;
     const int fd = standardInput ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        error = describe("cannot open", name, errno);
+        error = describe("cannot open", name_, errno);
         return false;
     }
+    fd_ = fd;
     int failure = 0;
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
         failure = errno;
     } else if (S_ISDIR(st.st_mode)) {
         failure = EISDIR;
-    } else if (S_ISREG(st.st_mode) && static_cast<std::size_t>(st.st_size) > limit) {
-        failure = kTooLarge;
-    } else {
-        try {
-            failure = readAll(fd, S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0, limit);
-        } catch (const std::bad_alloc&) {
-            if (!standardInput) {
-                ::close(fd);
-            }
-            release();
-            throw;
-        }
     }
-    if (!standardInput) {
-        ::close(fd);
+    // Standard input is not read again: its start may be behind it.
+    const bool regular = failure == 0 && S_ISREG(st.st_mode);
+    regular_ = regular && !standardInput;
+    size_ = regular ? static_cast<std::size_t>(st.st_size) : 0;
+    if (failure != 0) {
+        error = describe("cannot read", name_, failure);
+    } else if (size_ > limit) {
+        error = tooLargeMessage(name_, limit);
+    } else {
+        return true;
+    }
+    close();
+    return false;
+}
+
+void InputFile::close()
+{
+    if (fd_ >= 0 && fd_ != STDIN_FILENO) {
+        ::close(fd_);
+    }
+    fd_ = -1;
+}
+
+bool InputFile::read(std::string& buffer, std::string_view& bytes, std::string& error)
+{
+    for (;;) {
+        const ssize_t got = ::read(fd_, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            error = describe("cannot read", name_, errno);
+            return false;
+        }
+        read_ += static_cast<std::size_t>(got);
+        if (read_ > limit_) {
+            error = tooLargeMessage(name_, limit_);
+            return false;
+        }
+        bytes = std::string_view(buffer.data(), static_cast<std::size_t>(got));
+        return true;
+    }
+}
+
+bool InputFile::rewind(std::string& error)
+{
+    if (::lseek(fd_, 0, SEEK_SET) != 0) {
+        error = describe("cannot read", name_, errno);
+        return false;
+    }
+    read_ = 0;
+    return true;
+}
+
+bool InputBytes::open(const std::string& path, std::string& error, std::size_t limit)
+{
+    release();
+    InputFile file;
+    return file.open(path, error, limit) && read(file, error);
+}
+
+bool InputBytes::read(InputFile& file, std::string& error)
+{
+    release();
+    int failure = 0;
+    try {
+        failure = readAll(file.fd(), file.size(), file.limit());
+    } catch (const std::bad_alloc&) {
+        release();
+        throw;
     }
     if (failure == kTooLarge) {
-        error = "cannot read " + name + ": it is larger than " + sizeText(limit) + ", the most this program reads";
+        error = tooLargeMessage(file.name(), file.limit());
     } else if (failure != 0) {
-        error = describe("cannot read", name, failure);
+        error = describe("cannot read", file.name(), failure);
     }
     if (failure != 0) {
         release();

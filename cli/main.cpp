@@ -3,13 +3,13 @@
 #include <csignal>
 #include <cstdio>
 #include <new>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/file_io.h"
 #include "cli/messages.h"
 #include "cli/options.h"
+#include "cli/text_input.h"
 #ifdef TESSALINE_HAVE_LINK
 #include "cli/send.h"
 #endif
@@ -19,7 +19,6 @@
 #include "richtext/calc_text_file.h"
 #include "richtext/charset.h"
 #include "richtext/rtf.h"
-#include "richtext/text_file.h"
 
 namespace {
 
@@ -86,39 +85,21 @@ int process(int argc, char** argv)
         return fail(kRefused, refused.message);
     }
 
-    std::string error;
-    cli::InputBytes input;
-    if (!input.open(options.inputPath, error)) {
-        return fail(kFailed, error);
-    }
     // The calculator codes to process: the input bytes themselves (--raw) or
     // the input read as the editor opens a file. Written as text, the input
     // is read a piece at a time as the pass goes, unless the limit may refuse
     // a character of it: that is told before anything is written.
     const bool textOutput = options.format == cli::OutputFormat::Text || options.format == cli::OutputFormat::Utf8;
-    std::optional<TextFileReader> reader;
-    std::string decodedCodes;
-    std::size_t replaced = 0;  // input characters without a calculator code
-    std::string warning;       // a problem of the input that the text survives
-    const std::string inputName = options.inputPath == "-" ? std::string("standard input") : options.inputPath;
-    std::string_view codes = input.bytes();
-    if (!options.raw && textOutput && limitAdmitsEveryCode(settings)) {
-        reader.emplace(input.bytes());
-        if (!reader->ok()) {
-            return fail(kFailed, inputName + ": " + reader->error());
-        }
-    } else if (!options.raw) {
-        DecodedText decoded = decodeTextFile(codes);
-        input.release();
-        if (!decoded.ok) {
-            return fail(kFailed, inputName + ": " + decoded.error);
-        }
-        replaced = decoded.replaced;
-        warning = std::move(decoded.warning);
-        decodedCodes = std::move(decoded.codes);
-        codes = decodedCodes;
+    using Reading = cli::TextInput::Reading;
+    const Reading reading = options.raw                                      ? Reading::Raw
+                            : textOutput && limitAdmitsEveryCode(settings) ? Reading::Pieces
+                                                                             : Reading::Whole;
+    std::string error;
+    cli::TextInput input;
+    if (!input.open(options.inputPath, reading, error)) {
+        return fail(kFailed, error);
     }
-
+    const std::string_view codes = input.codes();  // empty when read in pieces
     if (Refusal refused = checkLimitAdmitsText(settings, codes)) {
         return fail(kRefused, refused.message);
     }
@@ -136,9 +117,7 @@ int process(int argc, char** argv)
         // The document or calculator file needs the whole text at once. The
         // input goes before the pass runs, so that at most the text and its
         // processed form are held, then the processed form and the document.
-        std::string text = options.raw ? std::string(codes) : std::move(decodedCodes);
-        input.release();
-        std::string().swap(decodedCodes);
+        std::string text = input.takeCodes();
         PassResult result = runLineBreakPass(std::move(text), settings, options.wordWrap);
         if (result.error) {
             return fail(kRefused, *result.error);
@@ -168,18 +147,12 @@ int process(int argc, char** argv)
             return utf8 ? output.write(charset::toUtf8(piece), error) : output.write(piece, error);
         };
         StreamedPass result;
-        if (reader) {
-            std::string piece;
-            auto nextPiece = [&](std::string_view& next) {
-                piece.clear();
-                if (!reader->next(piece))
-                    return false;
-                next = piece;
-                return true;
-            };
+        if (reading == Reading::Pieces) {
+            auto nextPiece = [&](std::string_view& piece) { return input.nextPiece(piece); };
             result = streamLineBreakPass(nextPiece, settings, options.wordWrap, sink);
-            replaced = reader->replaced();
-            warning = reader->warning();
+            if (input.failed()) {
+                return fail(kFailed, input.readError());
+            }
         } else {
             result = streamLineBreakPass(codes, settings, options.wordWrap, sink);
         }
@@ -197,9 +170,11 @@ int process(int argc, char** argv)
     }
     // The notes on the input go with a run that took place; a failure or
     // refusal stays a single line.
+    std::string warning = input.warning();
+    const std::size_t replaced = input.replaced();
     if (!warning.empty()) {
         std::replace(warning.begin(), warning.end(), '\n', ' ');
-        std::fprintf(stderr, "%s: %s\n", inputName.c_str(), warning.c_str());
+        std::fprintf(stderr, "%s: %s\n", input.name().c_str(), warning.c_str());
     }
     if (replaced > 0) {
         if (replaced == 1)
