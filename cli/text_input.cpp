@@ -1,6 +1,14 @@
 #include "cli/text_input.h"
 
+#include <condition_variable>
+#include <csignal>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <utility>
+#include <vector>
 
 namespace tessaline::cli {
 
@@ -10,6 +18,140 @@ namespace {
 constexpr std::size_t kReadBytes = std::size_t{1} << 20;
 
 }  // namespace
+
+// The second reading of a plain text file, decoded on a thread of its own
+// while the pass works on the pieces before: at most kAhead pieces wait, and
+// their buffers are used again.
+class DecodeAhead {
+public:
+    DecodeAhead(InputFile& file, PlainTextFile& plainText) : file_(file), plainText_(plainText)
+    {
+        // Signals go to the main thread, which holds them back while its
+        // temporary file changes.
+        sigset_t all;
+        sigset_t old;
+        sigfillset(&all);
+        pthread_sigmask(SIG_SETMASK, &all, &old);
+        try {
+            thread_ = std::thread([this] { run(); });
+        } catch (...) {
+            pthread_sigmask(SIG_SETMASK, &old, nullptr);
+            throw;
+        }
+        pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    }
+    DecodeAhead(const DecodeAhead&) = delete;
+    DecodeAhead& operator=(const DecodeAhead&) = delete;
+
+    ~DecodeAhead()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+
+    // The next piece, readable until the next call; false at the end and
+    // when reading failed (with the message in `error`). What the thread
+    // threw (running out of memory) is thrown here.
+    bool next(std::string_view& piece, std::string& error)
+    {
+        std::unique_lock lock(mutex_);
+        if (!current_.empty()) {
+            spare_.push_back(std::move(current_));
+            current_.clear();
+        }
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return !ready_.empty() || finished_; });
+        if (!ready_.empty()) {
+            current_ = std::move(ready_.front());
+            ready_.pop_front();
+            changed_.notify_all();
+            piece = current_;
+            return true;
+        }
+        if (exception_) {
+            std::rethrow_exception(exception_);
+        }
+        error = error_;
+        return false;
+    }
+
+private:
+    static constexpr std::size_t kAhead = 2;
+
+    void run()
+    {
+        try {
+            std::string bytesRead(kReadBytes, '\0');
+            for (bool end = false; !end;) {
+                std::string piece;
+                {
+                    std::unique_lock lock(mutex_);
+                    changed_.wait(lock, [this] { return stop_ || ready_.size() < kAhead; });
+                    if (stop_) {
+                        return;
+                    }
+                    if (!spare_.empty()) {
+                        piece = std::move(spare_.back());
+                        spare_.pop_back();
+                    }
+                }
+                piece.clear();
+                std::string error;
+                // Bytes that end no line give no codes yet: read on.
+                while (piece.empty() && !end) {
+                    std::string_view bytes;
+                    if (!file_.read(bytesRead, bytes, error)) {
+                        finish(std::move(error), nullptr);
+                        return;
+                    }
+                    end = bytes.empty();
+                    if (end) {
+                        plainText_.finish({}, piece);
+                    } else {
+                        plainText_.decode(bytes, piece);
+                    }
+                }
+                std::lock_guard lock(mutex_);
+                if (!piece.empty()) {
+                    ready_.push_back(std::move(piece));
+                }
+                finished_ = end;
+                changed_.notify_all();
+            }
+        } catch (...) {
+            finish({}, std::current_exception());
+        }
+    }
+
+    void finish(std::string error, std::exception_ptr exception)
+    {
+        std::lock_guard lock(mutex_);
+        error_ = std::move(error);
+        exception_ = std::move(exception);
+        finished_ = true;
+        changed_.notify_all();
+    }
+
+    InputFile& file_;
+    PlainTextFile& plainText_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::string> ready_;   // decoded pieces, in order
+    std::vector<std::string> spare_;  // buffers to use again
+    std::string current_;             // the piece last handed out
+    bool finished_ = false;           // no piece will be added
+    bool stop_ = false;
+    std::string error_;
+    std::exception_ptr exception_;
+    std::thread thread_;  // last: started when everything else is ready
+};
+
+TextInput::TextInput() = default;
+TextInput::~TextInput() = default;
 
 bool TextInput::open(const std::string& path, Reading reading, std::string& error)
 {
@@ -88,6 +230,17 @@ bool TextInput::nextPiece(std::string_view& piece)
         }
         piece = piece_;
         return true;
+    }
+    if (!aheadTried_) {
+        aheadTried_ = true;
+        try {
+            ahead_ = std::make_unique<DecodeAhead>(file_, *plainText_);
+        } catch (const std::system_error&) {
+            // No thread to be had: decoded here, between the pass's pieces.
+        }
+    }
+    if (ahead_) {
+        return ahead_->next(piece, readError_);
     }
     // Bytes that end no line give no codes yet: read on.
     while (piece_.empty()) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,14 +12,23 @@
 
 namespace tessaline::cli {
 
+class DecodeAhead;
+
 // The codes to process: the input's bytes themselves, the input read whole
 // as the editor opens a file, or the same read a piece at a time as the pass
 // asks for it. Read in pieces, a regular file of plain text is read twice
 // through one buffer (to settle its encoding, then to decode it) and never
 // held whole; any other input is held whole and decoded a piece at a time.
+// A regular file is decoded on a thread of its own, a few pieces ahead of the
+// pass.
 class TextInput {
 public:
     enum class Reading { Raw, Whole, Pieces };
+
+    TextInput();
+    TextInput(const TextInput&) = delete;
+    TextInput& operator=(const TextInput&) = delete;
+    ~TextInput();
 
     // Opens and reads the input (in pieces: as far as the first piece
     // needs). Returns false with a one-line message in `error`; throws
@@ -53,6 +63,8 @@ private:
     // Pieces from a regular file read twice, or from the bytes held whole.
     std::optional<PlainTextFile> plainText_;
     std::optional<TextFileReader> reader_;
+    std::unique_ptr<DecodeAhead> ahead_;
+    bool aheadTried_ = false;
     std::string buffer_;  // a regular file's bytes, a buffer at a time
     std::string piece_;
     bool atEnd_ = false;

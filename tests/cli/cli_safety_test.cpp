@@ -443,15 +443,23 @@ TEST_F(CliSafety, SignalsRemoveTheTemporaryFile)
         text += "\xFF\xFE word \xAE\x8C\r\n";
     }
     writeFile(in, text);
+    // UTF-8, decoded on a thread of its own while the pass runs.
+    const fs::path utf8 = dir_ / "utf8.txt";
+    text.clear();
+    while (text.size() < (std::size_t{16} << 20)) {
+        text += "na\xC3\xAFve word\n";
+    }
+    writeFile(utf8, text);
     std::string().swap(text);
     fs::create_directory(dir_ / "out");
     const fs::path target = dir_ / "out" / "target.rtf";
+    const std::vector<std::string> asDocument{"--raw", "--format", "rtf", "-o", target.string(), in.string()};
+    const std::vector<std::string> asText{"--preset", "3", "-o", target.string(), utf8.string()};
 
     // Starts a run and waits until its temporary file is there.
-    auto startWriting = [&](int ignoredSignal) {
+    auto startWriting = [&](int ignoredSignal, const std::vector<std::string>& args) {
         writeFile(target, "old");
-        Child child =
-            start({{"--raw", "--format", "rtf", "-o", target.string(), in.string()}, "/dev/null", 0, ignoredSignal});
+        Child child = start({args, "/dev/null", 0, ignoredSignal});
         int status = 0;
         while (!hasTemporaryFile(dir_ / "out")) {
             if (::waitpid(child.pid, &status, WNOHANG) == child.pid) {
@@ -463,8 +471,9 @@ TEST_F(CliSafety, SignalsRemoveTheTemporaryFile)
         return child;
     };
 
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        Child child = startWriting(0);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, -SIGINT, -SIGTERM}) {
+        Child child = startWriting(0, signal > 0 ? asDocument : asText);
+        signal = std::abs(signal);
         ASSERT_GT(child.pid, 0) << signal;
         ::kill(child.pid, signal);
         const int status = wait(child);
@@ -475,7 +484,7 @@ TEST_F(CliSafety, SignalsRemoveTheTemporaryFile)
     }
 
     // Started with SIGHUP ignored (as by nohup), the run goes on to the end.
-    Child child = startWriting(SIGHUP);
+    Child child = startWriting(SIGHUP, asDocument);
     ASSERT_GT(child.pid, 0);
     ::kill(child.pid, SIGHUP);
     const int status = wait(child);

@@ -336,12 +336,28 @@ TEST_F(Cli, InputThroughAPipeAndLongOutputs)
     while (unicode.size() < (std::size_t{3} << 20)) {
         unicode += words[pick(rng)];
     }
-    const DecodedText decoded = decodeTextFile(unicode);
-    ASSERT_GT(decoded.replaced, 1000u);
-    PassResult wantDecoded = runLineBreakPass(decoded.codes, s, true);
-    Outcome fromUtf8 = run("--preset 1 -o " + quoted(target), unicode);
-    EXPECT_EQ(fromUtf8.status, 0);
-    EXPECT_TRUE(readFile(target) == wantDecoded.text) << "decoded output differs";
-    EXPECT_EQ(fromUtf8.err, std::to_string(decoded.replaced) + " characters had no calculator code and were replaced\n"
-                                + summary(wantDecoded.text.size(), wantDecoded.modificationCount));
+    ASSERT_GT(decodeTextFile(unicode).replaced, 1000u);
+    // The same with a byte-order mark; not UTF-8 after all two megabytes on
+    // (all of it is then read as codes); as a document.
+    std::string broken = unicode;
+    broken[(std::size_t{2} << 20) + 7] = '\xFF';
+    const std::string document = rtf::write(decodeTextFile(unicode.substr(0, 100000)).codes, 10.0);
+    const fs::path named = dir_ / "named.txt";
+    for (const std::string& bytes : {unicode, "\xEF\xBB\xBF" + unicode, broken, document}) {
+        const DecodedText decoded = decodeTextFile(bytes);
+        const PassResult wantDecoded = runLineBreakPass(decoded.codes, s, true);
+        const std::string notes = decoded.replaced == 0 ? std::string()
+                                                        : std::to_string(decoded.replaced)
+                                                              + " characters had no calculator code and were replaced\n";
+        // A file named on the command line is read twice, a buffer at a time;
+        // standard input is held whole and decoded a piece at a time.
+        writeFile(named, bytes);
+        for (const std::string& input : {quoted(named), std::string("-")}) {
+            Outcome fromUtf8 = run("--preset 1 -o " + quoted(target) + " " + input, bytes);
+            SCOPED_TRACE(input + ", " + std::to_string(bytes.size()) + " bytes");
+            EXPECT_EQ(fromUtf8.status, 0);
+            EXPECT_TRUE(readFile(target) == wantDecoded.text) << "decoded output differs";
+            EXPECT_EQ(fromUtf8.err, notes + summary(wantDecoded.text.size(), wantDecoded.modificationCount));
+        }
+    }
 }
