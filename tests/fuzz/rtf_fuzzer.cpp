@@ -80,6 +80,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     "decoder takes other bytes as codes");
         }
     }
+    if (PlainTextFile::startsPlainText(input.substr(0, PlainTextFile::kStartBytes))) {
+        // Read twice a few bytes at a time, as a large file is read.
+        PlainTextFile file;
+        for (std::size_t at = 0; at < size; at += 5)
+            file.check(input.substr(at, 5));
+        std::string pieces;
+        for (std::size_t at = 0; at < size; at += 7)
+            file.decode(input.substr(at, 7), pieces);
+        file.finish({}, pieces);
+        require(pieces == d.codes && file.replaced() == d.replaced, "a file read in pieces gives the same codes");
+    }
 
     // The bytes taken as calculator codes: through Unicode and through RTF
     // and back, unchanged.
