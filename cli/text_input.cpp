@@ -153,9 +153,9 @@ private:
 TextInput::TextInput() = default;
 TextInput::~TextInput() = default;
 
-bool TextInput::open(const std::string& path, Reading reading, std::string& error)
+bool TextInput::open(const std::string& path, Reading reading, std::string& error, std::size_t limit)
 {
-    if (!file_.open(path, error)) {
+    if (!file_.open(path, error, limit)) {
         return false;
     }
     if (reading == Reading::Pieces && file_.regular()) {

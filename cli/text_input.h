@@ -31,9 +31,9 @@ public:
     ~TextInput();
 
     // Opens and reads the input (in pieces: as far as the first piece
-    // needs). Returns false with a one-line message in `error`; throws
-    // std::bad_alloc when memory runs out.
-    bool open(const std::string& path, Reading reading, std::string& error);
+    // needs); more than `limit` bytes are refused. Returns false with a
+    // one-line message in `error`; throws std::bad_alloc when memory runs out.
+    bool open(const std::string& path, Reading reading, std::string& error, std::size_t limit = kInputLimit);
 
     // Raw and Whole: the codes, until released.
     std::string_view codes() const { return codes_; }

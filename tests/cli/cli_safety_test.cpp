@@ -23,6 +23,8 @@
 #include <unistd.h>
 
 #include "cli/file_io.h"
+#include "cli/text_input.h"
+#include "richtext/text_file.h"
 
 namespace fs = std::filesystem;
 
@@ -431,6 +433,51 @@ TEST(InputBytes, StopsAtTheLimit)
     EXPECT_TRUE(input.open(pattern, error, 1000)) << error;
     EXPECT_EQ(input.bytes(), thousand);
     EXPECT_FALSE(input.open(pattern, error, 999));
+    ::unlink(pattern);
+}
+
+TEST(TextInput, AFileThatChangesBetweenItsReadingsIsNoFault)
+{
+    using tessaline::cli::TextInput;
+    char pattern[] = "/tmp/tessaline-input-XXXXXX";
+    const int fd = ::mkstemp(pattern);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    auto joinedPieces = [](TextInput& input) {
+        std::string joined;
+        std::string_view piece;
+        while (input.nextPiece(piece)) {
+            joined += piece;
+        }
+        return joined;
+    };
+    std::string text;
+    while (text.size() < (std::size_t{3} << 20)) {
+        text += "na\xC3\xAFve\n";
+    }
+
+    // The first reading settles UTF-8; the second finds other bytes, fewer
+    // of them: they are read as UTF-8, a broken sequence a replaced "?".
+    writeFile(pattern, text);
+    std::string error;
+    TextInput changed;
+    ASSERT_TRUE(changed.open(pattern, TextInput::Reading::Pieces, error)) << error;
+    const std::string other = "\xFF caf\xC3\xA9\r\n" + text.substr(0, 2000000) + "\xC3";
+    writeFile(pattern, other);
+    const tessaline::DecodedText asUtf8 = tessaline::decodeTextFile("\xEF\xBB\xBF" + other);
+    EXPECT_TRUE(joinedPieces(changed) == asUtf8.codes);
+    EXPECT_FALSE(changed.failed()) << changed.readError();
+    EXPECT_EQ(changed.replaced(), asUtf8.replaced);
+
+    // Grown past the most the program reads: the reading stops with a message.
+    writeFile(pattern, text);
+    TextInput grown;
+    ASSERT_TRUE(grown.open(pattern, TextInput::Reading::Pieces, error, text.size())) << error;
+    std::ofstream(pattern, std::ios::app) << "x";
+    joinedPieces(grown);
+    EXPECT_TRUE(grown.failed());
+    EXPECT_EQ(grown.readError(), std::string("cannot read ") + pattern + ": it is larger than "
+                                     + std::to_string(text.size()) + " bytes, the most this program reads");
     ::unlink(pattern);
 }
 

@@ -295,6 +295,41 @@ TEST_F(Cli, OutputFileIsReplacedWhole)
     }
 }
 
+TEST_F(Cli, NamedFilesAreReadAsStandardInputIs)
+{
+    // Files at the edges of telling one kind from another, and of being read
+    // a buffer at a time: what a named file gives is what standard input
+    // gives, messages naming the file instead.
+    std::string longLine(3000000, 'w');
+    longLine += "\xC3\xA9 end\r\n\xCC\x81";
+    const std::string inputs[] = {"",
+                                  "\xEF\xBB\xBF",
+                                  "\xEF\xBB",
+                                  "a",
+                                  "a\xCC\x85",
+                                  "\xC3",
+                                  "{\\rtf1 x\\par y}",
+                                  "{\\rtf",
+                                  std::string("\xFF\xFE" "a\0\n\0", 6),
+                                  "**TI89**",
+                                  "**TI89*",
+                                  longLine};
+    const fs::path named = dir_ / "named.txt";
+    for (const std::string& bytes : inputs) {
+        writeFile(named, bytes);
+        const Outcome fromStdin = run("--preset 3", bytes);
+        const Outcome fromFile = run("--preset 3 " + quoted(named));
+        std::string err = fromFile.err;
+        if (const std::size_t at = err.find(named.string()); at != std::string::npos) {
+            err.replace(at, named.string().size(), "standard input");
+        }
+        const std::string shown = testing::PrintToString(bytes.substr(0, 40));
+        EXPECT_EQ(fromFile.status, fromStdin.status) << shown;
+        EXPECT_TRUE(fromFile.out == fromStdin.out) << shown;
+        EXPECT_EQ(err, fromStdin.err) << shown;
+    }
+}
+
 TEST_F(Cli, InputThroughAPipeAndLongOutputs)
 {
     // Several megabytes of random codes through a pipe (read piece by piece)
