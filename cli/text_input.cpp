@@ -17,6 +17,28 @@ namespace {
 // A regular file is read this much at a time.
 constexpr std::size_t kReadBytes = std::size_t{1} << 20;
 
+// The second reading of a plain text file: reads on through `buffer` until
+// the bytes complete a line or end, and appends the codes to `piece`. `end`
+// says that the file has ended. False when reading fails, with the message in
+// `error`.
+bool decodeNextPiece(InputFile& file, PlainTextFile& plainText, std::string& buffer, std::string& piece, bool& end,
+                     std::string& error)
+{
+    while (piece.empty() && !end) {
+        std::string_view bytes;
+        if (!file.read(buffer, bytes, error)) {
+            return false;
+        }
+        end = bytes.empty();
+        if (end) {
+            plainText.finish({}, piece);
+        } else {
+            plainText.decode(bytes, piece);
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 // The second reading of a plain text file, decoded on a thread of its own
@@ -101,19 +123,9 @@ private:
                 }
                 piece.clear();
                 std::string error;
-                // Bytes that end no line give no codes yet: read on.
-                while (piece.empty() && !end) {
-                    std::string_view bytes;
-                    if (!file_.read(bytesRead, bytes, error)) {
-                        finish(std::move(error), nullptr);
-                        return;
-                    }
-                    end = bytes.empty();
-                    if (end) {
-                        plainText_.finish({}, piece);
-                    } else {
-                        plainText_.decode(bytes, piece);
-                    }
+                if (!decodeNextPiece(file_, plainText_, bytesRead, piece, end, error)) {
+                    finish(std::move(error), nullptr);
+                    return;
                 }
                 std::lock_guard lock(mutex_);
                 if (!piece.empty()) {
@@ -242,21 +254,8 @@ bool TextInput::nextPiece(std::string_view& piece)
     if (ahead_) {
         return ahead_->next(piece, readError_);
     }
-    // Bytes that end no line give no codes yet: read on.
-    while (piece_.empty()) {
-        if (atEnd_ || failed()) {
-            return false;
-        }
-        std::string_view bytes;
-        if (!file_.read(buffer_, bytes, readError_)) {
-            return false;
-        }
-        if (bytes.empty()) {
-            plainText_->finish({}, piece_);
-            atEnd_ = true;
-        } else {
-            plainText_->decode(bytes, piece_);
-        }
+    if (failed() || !decodeNextPiece(file_, *plainText_, buffer_, piece_, atEnd_, readError_) || piece_.empty()) {
+        return false;
     }
     piece = piece_;
     return true;
