@@ -399,52 +399,49 @@ std::string normalizeLineEnds(std::string_view codes)
     return out;
 }
 
+Utf8Sequence readUtf8Sequence(std::string_view utf8)
+{
+    const unsigned char b = static_cast<unsigned char>(utf8.front());
+    if (b < 0x80)
+        return {b, 1};
+    std::size_t length = 0;
+    char32_t c = 0;
+    char32_t least = 0;
+    if ((b & 0xE0) == 0xC0) {
+        length = 2;
+        c = b & 0x1F;
+        least = 0x80;
+    } else if ((b & 0xF0) == 0xE0) {
+        length = 3;
+        c = b & 0x0F;
+        least = 0x800;
+    } else if ((b & 0xF8) == 0xF0) {
+        length = 4;
+        c = b & 0x07;
+        least = 0x10000;
+    }
+    // Continuation bytes that follow the lead byte, up to the length it
+    // announces: a broken sequence is replaced as one character.
+    std::size_t have = 1;
+    while (have < length && have < utf8.size() && (static_cast<unsigned char>(utf8[have]) & 0xC0) == 0x80) {
+        c = (c << 6) | (static_cast<unsigned char>(utf8[have]) & 0x3F);
+        ++have;
+    }
+    if (length == 0 || have < length || c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        return {std::nullopt, have};
+    return {c, length};
+}
+
 std::optional<std::u32string> decodeUtf8(std::string_view utf8, bool strict)
 {
     std::u32string out;
     out.reserve(utf8.size());
-    std::size_t i = 0;
-    const std::size_t n = utf8.size();
-    while (i < n) {
-        const unsigned char b = static_cast<unsigned char>(utf8[i]);
-        if (b < 0x80) {
-            out.push_back(b);
-            ++i;
-            continue;
-        }
-        std::size_t len = 0;
-        char32_t cp = 0;
-        char32_t min = 0;
-        if ((b & 0xE0) == 0xC0) {
-            len = 2;
-            cp = b & 0x1F;
-            min = 0x80;
-        } else if ((b & 0xF0) == 0xE0) {
-            len = 3;
-            cp = b & 0x0F;
-            min = 0x800;
-        } else if ((b & 0xF8) == 0xF0) {
-            len = 4;
-            cp = b & 0x07;
-            min = 0x10000;
-        }
-        // Continuation bytes that follow the lead byte, up to the length it
-        // announces: a broken sequence is replaced as one character.
-        std::size_t have = 1;
-        while (len > 0 && have < len && i + have < n && (static_cast<unsigned char>(utf8[i + have]) & 0xC0) == 0x80) {
-            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + have]) & 0x3F);
-            ++have;
-        }
-        const bool ok = len > 0 && have == len && cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
-        if (!ok) {
-            if (strict)
-                return std::nullopt;
-            out.push_back(0xFFFD);
-            i += have;
-            continue;
-        }
-        out.push_back(cp);
-        i += len;
+    while (!utf8.empty()) {
+        const Utf8Sequence sequence = readUtf8Sequence(utf8);
+        if (!sequence.codePoint && strict)
+            return std::nullopt;
+        out.push_back(sequence.codePoint.value_or(0xFFFD));
+        utf8.remove_prefix(sequence.length);
     }
     return out;
 }

@@ -76,6 +76,17 @@ std::size_t longestShownForm();
 // CR LF, lone CR and lone LF all become CR LF.
 std::string normalizeLineEnds(std::string_view codes);
 
+// The UTF-8 sequence at the start of `utf8` (not empty): its code point and
+// how many bytes it takes. A broken sequence (a byte that begins none, too few
+// continuation bytes, a longer form than needed, a surrogate, a value beyond
+// U+10FFFF) has no code point and takes its first byte and the continuation
+// bytes that follow it, up to the length the first byte announces.
+struct Utf8Sequence {
+    std::optional<char32_t> codePoint;
+    std::size_t length;
+};
+Utf8Sequence readUtf8Sequence(std::string_view utf8);
+
 // Decodes UTF-8 to code points; an invalid sequence becomes U+FFFD. Returns
 // nothing when `strict` and the input is not valid UTF-8.
 std::optional<std::u32string> decodeUtf8(std::string_view utf8, bool strict);

@@ -146,39 +146,10 @@ bool validUtf8(std::string_view bytes)
             if (whole > 0)
                 continue;
         }
-        const unsigned char b = p[k];
-        if (b < 0x80) {
-            ++k;
-            continue;
-        }
-        std::size_t length = 0;
-        char32_t c = 0;
-        char32_t least = 0;
-        if ((b & 0xE0) == 0xC0) {
-            length = 2;
-            c = b & 0x1Fu;
-            least = 0x80;
-        } else if ((b & 0xF0) == 0xE0) {
-            length = 3;
-            c = b & 0x0Fu;
-            least = 0x800;
-        } else if ((b & 0xF8) == 0xF0) {
-            length = 4;
-            c = b & 0x07u;
-            least = 0x10000;
-        } else {
+        const charset::Utf8Sequence sequence = charset::readUtf8Sequence(bytes.substr(k));
+        if (!sequence.codePoint)
             return false;
-        }
-        if (n - k < length)
-            return false;
-        for (std::size_t j = 1; j < length; ++j) {
-            if (!continuation(p[k + j]))
-                return false;
-            c = c << 6 | (p[k + j] & 0x3Fu);
-        }
-        if (c < least || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000))
-            return false;
-        k += length;
+        k += sequence.length;
     }
     return true;
 }
@@ -444,13 +415,18 @@ void PlainTextFile::settle()
     markLeft_ = mark ? start_.size() : 0;
 }
 
-void PlainTextFile::decode(std::string_view bytes, std::string& codes)
+std::string_view PlainTextFile::withoutMark(std::string_view bytes)
 {
     if (!decoding_)
         settle();
     const std::size_t mark = std::min(markLeft_, bytes.size());
-    bytes.remove_prefix(mark);
     markLeft_ -= mark;
+    return bytes.substr(mark);
+}
+
+void PlainTextFile::decode(std::string_view bytes, std::string& codes)
+{
+    bytes = withoutMark(bytes);
     if (!waiting_.empty()) {
         const std::size_t lf = bytes.find('\n');
         if (lf == std::string_view::npos) {
@@ -473,11 +449,7 @@ void PlainTextFile::decode(std::string_view bytes, std::string& codes)
 
 void PlainTextFile::finish(std::string_view bytes, std::string& codes)
 {
-    if (!decoding_)
-        settle();
-    const std::size_t mark = std::min(markLeft_, bytes.size());
-    bytes.remove_prefix(mark);
-    markLeft_ -= mark;
+    bytes = withoutMark(bytes);
     if (waiting_.empty()) {
         decodeLines(bytes, codes);
     } else {

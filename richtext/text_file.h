@@ -59,6 +59,8 @@ public:
 
 private:
     void settle();
+    // `bytes` of the second reading without what they hold of a byte-order mark.
+    std::string_view withoutMark(std::string_view bytes);
     void decodeLines(std::string_view lines, std::string& codes);
 
     std::string start_;         // the first bytes, up to a byte-order mark's length
