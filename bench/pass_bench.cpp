@@ -69,7 +69,7 @@ const std::string& textOf(std::size_t megabytes)
 LineSettings settingsFor(int preset)
 {
     LineSettings s;
-    s.CharWidths = defaultCharWidths();
+    s.charWidths = defaultCharWidths();
     applyPreset(preset, s);
     return s;
 }

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "richtext/text_file.h"
+#include "formats/text_file.h"
 
 namespace {
 

@@ -16,9 +16,9 @@
 #include "engine/char_widths.h"
 #include "engine/line_break_pass.h"
 #include "engine/line_settings.h"
-#include "richtext/calc_text_file.h"
-#include "richtext/charset.h"
-#include "richtext/rtf.h"
+#include "formats/calc_text_file.h"
+#include "charset/charset.h"
+#include "formats/rtf.h"
 
 namespace {
 
@@ -79,7 +79,7 @@ int process(int argc, char** argv)
     }
 
     LineSettings settings;
-    settings.CharWidths = defaultCharWidths();
+    settings.charWidths = defaultCharWidths();
     applyPreset(options.preset, settings);
     if (Refusal refused = applyCustomLength(options.preset, options.customText, settings)) {
         return fail(kRefused, refused.message);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "richtext/calc_text_file.h"
+#include "formats/calc_text_file.h"
 
 namespace tessaline::cli {
 

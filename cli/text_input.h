@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "cli/file_io.h"
-#include "richtext/text_file.h"
+#include "formats/text_file.h"
 
 namespace tessaline::cli {
 

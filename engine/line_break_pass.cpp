@@ -107,7 +107,7 @@ private:
     std::string joined_;  // the piece last given, where it had to be joined
 };
 
-StreamedPass finishStream(PieceOutput& output, std::string& buffer, passDetail::PassCounts& counts)
+StreamedPass finishStream(PieceOutput& output, std::string& buffer, internal::PassCounts& counts)
 {
     output.finish(buffer);
     StreamedPass result;
@@ -122,11 +122,11 @@ StreamedPass finishStream(PieceOutput& output, std::string& buffer, passDetail::
 
 bool limitAdmitsEveryCode(const LineSettings& settings)
 {
-    if (!settings.MeasureInPixels) {
-        return settings.LineLimit >= 1;
+    if (!settings.measureInPixels) {
+        return settings.lineLimit >= 1;
     }
-    return std::all_of(settings.CharWidths.begin(), settings.CharWidths.end(),
-                       [&](std::int16_t width) { return width <= settings.LineLimit; });
+    return std::all_of(settings.charWidths.begin(), settings.charWidths.end(),
+                       [&](std::int16_t width) { return width <= settings.lineLimit; });
 }
 
 Refusal checkLimitAdmitsText(const LineSettings& settings, std::string_view text)
@@ -136,8 +136,8 @@ Refusal checkLimitAdmitsText(const LineSettings& settings, std::string_view text
     if (text.empty() || limitAdmitsEveryCode(settings)) {
         return {};
     }
-    if (!settings.MeasureInPixels) {
-        return {true, passMessages::tooShort(settings, 0)};
+    if (!settings.measureInPixels) {
+        return {true, messages::tooShort(settings, 0)};
     }
     std::array<bool, 256> present{};
     for (char c : text) {
@@ -147,13 +147,13 @@ Refusal checkLimitAdmitsText(const LineSettings& settings, std::string_view text
     for (int code = 0; code < 256; ++code) {
         if (present[static_cast<std::size_t>(code)]
             && (widest < 0
-                || settings.CharWidths[static_cast<std::size_t>(code)]
-                       > settings.CharWidths[static_cast<std::size_t>(widest)])) {
+                || settings.charWidths[static_cast<std::size_t>(code)]
+                       > settings.charWidths[static_cast<std::size_t>(widest)])) {
             widest = code;
         }
     }
-    if (settings.LineLimit < settings.CharWidths[static_cast<std::size_t>(widest)]) {
-        return {true, passMessages::tooShort(settings, static_cast<unsigned char>(widest))};
+    if (settings.lineLimit < settings.charWidths[static_cast<std::size_t>(widest)]) {
+        return {true, messages::tooShort(settings, static_cast<unsigned char>(widest))};
     }
     return {};
 }
@@ -170,7 +170,7 @@ StreamedPass streamLineBreakPass(std::string_view text, const LineSettings& sett
     QuietPassHooks hooks{wordWrap};
     PieceOutput output(sink, std::max<std::size_t>(chunkBytes, 1));
     std::string buffer;
-    passDetail::PassCounts counts = passDetail::runPass(text, settings, hooks, buffer, output);
+    internal::PassCounts counts = internal::runPass(text, settings, hooks, buffer, output);
     return finishStream(output, buffer, counts);
 }
 
@@ -182,9 +182,9 @@ StreamedPass streamLineBreakPass(const TextPieces& pieces, const LineSettings& s
     std::string buffer;
     LineEndedPieces lines(pieces);
     std::string_view first;  // never empty: a piece holds an LF or is the end
-    passDetail::PassCounts counts;
+    internal::PassCounts counts;
     if (lines(first)) {
-        counts = passDetail::runPass(first, settings, hooks, buffer, output, lines);
+        counts = internal::runPass(first, settings, hooks, buffer, output, lines);
     }
     return finishStream(output, buffer, counts);
 }

@@ -1,5 +1,5 @@
 // The line-break pass: inserts CR LF so that no line of a calculator text is
-// wider than LineLimit, at the last space when word wrap is on. The pass with
+// wider than lineLimit, at the last space when word wrap is on. The pass with
 // hooks (progress, cancel, settings that change mid-run) is
 // runLineBreakPassWith in engine/line_break_pass_core.h; the entry points here
 // run it for batch work.

@@ -77,7 +77,7 @@ struct QuietPassHooks {
 };
 
 // The pass's building blocks; not for use outside the engine.
-namespace passDetail {
+namespace internal {
 
 inline constexpr unsigned char kCr = 13;
 inline constexpr unsigned char kLf = 10;
@@ -177,7 +177,7 @@ struct LineMeasure {
     }
     bool overflows(const LineSettings& s) const
     {
-        return s.MeasureInPixels ? exceeds<true>(s.LineLimit) : exceeds<false>(s.LineLimit);
+        return s.measureInPixels ? exceeds<true>(s.lineLimit) : exceeds<false>(s.lineLimit);
     }
 };
 
@@ -263,11 +263,11 @@ PassCounts runPass(std::string_view in, const LineSettings& settings, Hooks& hoo
             const LineSettings& s = view.current();
             const std::size_t start = i;
             const std::size_t end = i + std::min(n - i, output.longestRun());
-            const std::int64_t limit = s.LineLimit;
-            if (s.MeasureInPixels) {
+            const std::int64_t limit = s.lineLimit;
+            if (s.measureInPixels) {
                 do {
                     c = source[i++];
-                    line.take(c, s.CharWidths[c]);
+                    line.take(c, s.charWidths[c]);
                     overflow = line.exceeds<true>(limit);
                 } while (!overflow && i != end);
             } else {
@@ -279,7 +279,7 @@ PassCounts runPass(std::string_view in, const LineSettings& settings, Hooks& hoo
                     const std::size_t stop = i + std::min(end - i, static_cast<std::size_t>(fit));
                     do {
                         c = source[i++];
-                        line.take(c, s.CharWidths[c]);
+                        line.take(c, s.charWidths[c]);
                     } while (i != stop);
                     overflow = line.exceeds<false>(limit);
                     if (overflow || i == end) {
@@ -299,7 +299,7 @@ PassCounts runPass(std::string_view in, const LineSettings& settings, Hooks& hoo
             ensureRoom(4);
             c = source[i++];
             o[pos++] = static_cast<char>(c);
-            line.take(c, view.current().CharWidths[c]);
+            line.take(c, view.current().charWidths[c]);
             overflow = line.overflows(view.current());
         }
 
@@ -308,7 +308,7 @@ PassCounts runPass(std::string_view in, const LineSettings& settings, Hooks& hoo
                 // Alone on its line the character still overflows: another
                 // break in front of it would be followed by the same overflow
                 // for ever. Stop with the text as it stands.
-                counts.error = passMessages::tooShort(view.current(), c);
+                counts.error = messages::tooShort(view.current(), c);
                 --i;
                 --pos;
                 break;
@@ -395,7 +395,7 @@ PassCounts runPass(std::string_view in, const LineSettings& settings, Hooks& hoo
     return counts;
 }
 
-}  // namespace passDetail
+}  // namespace internal
 
 // Runs the pass over `text` with `hooks`. An empty text is returned as it is,
 // without a hook call.
@@ -412,8 +412,8 @@ requires LineBreakPassHooks<Hooks> PassResult runLineBreakPassWith(std::string t
     // Each character gets at most one break in front of it and the closing
     // break adds two, so the output never needs more than this.
     result.text.reserve(3 * in.size() + 2);
-    passDetail::KeepOutput keep;
-    passDetail::PassCounts counts = passDetail::runPass(in, settings, hooks, result.text, keep);
+    internal::KeepOutput keep;
+    internal::PassCounts counts = internal::runPass(in, settings, hooks, result.text, keep);
     result.modificationCount = counts.modifications;
     result.cancelled = counts.cancelled;
     result.error = std::move(counts.error);

@@ -30,8 +30,8 @@ void applyPreset(int presetIndex, LineSettings& settings)
     if (preset.custom) {
         return;
     }
-    settings.MeasureInPixels = preset.measureInPixels;
-    settings.LineLimit = preset.lineLimit;
+    settings.measureInPixels = preset.measureInPixels;
+    settings.lineLimit = preset.lineLimit;
 }
 
 namespace {
@@ -79,8 +79,8 @@ Refusal applyCustomLength(int presetIndex, std::string_view customText, LineSett
         const std::string shown = std::isfinite(value) ? formatValue(value) : quotedText(customText);
         return {true, "Custom size " + shown + " is outside -32768 to 32767"};
     }
-    settings.MeasureInPixels = presetIndex == 5;
-    settings.LineLimit = *limit;
+    settings.measureInPixels = presetIndex == 5;
+    settings.lineLimit = *limit;
     return {};
 }
 

@@ -12,9 +12,9 @@
 namespace tessaline {
 
 struct LineSettings {
-    CharWidthTable CharWidths{};   // all 0 until the widths are loaded
-    std::int16_t LineLimit = 160;  // pixels or characters
-    bool MeasureInPixels = true;
+    CharWidthTable charWidths{};   // all 0 until the widths are loaded
+    std::int16_t lineLimit = 160;  // pixels or characters
+    bool measureInPixels = true;
 };
 
 struct Preset {
@@ -27,7 +27,7 @@ struct Preset {
 inline constexpr int kPresetCount = 6;
 const std::array<Preset, kPresetCount>& presets();
 
-// Sets MeasureInPixels and LineLimit for a fixed preset (0 to 3); does nothing
+// Sets measureInPixels and lineLimit for a fixed preset (0 to 3); does nothing
 // for the custom presets and for indices out of range.
 void applyPreset(int presetIndex, LineSettings& settings);
 
@@ -39,7 +39,7 @@ struct Refusal {
 };
 
 // The custom-length rule, applied at the start of every run: for preset 4
-// (characters) or 5 (pixels) MeasureInPixels is set and LineLimit is read from
+// (characters) or 5 (pixels) measureInPixels is set and lineLimit is read from
 // `customText`; other presets change nothing. A value that rounds outside
 // -32768..32767 is refused: the settings stay as they were.
 Refusal applyCustomLength(int presetIndex, std::string_view customText, LineSettings& settings);

@@ -1,8 +1,8 @@
 #include "engine/pass_messages.h"
 
-#include "richtext/charset.h"
+#include "charset/charset.h"
 
-namespace tessaline::passMessages {
+namespace tessaline::messages {
 
 namespace {
 
@@ -28,11 +28,11 @@ std::string characterAsSeen(unsigned char code)
 
 std::string tooShort(const LineSettings& settings, unsigned char code)
 {
-    if (!settings.MeasureInPixels) {
-        return "Line length " + std::to_string(settings.LineLimit) + " characters admits no character";
+    if (!settings.measureInPixels) {
+        return "Line length " + std::to_string(settings.lineLimit) + " characters admits no character";
     }
-    return "Line length " + std::to_string(settings.LineLimit) + " pixels is too short for " + characterAsSeen(code)
-           + " (code " + std::to_string(code) + ", " + std::to_string(settings.CharWidths[code]) + " pixels wide)";
+    return "Line length " + std::to_string(settings.lineLimit) + " pixels is too short for " + characterAsSeen(code)
+           + " (code " + std::to_string(code) + ", " + std::to_string(settings.charWidths[code]) + " pixels wide)";
 }
 
-}  // namespace tessaline::passMessages
+}  // namespace tessaline::messages

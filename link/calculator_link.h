@@ -1,7 +1,7 @@
 // Sending the processed text to a connected calculator as text variables.
 #pragma once
 
-#include "richtext/calc_text_file.h"
+#include "formats/calc_text_file.h"
 
 #include <atomic>
 #include <cstddef>

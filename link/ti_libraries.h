@@ -8,7 +8,7 @@
 #include <tifiles.h>
 #undef restrict
 
-#include "richtext/calc_text_file.h"
+#include "formats/calc_text_file.h"
 
 namespace tessaline {
 

@@ -21,7 +21,7 @@
 #include "tests/support/word_text.h"
 #include "ui/app_state.h"
 #include "ui/main/main_window.h"
-#include "ui/widgets/rich_text_box.h"
+#include "ui/editor/calculator_text_edit.h"
 
 using namespace tessaline;
 
@@ -86,7 +86,7 @@ int main(int argc, char** argv)
     AppState state;
     MainWindow form(state);
     form.show();
-    auto* editor = form.findChild<RichTextBox*>(QStringLiteral("Text1"));
+    auto* editor = form.findChild<CalculatorTextEdit*>(QStringLiteral("Text1"));
     auto* processButton = form.centralWidget()->findChild<QPushButton*>(QStringLiteral("Command1"));
 
     std::printf("%7s %11s %11s %9s %13s %7s %22s\n", "size MB", "1st run ms", "2nd run ms", "pass only", "longest gap",
@@ -116,7 +116,7 @@ int main(int argc, char** argv)
         const qint64 firstPass = passClock.nsecsElapsed();
         // The output window, made by the first run.
         auto* window = form.findChild<QMainWindow*>(QStringLiteral("Form2"));
-        auto* outputBox = window->findChild<RichTextBox*>(QStringLiteral("text2"));
+        auto* outputBox = window->findChild<CalculatorTextEdit*>(QStringLiteral("text2"));
         auto* progressBar = window->findChild<QProgressBar*>(QStringLiteral("ProgressBar1"));
         auto* cancelButton = window->findChild<QPushButton*>(QStringLiteral("Command1"));
         if (alone.text != outputBox->text()) {

@@ -25,7 +25,7 @@
 
 #include "ui/app_state.h"
 #include "ui/main/main_window.h"
-#include "ui/widgets/rich_text_box.h"
+#include "ui/editor/calculator_text_edit.h"
 
 using namespace tessaline;
 
@@ -123,7 +123,7 @@ struct KeyFigures {
 };
 
 // Typing, deleting and moving at the start, the middle and the end of the box.
-KeyFigures pressKeys(RichTextBox* box, bool typing)
+KeyFigures pressKeys(CalculatorTextEdit* box, bool typing)
 {
     std::vector<qint64> keys;
     KeyFigures figures;
@@ -184,7 +184,7 @@ int main(int argc, char** argv)
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))
         std::fprintf(stderr, "the main window was not shown\n");
-    auto* editor = form.findChild<RichTextBox*>(QStringLiteral("Text1"));
+    auto* editor = form.findChild<CalculatorTextEdit*>(QStringLiteral("Text1"));
     auto* processButton = form.centralWidget()->findChild<QPushButton*>(QStringLiteral("Command1"));
     auto* presetCombo = form.centralWidget()->findChild<QComboBox*>(QStringLiteral("Combo1"));
 
@@ -197,7 +197,7 @@ int main(int argc, char** argv)
     for (const EditorCase& c :
          {EditorCase{"short lines", 76}, EditorCase{"long paragraphs", 1000}, EditorCase{"one paragraph", 0}}) {
         std::string text = makeText(bytes, c.lineLength);
-        if (longestParagraph(text) > RichTextBox::kLongestParagraph) {
+        if (longestParagraph(text) > CalculatorTextEdit::kLongestParagraph) {
             // The editor refuses it as Open Text would; the longest paragraph
             // it takes is measured instead.
             QTemporaryDir dir;
@@ -211,7 +211,7 @@ int main(int argc, char** argv)
             const bool loaded = editor->loadFile(path, &error, &replaced);
             std::printf("%-16s %8.1f %s\n", c.name, megabytes,
                         loaded ? "accepted by Open Text" : "refused by Open Text; at the longest paragraph taken:");
-            text.resize(RichTextBox::kLongestParagraph);
+            text.resize(CalculatorTextEdit::kLongestParagraph);
         }
         QElapsedTimer setup;
         setup.start();
@@ -241,7 +241,7 @@ int main(int argc, char** argv)
     const qint64 runTime = runClock.nsecsElapsed();
     const qint64 runGap = run.stop();
     auto* window = form.findChild<QMainWindow*>(QStringLiteral("Form2"));
-    auto* outputBox = window->findChild<RichTextBox*>(QStringLiteral("text2"));
+    auto* outputBox = window->findChild<CalculatorTextEdit*>(QStringLiteral("text2"));
     LoopWatch idle;
     idle.start();
     LoopWatch::idle(1500);

@@ -10,8 +10,8 @@
 #include "engine/char_widths.h"
 #include "engine/line_break_pass.h"
 #include "engine/line_settings.h"
-#include "richtext/calc_text_file.h"
-#include "richtext/text_file.h"
+#include "formats/calc_text_file.h"
+#include "formats/text_file.h"
 #include "tests/cli/cli_run.h"
 
 namespace fs = std::filesystem;
@@ -25,7 +25,7 @@ class CliCalc : public Cli {};
 PassResult processed(const std::string& codes, int preset)
 {
     LineSettings s;
-    s.CharWidths = defaultCharWidths();
+    s.charWidths = defaultCharWidths();
     applyPreset(preset, s);
     return runLineBreakPass(codes, s, true);
 }

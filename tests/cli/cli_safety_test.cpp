@@ -24,7 +24,7 @@
 
 #include "cli/file_io.h"
 #include "cli/text_input.h"
-#include "richtext/text_file.h"
+#include "formats/text_file.h"
 
 namespace fs = std::filesystem;
 

@@ -16,9 +16,9 @@
 #include "engine/char_widths.h"
 #include "engine/line_break_pass.h"
 #include "engine/line_settings.h"
-#include "richtext/charset.h"
-#include "richtext/rtf.h"
-#include "richtext/text_file.h"
+#include "charset/charset.h"
+#include "formats/rtf.h"
+#include "formats/text_file.h"
 #include "tests/cli/cli_run.h"
 
 namespace fs = std::filesystem;
@@ -66,7 +66,7 @@ TEST_F(Cli, PresetsAndInputs)
 
     for (int preset = 0; preset < 4; ++preset) {
         LineSettings s;
-        s.CharWidths = defaultCharWidths();
+        s.charWidths = defaultCharWidths();
         applyPreset(preset, s);
         PassResult want = runLineBreakPass(decodeTextFile(bytes).codes, s, true);
         Outcome o = run("--preset " + std::to_string(preset) + " " + quoted(sample));
@@ -127,7 +127,7 @@ TEST_F(Cli, RawKeepsEveryByte)
     }
     for (bool wrap : {true, false}) {
         LineSettings s;
-        s.CharWidths = defaultCharWidths();
+        s.charWidths = defaultCharWidths();
         applyPreset(0, s);
         PassResult want = runLineBreakPass(text, s, wrap);
         Outcome r = run(std::string("--raw") + (wrap ? "" : " --no-wrap"), text);
@@ -141,7 +141,7 @@ TEST_F(Cli, OutputFormats)
 {
     const std::string text = "Caf\xE9 \xAE au lait, \x8C \x8D and more words to break";
     LineSettings s;
-    s.CharWidths = defaultCharWidths();
+    s.charWidths = defaultCharWidths();
     applyPreset(2, s);
     PassResult want = runLineBreakPass(text, s, true);
 
@@ -343,7 +343,7 @@ TEST_F(Cli, InputThroughAPipeAndLongOutputs)
         text.push_back(k < 15 ? ' ' : k < 17 ? '\r' : static_cast<char>(k < 60 ? 'a' + k % 26 : byte(rng)));
     }
     LineSettings s;
-    s.CharWidths = defaultCharWidths();
+    s.charWidths = defaultCharWidths();
     applyPreset(1, s);
     PassResult want = runLineBreakPass(text, s, true);
 

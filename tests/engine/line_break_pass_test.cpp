@@ -8,7 +8,7 @@
 #include "engine/line_break_pass.h"
 #include "engine/line_break_pass_core.h"
 #include "engine/line_settings.h"
-#include "support/callback_hooks.h"
+#include "tests/support/callback_hooks.h"
 
 using namespace tessaline;
 
@@ -17,16 +17,16 @@ namespace {
 LineSettings characters(int limit)
 {
     LineSettings s;
-    s.CharWidths = defaultCharWidths();
-    s.MeasureInPixels = false;
-    s.LineLimit = static_cast<std::int16_t>(limit);
+    s.charWidths = defaultCharWidths();
+    s.measureInPixels = false;
+    s.lineLimit = static_cast<std::int16_t>(limit);
     return s;
 }
 
 LineSettings pixels(int limit)
 {
     LineSettings s = characters(limit);
-    s.MeasureInPixels = true;
+    s.measureInPixels = true;
     return s;
 }
 
@@ -127,13 +127,13 @@ TEST(LineBreakPass, TextEnds)
 TEST(LineBreakPass, LineLengthsInCharacterMode)
 {
     const LineSettings s = characters(5);
-    // The first line holds exactly LineLimit characters; one more breaks it.
+    // The first line holds exactly lineLimit characters; one more breaks it.
     expectOutcome("abcde", s, false, "abcde\r\n", 1);
     expectOutcome("abcdef", s, false, "abcde\r\nf\r\n", 2);
     // A line after a CR LF of the text holds one character less (its LF counts).
     expectOutcome("x\r\nabcde", s, false, "x\r\nabcd\r\ne\r\n", 2);
     expectOutcome("x\r\nabcd", s, false, "x\r\nabcd\r\n", 1);
-    // A line begun by an inserted break holds LineLimit characters again.
+    // A line begun by an inserted break holds lineLimit characters again.
     expectOutcome("abcdefghijk", s, false, "abcde\r\nfghij\r\nk\r\n", 3);
     // In pixel mode CR and LF weigh nothing: the limit is the same after them.
     expectOutcome("aa\r\naaaa", pixels(16), false, "aa\r\naaaa\r\n", 1);
@@ -300,7 +300,7 @@ TEST(LineBreakPass, RefusalNamesTheCharacterAsTheEditorShowsIt)
     };
     for (const Case& c : cases) {
         LineSettings s = pixels(4);
-        s.CharWidths[static_cast<unsigned char>(c.code)] = 5;
+        s.charWidths[static_cast<unsigned char>(c.code)] = 5;
         const Refusal refusal = checkLimitAdmitsText(s, std::string(1, c.code));
         ASSERT_TRUE(refusal) << c.named;
         EXPECT_EQ(refusal.message, "Line length 4 pixels is too short for " + c.named + ", 5 pixels wide)");
@@ -355,7 +355,7 @@ TEST(LineBreakPass, LimitsThatAdmitNoCharacter)
     CallbackHooks hooks;
     hooks.onYield = [&] {
         if (++yields == 8) {
-            live.LineLimit = 0;
+            live.lineLimit = 0;
         }
     };
     r = runLineBreakPassWith("abcdefgh", live, hooks);

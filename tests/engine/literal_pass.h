@@ -8,8 +8,8 @@
 #include <string>
 
 #include "engine/line_settings.h"
-#include "support/callback_hooks.h"
-#include "support/text_buffer.h"
+#include "tests/support/callback_hooks.h"
+#include "tests/support/text_buffer.h"
 
 namespace tessaline::oracle {
 
@@ -50,11 +50,11 @@ inline LiteralResult literalPass(const std::string& source, const LineSettings& 
         if (c == 13 || c == 10) {
             linePixels = wordChars = wordPixels = lineChars = 0;
         }
-        linePixels += settings.CharWidths[c];
-        wordPixels += settings.CharWidths[c];
+        linePixels += settings.charWidths[c];
+        wordPixels += settings.charWidths[c];
         ++lineChars;
         const bool overflow =
-            settings.MeasureInPixels ? linePixels > settings.LineLimit : lineChars > settings.LineLimit;
+            settings.measureInPixels ? linePixels > settings.lineLimit : lineChars > settings.lineLimit;
         if (overflow) {
             const bool wrap = wordWrap();
             if (!wrap || linePixels == wordPixels) {

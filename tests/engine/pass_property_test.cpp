@@ -11,8 +11,8 @@
 #include "engine/char_widths.h"
 #include "engine/line_break_pass.h"
 #include "engine/line_break_pass_core.h"
-#include "literal_pass.h"
-#include "support/callback_hooks.h"
+#include "tests/engine/literal_pass.h"
+#include "tests/support/callback_hooks.h"
 
 using namespace tessaline;
 
@@ -78,17 +78,17 @@ Scenario randomScenario(std::mt19937& rng, std::size_t textLength)
     Scenario s;
     std::uniform_int_distribution<int> coin(0, 1);
     std::uniform_int_distribution<int> percent(0, 99);
-    s.settings.CharWidths = defaultCharWidths();
+    s.settings.charWidths = defaultCharWidths();
     if (percent(rng) < 30) {
         // A table with zero and negative widths as well.
         std::uniform_int_distribution<int> width(-2, 9);
         for (int code = 1; code <= 255; ++code) {
-            s.settings.CharWidths[code] = static_cast<std::int16_t>(width(rng));
+            s.settings.charWidths[code] = static_cast<std::int16_t>(width(rng));
         }
     }
-    s.settings.MeasureInPixels = coin(rng) == 1;
-    s.settings.LineLimit =
-        static_cast<std::int16_t>(admittingLimit(rng, s.settings.MeasureInPixels, s.settings.CharWidths));
+    s.settings.measureInPixels = coin(rng) == 1;
+    s.settings.lineLimit =
+        static_cast<std::int16_t>(admittingLimit(rng, s.settings.measureInPixels, s.settings.charWidths));
     s.wrap = percent(rng) < 75;
 
     const int yieldsAbout = static_cast<int>(2 * textLength + 10);
@@ -160,18 +160,18 @@ struct Recorder {
         std::mt19937 local(static_cast<unsigned>(c.atYield * 7919 + c.value));
         switch (c.kind) {
         case Change::Limit:
-            live.LineLimit = static_cast<std::int16_t>(admittingLimit(local, live.MeasureInPixels, live.CharWidths));
+            live.lineLimit = static_cast<std::int16_t>(admittingLimit(local, live.measureInPixels, live.charWidths));
             break;
         case Change::Preset:
-            live.MeasureInPixels = c.pixels;
-            live.LineLimit = static_cast<std::int16_t>(admittingLimit(local, c.pixels, live.CharWidths));
+            live.measureInPixels = c.pixels;
+            live.lineLimit = static_cast<std::int16_t>(admittingLimit(local, c.pixels, live.charWidths));
             break;
         case Change::Wrap:
             wrap = !wrap;
             break;
         case Change::Width:
             // Narrower only, so that the limit keeps admitting every character.
-            live.CharWidths[c.code] = static_cast<std::int16_t>(std::min<int>(c.value, live.CharWidths[c.code]));
+            live.charWidths[c.code] = static_cast<std::int16_t>(std::min<int>(c.value, live.charWidths[c.code]));
             break;
         }
     }
@@ -248,15 +248,15 @@ TEST(PassProperty, FastPassEqualsLiteralPass)
 TEST(PassProperty, ProcessedLinesFitTheLimit)
 {
     // Without mid-run changes every line of the result fits: in character
-    // mode a line (with the LF that begins it) holds at most LineLimit
-    // characters, in pixel mode its widths sum to at most LineLimit.
+    // mode a line (with the LF that begins it) holds at most lineLimit
+    // characters, in pixel mode its widths sum to at most lineLimit.
     std::mt19937 rng(77);
     for (int round = 0; round < 500; ++round) {
         std::string text = randomText(rng, 400);
         LineSettings s;
-        s.CharWidths = defaultCharWidths();
-        s.MeasureInPixels = round % 2 == 0;
-        s.LineLimit = static_cast<std::int16_t>(s.MeasureInPixels ? 8 + round % 200 : 1 + round % 40);
+        s.charWidths = defaultCharWidths();
+        s.measureInPixels = round % 2 == 0;
+        s.lineLimit = static_cast<std::int16_t>(s.measureInPixels ? 8 + round % 200 : 1 + round % 40);
         PassResult r = runLineBreakPass(text, s, round % 3 != 0);
         ASSERT_FALSE(r.error);
         std::int64_t chars = 0, px = 0;
@@ -267,11 +267,11 @@ TEST(PassProperty, ProcessedLinesFitTheLimit)
                 px = 0;
             }
             ++chars;
-            px += s.CharWidths[c];
-            if (s.MeasureInPixels) {
-                ASSERT_LE(px, s.LineLimit) << "round " << round;
+            px += s.charWidths[c];
+            if (s.measureInPixels) {
+                ASSERT_LE(px, s.lineLimit) << "round " << round;
             } else {
-                ASSERT_LE(chars, s.LineLimit + 1) << "round " << round;  // an inserted LF begins the line
+                ASSERT_LE(chars, s.lineLimit + 1) << "round " << round;  // an inserted LF begins the line
             }
         }
     }
@@ -289,15 +289,15 @@ TEST(PassProperty, BatchPassEqualsLiteralPass)
     for (int round = 0; round < 6000; ++round) {
         const std::string text = randomText(rng, round % 20 == 0 ? 2000 : 150);
         LineSettings s;
-        s.CharWidths = defaultCharWidths();
+        s.charWidths = defaultCharWidths();
         if (percent(rng) < 40) {
             std::uniform_int_distribution<int> width(percent(rng) < 50 ? 0 : -3, 9);
             for (int code = 1; code <= 255; ++code) {
-                s.CharWidths[code] = static_cast<std::int16_t>(width(rng));
+                s.charWidths[code] = static_cast<std::int16_t>(width(rng));
             }
         }
-        s.MeasureInPixels = percent(rng) < 50;
-        s.LineLimit = static_cast<std::int16_t>(s.MeasureInPixels ? admittingLimit(rng, true, s.CharWidths)
+        s.measureInPixels = percent(rng) < 50;
+        s.lineLimit = static_cast<std::int16_t>(s.measureInPixels ? admittingLimit(rng, true, s.charWidths)
                                                                   : std::uniform_int_distribution<int>(1, 60)(rng));
         const bool wrap = percent(rng) < 70;
 
@@ -322,9 +322,9 @@ TEST(PassProperty, BatchAndHookPassesStopAlikeOnLimitsThatAdmitNothing)
     for (int round = 0; round < 2000; ++round) {
         const std::string text = randomText(rng, 200);
         LineSettings s;
-        s.CharWidths = defaultCharWidths();
-        s.MeasureInPixels = percent(rng) < 70;
-        s.LineLimit = static_cast<std::int16_t>(s.MeasureInPixels ? std::uniform_int_distribution<int>(-3, 9)(rng)
+        s.charWidths = defaultCharWidths();
+        s.measureInPixels = percent(rng) < 70;
+        s.lineLimit = static_cast<std::int16_t>(s.measureInPixels ? std::uniform_int_distribution<int>(-3, 9)(rng)
                                                                   : std::uniform_int_distribution<int>(-2, 2)(rng));
         const bool wrap = percent(rng) < 70;
         CallbackHooks hooks;
@@ -392,9 +392,9 @@ TEST(PassProperty, StreamedPassHandsOnTheSameText)
     for (int round = 0; round < 300; ++round) {
         const std::string text = randomText(rng, 3000);
         LineSettings s;
-        s.CharWidths = defaultCharWidths();
-        s.MeasureInPixels = round % 2 == 0;
-        s.LineLimit = static_cast<std::int16_t>(s.MeasureInPixels ? 8 + round % 100 : 1 + round % 30);
+        s.charWidths = defaultCharWidths();
+        s.measureInPixels = round % 2 == 0;
+        s.lineLimit = static_cast<std::int16_t>(s.measureInPixels ? 8 + round % 100 : 1 + round % 30);
         const bool wrap = round % 3 != 0;
         const std::size_t chunk = 1 + static_cast<std::size_t>(round % 17);
         PassResult whole = runLineBreakPass(text, s, wrap);
@@ -448,15 +448,15 @@ TEST(PassProperty, StreamedPassEqualsLiteralPass)
             text.insert(text.size() / 2, std::string(static_cast<std::size_t>(percent(rng) + 50), 'w'));
         }
         LineSettings s;
-        s.CharWidths = defaultCharWidths();
+        s.charWidths = defaultCharWidths();
         if (percent(rng) < 40) {
             std::uniform_int_distribution<int> width(percent(rng) < 50 ? 0 : -3, 6);
             for (int code = 1; code <= 255; ++code) {
-                s.CharWidths[code] = static_cast<std::int16_t>(width(rng));
+                s.charWidths[code] = static_cast<std::int16_t>(width(rng));
             }
         }
-        s.MeasureInPixels = percent(rng) < 50;
-        s.LineLimit = static_cast<std::int16_t>(s.MeasureInPixels ? admittingLimit(rng, true, s.CharWidths)
+        s.measureInPixels = percent(rng) < 50;
+        s.lineLimit = static_cast<std::int16_t>(s.measureInPixels ? admittingLimit(rng, true, s.charWidths)
                                                                   : std::uniform_int_distribution<int>(1, 60)(rng));
         const bool wrap = percent(rng) < 70;
         const std::size_t chunk = std::uniform_int_distribution<std::size_t>(1, 40)(rng);
@@ -504,9 +504,9 @@ TEST(PassProperty, StreamedPassStopsLikeTheWholePass)
     for (int round = 0; round < 1000; ++round) {
         const std::string text = randomText(rng, 300);
         LineSettings s;
-        s.CharWidths = defaultCharWidths();
-        s.MeasureInPixels = percent(rng) < 70;
-        s.LineLimit = static_cast<std::int16_t>(s.MeasureInPixels ? std::uniform_int_distribution<int>(-3, 9)(rng)
+        s.charWidths = defaultCharWidths();
+        s.measureInPixels = percent(rng) < 70;
+        s.lineLimit = static_cast<std::int16_t>(s.measureInPixels ? std::uniform_int_distribution<int>(-3, 9)(rng)
                                                                   : std::uniform_int_distribution<int>(-2, 2)(rng));
         const bool wrap = percent(rng) < 70;
         const std::size_t chunk = std::uniform_int_distribution<std::size_t>(1, 20)(rng);

@@ -75,7 +75,7 @@ TEST(NumericReading, RoundsHalfToEvenIntoSixteenBits)
     EXPECT_EQ(roundToInt16(std::numeric_limits<double>::quiet_NaN()), std::nullopt);
 }
 
-TEST(CharWidths, DefaultTableFollowsTheWidthList)
+TEST(charWidths, DefaultTableFollowsTheWidthList)
 {
     const CharWidthTable& w = defaultCharWidths();
     EXPECT_EQ(w[0], 0);
@@ -102,7 +102,7 @@ TEST(CharWidths, DefaultTableFollowsTheWidthList)
     EXPECT_EQ(widest, 8);
 }
 
-TEST(CharWidths, LoadReadsItemsOneTo255)
+TEST(charWidths, LoadReadsItemsOneTo255)
 {
     std::vector<std::string> items(256, "3");
     items[0] = "not read";
@@ -134,8 +134,8 @@ TEST(CharWidths, LoadReadsItemsOneTo255)
 TEST(LineSettings, StartValuesAndPresets)
 {
     LineSettings s;
-    EXPECT_EQ(s.LineLimit, 160);
-    EXPECT_TRUE(s.MeasureInPixels);
+    EXPECT_EQ(s.lineLimit, 160);
+    EXPECT_TRUE(s.measureInPixels);
 
     const auto& p = presets();
     EXPECT_EQ(p[0].itemText, "Folivane on TI89 (160pixels)");
@@ -149,19 +149,19 @@ TEST(LineSettings, StartValuesAndPresets)
     const std::pair<bool, int> expected[] = {{true, 160}, {true, 240}, {false, 23}, {false, 37}};
     for (int i = 0; i < 4; ++i) {
         LineSettings t;
-        t.LineLimit = 1;
-        t.MeasureInPixels = !expected[i].first;
+        t.lineLimit = 1;
+        t.measureInPixels = !expected[i].first;
         applyPreset(i, t);
-        EXPECT_EQ(t.MeasureInPixels, expected[i].first) << i;
-        EXPECT_EQ(t.LineLimit, expected[i].second) << i;
+        EXPECT_EQ(t.measureInPixels, expected[i].first) << i;
+        EXPECT_EQ(t.lineLimit, expected[i].second) << i;
     }
     // The custom presets and unknown indices keep the values in force.
     for (int i : {4, 5, -1, 6}) {
         LineSettings t;
         applyPreset(2, t);
         applyPreset(i, t);
-        EXPECT_FALSE(t.MeasureInPixels) << i;
-        EXPECT_EQ(t.LineLimit, 23) << i;
+        EXPECT_FALSE(t.measureInPixels) << i;
+        EXPECT_EQ(t.lineLimit, 23) << i;
     }
 }
 
@@ -175,21 +175,21 @@ TEST(LineSettings, CustomLengthRule)
     for (const Case& c : cases) {
         LineSettings s;
         EXPECT_FALSE(applyCustomLength(4, c.text, s)) << c.text;
-        EXPECT_FALSE(s.MeasureInPixels) << c.text;
-        EXPECT_EQ(s.LineLimit, c.limit) << c.text;
+        EXPECT_FALSE(s.measureInPixels) << c.text;
+        EXPECT_EQ(s.lineLimit, c.limit) << c.text;
 
         LineSettings p;
         applyPreset(3, p);
         EXPECT_FALSE(applyCustomLength(5, c.text, p)) << c.text;
-        EXPECT_TRUE(p.MeasureInPixels) << c.text;
-        EXPECT_EQ(p.LineLimit, c.limit) << c.text;
+        EXPECT_TRUE(p.measureInPixels) << c.text;
+        EXPECT_EQ(p.lineLimit, c.limit) << c.text;
     }
     // Fixed presets: the custom text is not read.
     LineSettings s;
     applyPreset(2, s);
     EXPECT_FALSE(applyCustomLength(2, "99", s));
-    EXPECT_EQ(s.LineLimit, 23);
-    EXPECT_FALSE(s.MeasureInPixels);
+    EXPECT_EQ(s.lineLimit, 23);
+    EXPECT_FALSE(s.measureInPixels);
 }
 
 TEST(LineSettings, CustomValueOutsideSixteenBitsIsRefused)
@@ -199,8 +199,8 @@ TEST(LineSettings, CustomValueOutsideSixteenBitsIsRefused)
     Refusal r = applyCustomLength(5, "40000", s);
     EXPECT_TRUE(r);
     EXPECT_EQ(r.message, "Custom size 40000 is outside -32768 to 32767");
-    EXPECT_FALSE(s.MeasureInPixels);  // untouched
-    EXPECT_EQ(s.LineLimit, 37);
+    EXPECT_FALSE(s.measureInPixels);  // untouched
+    EXPECT_EQ(s.lineLimit, 37);
 
     r = applyCustomLength(4, "32767.5", s);
     EXPECT_EQ(r.message, "Custom size 32767.5 is outside -32768 to 32767");
@@ -212,7 +212,7 @@ TEST(LineSettings, CustomValueOutsideSixteenBitsIsRefused)
     // A number beyond any value is named as typed.
     r = applyCustomLength(4, "  1e99999 ", s);
     EXPECT_EQ(r.message, "Custom size \"1e99999\" is outside -32768 to 32767");
-    EXPECT_EQ(s.LineLimit, 37);
+    EXPECT_EQ(s.lineLimit, 37);
     EXPECT_FALSE(applyCustomLength(4, "32767", s));
-    EXPECT_EQ(s.LineLimit, 32767);
+    EXPECT_EQ(s.lineLimit, 32767);
 }

@@ -3,7 +3,7 @@
 
 #include <stdexcept>
 
-#include "support/text_buffer.h"
+#include "tests/support/text_buffer.h"
 
 using tessaline::TextBuffer;
 

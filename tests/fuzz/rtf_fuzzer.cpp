@@ -11,12 +11,12 @@
 #include <string>
 #include <string_view>
 
-#include "richtext/calc_text_file.h"
-#include "richtext/charset.h"
-#include "richtext/rtf.h"
-#include "richtext/text_file.h"
-#include "tests/richtext/crlf_pairs.h"
-#include "tests/richtext/wide_text.h"
+#include "formats/calc_text_file.h"
+#include "charset/charset.h"
+#include "formats/rtf.h"
+#include "formats/text_file.h"
+#include "tests/formats/crlf_pairs.h"
+#include "tests/formats/wide_text.h"
 
 using namespace tessaline;
 

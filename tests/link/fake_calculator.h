@@ -5,7 +5,7 @@
 // process, and two ends in one process break each other's close.
 #pragma once
 
-#include "richtext/calc_text_file.h"
+#include "formats/calc_text_file.h"
 
 #include <cstdint>
 #include <string>

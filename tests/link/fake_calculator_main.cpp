@@ -1,4 +1,4 @@
-#include "fake_calculator.h"
+#include "tests/link/fake_calculator.h"
 
 #include <string>
 

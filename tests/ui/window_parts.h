@@ -23,8 +23,8 @@
 #include <vector>
 
 #include "ui/about/about_box.h"
-#include "ui/output/output_window.h"
-#include "ui/widgets/rich_text_box.h"
+#include "ui/process/output_window.h"
+#include "ui/editor/calculator_text_edit.h"
 
 namespace tessaline::testing {
 
@@ -48,7 +48,7 @@ struct MainWindowParts {
         hideToolsCheck = part<QCheckBox>(client, "Check1");
         customSizeEdit = part<QLineEdit>(client, "Text2");
         customSizeLabel = part<QLabel>(client, "Label2");
-        editor = part<RichTextBox>(client, "Text1");
+        editor = part<CalculatorTextEdit>(client, "Text1");
         widthList = part<QListWidget>(client, "List1");
         widthListNote = part<QLabel>(client, "Label1");
         textSizeFrame = part<QGroupBox>(client, "Frame6");
@@ -85,7 +85,7 @@ struct MainWindowParts {
     QCheckBox* hideToolsCheck = nullptr;
     QLineEdit* customSizeEdit = nullptr;
     QLabel* customSizeLabel = nullptr;
-    RichTextBox* editor = nullptr;
+    CalculatorTextEdit* editor = nullptr;
     QListWidget* widthList = nullptr;
     QLabel* widthListNote = nullptr;
     QGroupBox* textSizeFrame = nullptr;
@@ -126,7 +126,7 @@ struct OutputWindowParts {
         sizeLabel = part<QLabel>(client, "Label2");
         modificationsCaption = part<QLabel>(client, "Label3");
         modificationsLabel = part<QLabel>(client, "Label4");
-        outputBox = part<RichTextBox>(client, "text2");
+        outputBox = part<CalculatorTextEdit>(client, "text2");
         progressBar = part<QProgressBar>(client, "ProgressBar1");
         cancelButton = part<QPushButton>(client, "Command1");
         fileMenu = part<QMenu>(bar, "file");
@@ -138,7 +138,7 @@ struct OutputWindowParts {
     QLabel* sizeLabel = nullptr;
     QLabel* modificationsCaption = nullptr;
     QLabel* modificationsLabel = nullptr;
-    RichTextBox* outputBox = nullptr;
+    CalculatorTextEdit* outputBox = nullptr;
     QProgressBar* progressBar = nullptr;
     QPushButton* cancelButton = nullptr;
     QMenu* fileMenu = nullptr;

@@ -22,8 +22,8 @@
 
 #include "ui/app_state.h"
 #include "ui/main/main_window.h"
-#include "ui/output/output_window.h"
-#include "ui/widgets/rich_text_box.h"
+#include "ui/process/output_window.h"
+#include "ui/editor/calculator_text_edit.h"
 #ifdef TESSALINE_HAVE_LINK
 #include "link/calculator_link.h"
 #endif
@@ -198,7 +198,7 @@ void drawOutputWindow(Pictures& pictures, const std::string& text)
     AppState state;
     MainWindow window(state);
     window.show();
-    part<tessaline::RichTextBox>(window, "Text1")->setText(text);
+    part<tessaline::CalculatorTextEdit>(window, "Text1")->setText(text);
 
     ProcessingPicture processing;
     qApp->installEventFilter(&processing);

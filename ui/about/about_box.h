@@ -1,10 +1,9 @@
 // The about box: the title-and-credit line, what the program is for, a
 // warning about reader versions, OK and "&System Info...".
 //
-// Window kind: a QDialog owned by the main window (its parent). Ownership is
-// what keeps it out of the task bar on Windows, X11 and macOS (a transient
-// dialog); it stays modeless, so the main window remains usable, and it opens
-// at its fixed screen position instead of centred over the owner.
+// Window kind: a modeless QDialog without an owner (AboutBoxOwner creates it
+// with no parent and closes it with the main window), so the main window
+// stays usable; it opens at its fixed screen position, not centred.
 #pragma once
 
 #include <QDialog>

@@ -26,16 +26,16 @@
 
 #include "engine/char_widths.h"
 #include "engine/line_settings.h"
-#include "richtext/charset.h"
+#include "charset/charset.h"
 #include "ui/app_icon.h"
 #include "ui/app_state.h"
-#include "ui/control/about_box_owner.h"
-#include "ui/control/process_run.h"
+#include "ui/about/about_box_owner.h"
+#include "ui/process/process_run.h"
 #include "ui/dialogs.h"
 #include "ui/fonts.h"
 #include "ui/main/palette.h"
 #include "ui/twips.h"
-#include "ui/widgets/rich_text_box.h"
+#include "ui/editor/calculator_text_edit.h"
 #include "ui/window_placement.h"
 
 namespace tessaline {
@@ -79,8 +79,8 @@ constexpr double kMinFontPoints = 1.0;
 constexpr int kFirstPresetWithHideTools = 2;
 constexpr int kFirstPresetWithCustomSize = 4;
 
-constexpr char CR = 13;
-constexpr char LF = 10;
+using charset::kCr;
+using charset::kLf;
 
 const char* const kTextSizeTip = "change font size (doesn`t affect font within Folivane!";
 const QString kTextFilter = QStringLiteral("Text (*.txt)");
@@ -246,8 +246,8 @@ std::string argumentCodes(const QString& box)
     std::string codes = incomingCodes(box);
     std::string argument;
     for (std::size_t i = 0; i < codes.size(); ++i) {
-        if (codes[i] == CR || codes[i] == LF) {
-            if (codes[i] == CR && i + 1 < codes.size() && codes[i + 1] == LF)
+        if (codes[i] == kCr || codes[i] == kLf) {
+            if (codes[i] == kCr && i + 1 < codes.size() && codes[i + 1] == kLf)
                 ++i;
             argument += ' ';
         } else {
@@ -259,7 +259,7 @@ std::string argumentCodes(const QString& box)
 
 // A number as BASIC's Str$ writes it: a blank where a plus sign would stand,
 // "." as the decimal point, no trailing zeros (sizes carry four places).
-QString basicNumber(double value)
+QString sizeAsCaptionNumber(double value)
 {
     const double rounded = std::round(value * 10000.0) / 10000.0;
     QString digits = QString::number(std::fabs(rounded), 'f', 4);
@@ -353,7 +353,7 @@ void MainWindow::buildControls()
     customSizeLabel_->hide();
 
     // The editor.
-    editor_ = place(new RichTextBox(w), "Text1", 0, kEditorTopTwips, 8415, kEditorHeightTwips);
+    editor_ = place(new CalculatorTextEdit(w), "Text1", 0, kEditorTopTwips, 8415, kEditorHeightTwips);
     editor_->setFont(calculatorFont(9));
     editor_->document()->setDefaultFont(calculatorFont(9));
     placeEditor(kEditorTopTwips, kEditorHeightTwips);
@@ -361,7 +361,7 @@ void MainWindow::buildControls()
     // Tab goes on to the next control, as everywhere in the window;
     // Ctrl+Tab types a tab.
     editor_->setTabChangesFocus(true);
-    connect(editor_, &RichTextBox::insertRefused, this, [this](const QString& message) {
+    connect(editor_, &CalculatorTextEdit::insertRefused, this, [this](const QString& message) {
         dialogs_->messages->show(this, MessageBoxes::Icon::Warning, applicationTitle(), message);
     });
 
@@ -499,7 +499,7 @@ void MainWindow::connectControls()
         connect(paletteButtons_[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
                 [this, i] { insertPaletteCharacter(i); });
     // Pasted text says what it lost, as an opened file does; typing stays silent.
-    connect(editor_, &RichTextBox::pastedCharactersReplaced, this, &MainWindow::showReplacedCount);
+    connect(editor_, &CalculatorTextEdit::pastedCharactersReplaced, this, &MainWindow::showReplacedCount);
 }
 
 void MainWindow::buildMenus()
@@ -559,14 +559,14 @@ void MainWindow::loadStartingState()
 {
     state_.credit = QStringLiteral("Tessaline  by the Tessaline developers");
     presetCombo_->setCurrentIndex(0);  // applies the preset as a user's choice would
-    state_.settings.MeasureInPixels = true;
-    state_.settings.LineLimit = 160;
+    state_.settings.measureInPixels = true;
+    state_.settings.lineLimit = 160;
 
     std::vector<std::string> items;
     items.reserve(static_cast<std::size_t>(widthList_->count()));
     for (int k = 0; k < widthList_->count(); ++k)
         items.push_back(widthList_->item(k)->text().toStdString());
-    state_.settings.CharWidths = loadCharWidths(items);
+    state_.settings.charWidths = loadCharWidths(items);
 
     for (std::size_t i = 0; i < paletteButtons_.size(); ++i)
         paletteButtons_[i]->setText(QString::fromStdU32String(std::u32string(charset::shown(kPaletteCodes[i]))));
@@ -595,7 +595,7 @@ void MainWindow::process()
     request.preset = presetCombo_->currentIndex();
     request.customLength = customSizeEdit_->text().toStdString();
     request.wordWrap = [action = QPointer<QAction>(wordWrapAction_)] { return !action || action->isChecked(); };
-    request.fontSize = [editor = QPointer<RichTextBox>(editor_)] { return editor ? editor->fontSize() : 9.0; };
+    request.fontSize = [editor = QPointer<CalculatorTextEdit>(editor_)] { return editor ? editor->fontSize() : 9.0; };
     run_->start(request);
 }
 
@@ -636,15 +636,15 @@ void MainWindow::insertCommandLine(const std::string& body)
     const std::size_t n = text.size();
     const std::size_t p = std::min(editor_->selStart(), n);
 
-    const bool leading = p > 0 && text[p - 1] != LF;
-    const bool trailing = p < n && text[p] != CR;
+    const bool leading = p > 0 && text[p - 1] != kLf;
+    const bool trailing = p < n && text[p] != kCr;
 
     std::string line;
     if (leading)
-        line += {CR, LF};
+        line += {kCr, kLf};
     line += body;
     if (trailing)
-        line += {CR, LF};
+        line += {kCr, kLf};
 
     editor_->replaceSelection(line);
     editor_->setFocus(Qt::OtherFocusReason);
@@ -677,7 +677,7 @@ void MainWindow::reduceText()
 
 void MainWindow::showTextSize()
 {
-    textSizeFrame_->setTitle(QStringLiteral("Font Size (") + basicNumber(editor_->fontSize()) + u')');
+    textSizeFrame_->setTitle(QStringLiteral("Font Size (") + sizeAsCaptionNumber(editor_->fontSize()) + u')');
 }
 
 void MainWindow::applyBigButtons()

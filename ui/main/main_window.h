@@ -25,7 +25,7 @@ struct Dialogs;
 class FileDialogs;
 class MessageBoxes;
 class ProcessRun;
-class RichTextBox;
+class CalculatorTextEdit;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -95,7 +95,7 @@ private:
     QCheckBox* hideToolsCheck_ = nullptr;
     QLineEdit* customSizeEdit_ = nullptr;
     QLabel* customSizeLabel_ = nullptr;
-    RichTextBox* editor_ = nullptr;
+    CalculatorTextEdit* editor_ = nullptr;
     QListWidget* widthList_ = nullptr;  // the character widths: data, never shown
     QLabel* widthListNote_ = nullptr;   // never shown
     QGroupBox* textSizeFrame_ = nullptr;

@@ -11,7 +11,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "richtext/calc_text_file.h"
+#include "formats/calc_text_file.h"
 #include "tests/link/fake_calculator.h"
 
 namespace fs = std::filesystem;

@@ -14,12 +14,12 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "fake_registry.h"
+#include "tests/ui/about/fake_registry.h"
 #include "tests/ui/window_parts.h"
 #include "ui/about/about_box.h"
 #include "ui/app_state.h"
 #include "ui/main/main_window.h"
-#include "ui/widgets/rich_text_box.h"
+#include "ui/editor/calculator_text_edit.h"
 
 namespace tessaline {
 namespace {

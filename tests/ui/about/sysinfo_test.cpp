@@ -7,7 +7,7 @@
 #include <memory>
 #include <stdexcept>
 
-#include "fake_registry.h"
+#include "tests/ui/about/fake_registry.h"
 #include "ui/about/sysinfo.h"
 #include "ui/app_state.h"
 

@@ -18,13 +18,13 @@
 #include <string>
 
 #include "tests/support/word_text.h"
-#include "ui/widgets/rich_text_box.h"
+#include "ui/editor/calculator_text_edit.h"
 
 namespace tessaline {
 namespace {
 
 const std::string CRLF = "\r\n";
-constexpr std::size_t kLimit = RichTextBox::kLongestParagraph;
+constexpr std::size_t kLimit = CalculatorTextEdit::kLongestParagraph;
 
 class BigTextTest : public ::testing::Test {
 protected:
@@ -52,7 +52,7 @@ protected:
         return box.loadFile(path, error, &replaced);
     }
 
-    RichTextBox box;
+    CalculatorTextEdit box;
     QTemporaryDir dir;
 };
 
@@ -126,7 +126,7 @@ TEST_F(BigTextTest, AFileMayBringParagraphsUpToTheLimit)
 
 TEST_F(BigTextTest, APasteCountsTheParagraphItJoins)
 {
-    QSignalSpy refused(&box, &RichTextBox::insertRefused);
+    QSignalSpy refused(&box, &CalculatorTextEdit::insertRefused);
     const std::string half(kLimit / 2, 'a');
     box.setText(half + "|" + half.substr(1) + CRLF + "next");  // kLimit characters before the CR LF
     // Selecting "|" and pasting one character keeps the paragraph at the limit.

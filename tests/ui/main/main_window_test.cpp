@@ -26,17 +26,17 @@
 #include <vector>
 
 #include "engine/char_widths.h"
-#include "richtext/charset.h"
-#include "tests/ui/output/progress_watch.h"
+#include "charset/charset.h"
+#include "tests/ui/process/progress_watch.h"
 #include "tests/ui/window_parts.h"
 #include "ui/about/about_box.h"
 #include "ui/app_icon.h"
 #include "ui/app_state.h"
 #include "ui/main/main_window.h"
 #include "ui/main/palette.h"
-#include "ui/output/output_window.h"
+#include "ui/process/output_window.h"
 #include "ui/twips.h"
-#include "ui/widgets/rich_text_box.h"
+#include "ui/editor/calculator_text_edit.h"
 
 namespace tessaline {
 namespace {
@@ -222,21 +222,21 @@ TEST_F(MainWindowTest, StartUpFillsTheSettingsThePresetBoxAndThePalette)
 {
     EXPECT_TRUE(state.credit.startsWith(QStringLiteral("Tessaline  by ")));
     EXPECT_GT(state.credit.size(), 14);
-    EXPECT_TRUE(state.settings.MeasureInPixels);
-    EXPECT_EQ(state.settings.LineLimit, 160);
+    EXPECT_TRUE(state.settings.measureInPixels);
+    EXPECT_EQ(state.settings.lineLimit, 160);
 
     // The widths come from the hidden list.
     ASSERT_EQ(ui->widthList->count(), 256);
     for (int k = 0; k < 256; ++k)
         EXPECT_EQ(ui->widthList->item(k)->text().toStdString(), std::string(widthStrings()[k]));
-    EXPECT_EQ(state.settings.CharWidths, defaultCharWidths());
-    EXPECT_EQ(state.settings.CharWidths[0], 0);
-    EXPECT_EQ(state.settings.CharWidths[256], 0);
-    EXPECT_EQ(state.settings.CharWidths[32], 2);
-    EXPECT_EQ(state.settings.CharWidths[13], 0);
-    EXPECT_EQ(state.settings.CharWidths[10], 0);
-    EXPECT_EQ(state.settings.CharWidths[174], 8);
-    EXPECT_EQ(state.settings.CharWidths[14], 5);
+    EXPECT_EQ(state.settings.charWidths, defaultCharWidths());
+    EXPECT_EQ(state.settings.charWidths[0], 0);
+    EXPECT_EQ(state.settings.charWidths[256], 0);
+    EXPECT_EQ(state.settings.charWidths[32], 2);
+    EXPECT_EQ(state.settings.charWidths[13], 0);
+    EXPECT_EQ(state.settings.charWidths[10], 0);
+    EXPECT_EQ(state.settings.charWidths[174], 8);
+    EXPECT_EQ(state.settings.charWidths[14], 5);
 
     // The preset box: six items, not editable, item 0 chosen.
     ASSERT_EQ(ui->presetCombo->count(), 6);
@@ -477,7 +477,7 @@ TEST_F(MainWindowTest, RightAfterStartUpProcessBreaksAt160PixelsBetweenWords)
         const std::string line = processed.substr(start, end - start);
         int width = 0;
         for (unsigned char c : line)
-            width += state.settings.CharWidths[c];
+            width += state.settings.charWidths[c];
         EXPECT_LE(width, 160) << line;
         // Word wrap: every line holds whole words.
         std::string words = line;

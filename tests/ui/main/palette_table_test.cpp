@@ -11,7 +11,7 @@
 #include <string>
 
 #include "tests/ui/main/shown_main_window.h"
-#include "ui/widgets/rich_text_box.h"
+#include "ui/editor/calculator_text_edit.h"
 
 namespace tessaline {
 namespace {

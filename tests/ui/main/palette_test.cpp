@@ -13,7 +13,7 @@
 #include "ui/app_state.h"
 #include "ui/main/main_window.h"
 #include "ui/main/palette.h"
-#include "ui/widgets/rich_text_box.h"
+#include "ui/editor/calculator_text_edit.h"
 
 namespace tessaline {
 namespace {

@@ -16,7 +16,7 @@
 #include "ui/app_state.h"
 #include "ui/main/main_window.h"
 #include "ui/twips.h"
-#include "ui/widgets/rich_text_box.h"
+#include "ui/editor/calculator_text_edit.h"
 
 namespace tessaline {
 namespace {
@@ -56,8 +56,8 @@ TEST_F(Presets, StartUpChoosesTheTi89ReaderWithTheExtrasHidden)
     EXPECT_FALSE(ui->hideToolsCheck->isChecked());
     EXPECT_TRUE(ui->paletteShownCheck->isChecked());
     EXPECT_TRUE(ui->paletteFrame->isVisible());
-    EXPECT_TRUE(state.settings.MeasureInPixels);
-    EXPECT_EQ(state.settings.LineLimit, 160);
+    EXPECT_TRUE(state.settings.measureInPixels);
+    EXPECT_EQ(state.settings.lineLimit, 160);
     expectEditorAt(840, 2535);
 }
 
@@ -73,8 +73,8 @@ TEST_F(Presets, TheFixedPresetsSetTheirValuesAndOfferHideToolsToTheEditorOnes)
                             Expect{0, true, 160, false}, Expect{3, false, 37, true}, Expect{1, true, 240, false}}) {
         SCOPED_TRACE(e.index);
         choose(e.index);
-        EXPECT_EQ(state.settings.MeasureInPixels, e.pixels);
-        EXPECT_EQ(state.settings.LineLimit, e.limit);
+        EXPECT_EQ(state.settings.measureInPixels, e.pixels);
+        EXPECT_EQ(state.settings.lineLimit, e.limit);
         EXPECT_EQ(ui->hideToolsCheck->isVisible(), e.hideTools);
         EXPECT_TRUE(customEntryHidden());
     }
@@ -86,15 +86,15 @@ TEST_F(Presets, CustomPresetsOfferTheEntryAndLeaveTheValuesForTheRun)
     choose(5);
     EXPECT_TRUE(customEntryShown());
     EXPECT_TRUE(ui->hideToolsCheck->isVisible());
-    EXPECT_TRUE(state.settings.MeasureInPixels);
-    EXPECT_EQ(state.settings.LineLimit, 240);
+    EXPECT_TRUE(state.settings.measureInPixels);
+    EXPECT_EQ(state.settings.lineLimit, 240);
 
     choose(3);  // characters, 37
     EXPECT_TRUE(customEntryHidden());
     choose(4);
     EXPECT_TRUE(customEntryShown());
-    EXPECT_FALSE(state.settings.MeasureInPixels);
-    EXPECT_EQ(state.settings.LineLimit, 37);
+    EXPECT_FALSE(state.settings.measureInPixels);
+    EXPECT_EQ(state.settings.lineLimit, 37);
 
     // A custom length typed earlier is still there when the entry returns.
     QTest::keyClicks(ui->customSizeEdit, QStringLiteral("30"));
@@ -147,18 +147,18 @@ TEST_F(Presets, ChoosingWithTheKeyboardOrFromCodeRunsTheSameResponse)
     ui->presetCombo->setFocus();
     QTest::keyClick(ui->presetCombo, Qt::Key_Down);
     EXPECT_EQ(ui->presetCombo->currentIndex(), 1);
-    EXPECT_EQ(state.settings.LineLimit, 240);
+    EXPECT_EQ(state.settings.lineLimit, 240);
     QTest::keyClick(ui->presetCombo, Qt::Key_Down);
-    EXPECT_EQ(state.settings.LineLimit, 23);
-    EXPECT_FALSE(state.settings.MeasureInPixels);
+    EXPECT_EQ(state.settings.lineLimit, 23);
+    EXPECT_FALSE(state.settings.measureInPixels);
 
     ui->presetCombo->setCurrentIndex(3);
-    EXPECT_FALSE(state.settings.MeasureInPixels);
-    EXPECT_EQ(state.settings.LineLimit, 37);
+    EXPECT_FALSE(state.settings.measureInPixels);
+    EXPECT_EQ(state.settings.lineLimit, 37);
     EXPECT_TRUE(ui->hideToolsCheck->isVisible());
     ui->presetCombo->setCurrentIndex(0);
-    EXPECT_TRUE(state.settings.MeasureInPixels);
-    EXPECT_EQ(state.settings.LineLimit, 160);
+    EXPECT_TRUE(state.settings.measureInPixels);
+    EXPECT_EQ(state.settings.lineLimit, 160);
     EXPECT_FALSE(ui->hideToolsCheck->isVisible());
 }
 

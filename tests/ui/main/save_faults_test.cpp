@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
-#include "richtext/rtf.h"
+#include "formats/rtf.h"
 #include "tests/ui/answered_file_dialogs.h"
 #include "tests/ui/file_size_limit.h"
 #include "tests/ui/recorded_message_boxes.h"

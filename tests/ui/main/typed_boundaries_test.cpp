@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "ui/widgets/rich_text_box.h"
+#include "ui/editor/calculator_text_edit.h"
 
 namespace tessaline {
 namespace {
@@ -28,7 +28,7 @@ protected:
         box.setText("");
     }
 
-    RichTextBox box;
+    CalculatorTextEdit box;
 };
 
 TEST_F(TypedBoundaries, DelBecomesAQuestionMarkAndTildeStays)

@@ -1,0 +1,534 @@
+#include "formats/calc_text_file.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+namespace tessaline {
+
+namespace {
+
+// File integers are little-endian; the variable data inside is big-endian.
+constexpr std::string_view kSignatureTi89 = "**TI89**";
+constexpr std::string_view kSignatureTi92Plus = "**TI92P*";
+constexpr std::size_t kFolderAt = 0x0A;
+constexpr std::size_t kEntryCountAt = 0x3A;
+constexpr std::size_t kEntryTableAt = 0x3C;
+constexpr std::size_t kEntrySize = 16;
+constexpr std::size_t kTableTrailerSize = 6;  // file size, A5 5A
+constexpr std::size_t kBlockLeadSize = 4;     // 00 00 00 00 before each variable's data
+constexpr std::size_t kChecksumSize = 2;
+constexpr unsigned char kTextType = 0x0B;
+constexpr unsigned char kFolderType = 0x1F;
+constexpr char kLineMode = 0x20;  // the mode byte of an ordinary line
+constexpr char kLineSeparator = 0x0D;
+constexpr unsigned char kTextTag = 0xE0;
+constexpr unsigned kCursorOffset = 1;
+// Size word, cursor word, end-of-text 0x00 and tag around a variable's text.
+constexpr std::size_t kDataOverhead = 6;
+
+unsigned byteAt(std::string_view bytes, std::size_t at) { return static_cast<unsigned char>(bytes[at]); }
+
+unsigned readLe16(std::string_view bytes, std::size_t at) { return byteAt(bytes, at) | byteAt(bytes, at + 1) << 8; }
+
+std::uint32_t readLe32(std::string_view bytes, std::size_t at)
+{
+    return readLe16(bytes, at) | std::uint32_t(readLe16(bytes, at + 2)) << 16;
+}
+
+unsigned readBe16(std::string_view bytes, std::size_t at) { return byteAt(bytes, at) << 8 | byteAt(bytes, at + 1); }
+
+void putLe16(std::string& out, unsigned value)
+{
+    out.push_back(static_cast<char>(value & 0xFF));
+    out.push_back(static_cast<char>(value >> 8 & 0xFF));
+}
+
+void putLe32(std::string& out, std::uint32_t value)
+{
+    putLe16(out, value & 0xFFFF);
+    putLe16(out, value >> 16);
+}
+
+void putBe16(std::string& out, unsigned value)
+{
+    out.push_back(static_cast<char>(value >> 8 & 0xFF));
+    out.push_back(static_cast<char>(value & 0xFF));
+}
+
+void putPadded(std::string& out, std::string_view text, std::size_t width)
+{
+    out.append(text.substr(0, width));
+    out.append(width - std::min(width, text.size()), '\0');
+}
+
+// A NUL-padded name field; a name that fills the field has no NUL.
+std::string paddedField(std::string_view bytes, std::size_t at, std::size_t width)
+{
+    const std::string_view field = bytes.substr(at, width);
+    return std::string(field.substr(0, field.find('\0')));
+}
+
+bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string lowerCase(std::string_view text)
+{
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(), lowerAscii);
+    return out;
+}
+
+std::string hex(unsigned value, int digits)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string out = "0x";
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+        out.push_back(kDigits[value >> shift & 0xF]);
+    return out;
+}
+
+std::string countOfVariables(unsigned count)
+{
+    return std::to_string(count) + (count == 1 ? " variable follows" : " variables follow");
+}
+
+std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+// A CR LF, a lone CR and a lone LF each end a line.
+std::vector<std::string_view> textLines(std::string_view codes)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        if (codes[i] != '\r' && codes[i] != '\n')
+            continue;
+        lines.push_back(codes.substr(start, i - start));
+        if (codes[i] == '\r' && i + 1 < codes.size() && codes[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    lines.push_back(codes.substr(start));
+    return lines;
+}
+
+// The variable data of a text whose line ends are all CR LF.
+std::string variableData(std::string_view codes)
+{
+    std::string text;
+    text.reserve(codes.size() + 1);
+    text.push_back(kLineMode);
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        if (codes[i] == '\r') {
+            text.push_back(kLineSeparator);
+            text.push_back(kLineMode);
+            ++i;  // the LF
+        } else {
+            text.push_back(codes[i]);
+        }
+    }
+    std::string data;
+    data.reserve(text.size() + kDataOverhead);
+    putBe16(data, static_cast<unsigned>(text.size() + kDataOverhead - 2));
+    putBe16(data, kCursorOffset);
+    data += text;
+    data.push_back('\0');
+    data.push_back(static_cast<char>(kTextTag));
+    return data;
+}
+
+unsigned checksum(std::string_view data)
+{
+    unsigned sum = 0;
+    for (char c : data)
+        sum += static_cast<unsigned char>(c);
+    return sum & 0xFFFF;
+}
+
+struct Entry {
+    std::string name;
+    unsigned char type = kTextType;
+    unsigned followingVariables = 0;  // folder entries only
+    std::size_t block = 0;            // the data block it points to
+};
+
+// One file holding `variables`, all in one folder: a single-variable file, or
+// a group file whose folder entry comes first. nullopt when the entry count
+// or the file size does not fit its field.
+std::optional<std::string> writeFile(const std::vector<const CalcVariable*>& variables, CalcFormat format,
+                                     std::string_view comment)
+{
+    std::vector<Entry> entries;
+    if (format.group)
+        entries.push_back({variables.front()->folder, kFolderType, static_cast<unsigned>(variables.size()), 0});
+    std::vector<std::string> blocks;
+    for (const CalcVariable* variable : variables) {
+        entries.push_back({variable->name, kTextType, 0, blocks.size()});
+        blocks.push_back(variableData(variable->codes));
+    }
+
+    const std::size_t tableEnd = kEntryTableAt + kEntrySize * entries.size() + kTableTrailerSize;
+    std::vector<std::size_t> offsets;
+    std::size_t fileSize = tableEnd;
+    for (const std::string& block : blocks) {
+        offsets.push_back(fileSize);
+        fileSize += kBlockLeadSize + block.size() + kChecksumSize;
+    }
+    if (entries.size() > 0xFFFF || fileSize > std::numeric_limits<std::uint32_t>::max())
+        return std::nullopt;
+
+    std::string out;
+    out.reserve(fileSize);
+    out += format.calculator == Calculator::Ti89 ? kSignatureTi89 : kSignatureTi92Plus;
+    out += std::string_view("\x01\x00", 2);
+    putPadded(out, variables.front()->folder, kMaxCalcNameLength);
+    putPadded(out, comment, kMaxCalcCommentLength);
+    putLe16(out, static_cast<unsigned>(entries.size()));
+    for (const Entry& entry : entries) {
+        putLe32(out, static_cast<std::uint32_t>(offsets[entry.block]));
+        putPadded(out, entry.name, kMaxCalcNameLength);
+        out.push_back(static_cast<char>(entry.type));
+        out.push_back('\0');  // attribute
+        putLe16(out, entry.followingVariables);
+    }
+    putLe32(out, static_cast<std::uint32_t>(fileSize));
+    out += "\xA5\x5A";
+    for (const std::string& block : blocks) {
+        out.append(kBlockLeadSize, '\0');
+        out += block;
+        putLe16(out, checksum(block));
+    }
+    return out;
+}
+
+// The text of a variable's data without its mode bytes, every line end CR LF.
+// A 0x0D at the start of a line ends an empty line that has no mode byte; an
+// LF (which the calculator never shows alone) ends a line too.
+std::string decodeText(std::string_view text)
+{
+    std::string codes;
+    codes.reserve(text.size());
+    bool lineStart = true;
+    for (char c : text) {
+        if (lineStart && c != kLineSeparator) {
+            lineStart = false;
+            continue;
+        }
+        if (c == kLineSeparator || c == '\n') {
+            codes += "\r\n";
+            lineStart = c == kLineSeparator;
+        } else {
+            codes.push_back(c);
+        }
+    }
+    return codes;
+}
+
+}  // namespace
+
+std::string calcFileExtension(CalcFormat format)
+{
+    std::string extension;
+    switch (format.calculator) {
+    case Calculator::Ti89:
+        extension = "89";
+        break;
+    case Calculator::Ti92Plus:
+        extension = "9x";
+        break;
+    case Calculator::Voyage200:
+        extension = "v2";
+        break;
+    }
+    extension.push_back(format.group ? 'g' : 't');
+    return extension;
+}
+
+std::optional<CalcFormat> calcFormatFromExtension(std::string_view extension)
+{
+    if (extension.starts_with('.'))
+        extension.remove_prefix(1);
+    const std::string wanted = lowerCase(extension);
+    for (Calculator calculator : {Calculator::Ti89, Calculator::Ti92Plus, Calculator::Voyage200}) {
+        for (bool group : {false, true}) {
+            const CalcFormat format{calculator, group};
+            if (calcFileExtension(format) == wanted)
+                return format;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string calcNameProblem(std::string_view name, NameRole role)
+{
+    const std::string what = role == NameRole::Variable ? "variable name" : "folder name";
+    if (name.empty())
+        return "The " + what + " is empty; it needs 1 to 8 characters.";
+    if (name.size() > kMaxCalcNameLength)
+        return "The " + what + " " + quoted(name) + " has " + std::to_string(name.size())
+               + " characters; at most 8 are allowed.";
+    if (!isAsciiLetter(name.front()))
+        return "The " + what + " " + quoted(name) + " does not start with a letter (a to z).";
+    for (char c : name) {
+        if (isAsciiLetter(c) || isAsciiDigit(c) || c == '_')
+            continue;
+        const auto code = static_cast<unsigned char>(c);
+        const std::string shown = code == 0x20                 ? std::string("a space")
+                                  : code > 0x20 && code < 0x7F ? quoted(std::string(1, c))
+                                                               : "character " + std::to_string(code);
+        return "The " + what + " " + quoted(name) + " holds " + shown
+               + "; only letters (a to z), digits and \"_\" are allowed.";
+    }
+    return {};
+}
+
+std::string calcNameFromFileName(std::string_view fileName)
+{
+    const std::size_t slash = fileName.find_last_of("/\\");
+    if (slash != std::string_view::npos)
+        fileName.remove_prefix(slash + 1);
+    const std::size_t dot = fileName.rfind('.');
+    if (dot != std::string_view::npos && dot > 0)
+        fileName = fileName.substr(0, dot);
+    std::string name;
+    for (char c : fileName) {
+        if (name.size() == kMaxCalcNameLength)
+            break;
+        if (isAsciiLetter(c) || (!name.empty() && (isAsciiDigit(c) || c == '_')))
+            name.push_back(lowerAscii(c));
+    }
+    return name.empty() ? "text" : name;
+}
+
+bool hasCalcFileSignature(std::string_view bytes)
+{
+    return bytes.starts_with(kSignatureTi89) || bytes.starts_with(kSignatureTi92Plus);
+}
+
+CalcSplit splitCalcText(std::string_view codes, std::string_view name, std::string_view folder)
+{
+    CalcSplit split;
+    for (auto [text, role] : {std::pair{name, NameRole::Variable}, std::pair{folder, NameRole::Folder}}) {
+        split.error = calcNameProblem(text, role);
+        if (!split.error.empty())
+            return split;
+    }
+
+    const std::vector<std::string_view> lines = textLines(codes);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::size_t zero = lines[i].find('\0');
+        if (zero != std::string_view::npos) {
+            split.error = "The text holds character 0 at line " + std::to_string(i + 1) + ", column "
+                          + std::to_string(zero + 1) + "; a text variable cannot hold it.";
+            return split;
+        }
+        if (1 + lines[i].size() > kMaxVariableText) {
+            split.error = "Line " + std::to_string(i + 1) + " has " + std::to_string(lines[i].size())
+                          + " characters, more than the " + std::to_string(kMaxVariableText - 1)
+                          + " a text variable holds in one line; lines are cut only at their ends.";
+            return split;
+        }
+    }
+
+    // Whole lines, as many as fit, go into each variable in turn.
+    std::vector<std::string> texts(1);
+    std::size_t used = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::size_t cost = 1 + lines[i].size();
+        if (i > 0 && used + 1 + cost > kMaxVariableText) {
+            texts.emplace_back();
+            used = 0;
+        } else if (i > 0) {
+            texts.back() += "\r\n";
+            ++used;
+        }
+        texts.back() += lines[i];
+        used += cost;
+    }
+
+    std::string base = lowerCase(name);
+    if (texts.size() > 1) {
+        const std::size_t digits = std::to_string(texts.size()).size();
+        base.resize(std::min(base.size(), kMaxCalcNameLength - std::min(digits, kMaxCalcNameLength - 1)));
+    }
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        CalcVariable& variable = split.variables.emplace_back();
+        variable.name = texts.size() == 1 ? base : base + std::to_string(i + 1);
+        variable.folder = lowerCase(folder);
+        variable.codes = std::move(texts[i]);
+    }
+    split.ok = true;
+    return split;
+}
+
+std::string calcVariableData(std::string_view codes) { return variableData(codes); }
+
+CalcWriteResult writeCalcText(std::string_view codes, const CalcWriteOptions& options)
+{
+    CalcWriteResult result;
+    if (options.comment.size() > kMaxCalcCommentLength) {
+        result.error =
+            "The file comment has " + std::to_string(options.comment.size()) + " characters; at most 40 are allowed.";
+        return result;
+    }
+    CalcSplit split = splitCalcText(codes, options.name, options.folder);
+    if (!split.ok) {
+        result.error = std::move(split.error);
+        return result;
+    }
+    std::vector<std::vector<const CalcVariable*>> files;
+    for (const CalcVariable& variable : split.variables) {
+        if (files.empty() || !options.format.group)
+            files.emplace_back();
+        files.back().push_back(&variable);
+    }
+    for (const auto& variables : files) {
+        std::optional<std::string> bytes = writeFile(variables, options.format, options.comment);
+        if (!bytes) {
+            result.files.clear();
+            result.error = "The text is too long for one calculator file; save one file per variable.";
+            return result;
+        }
+        result.files.push_back({options.format.group ? std::string() : variables.front()->name, std::move(*bytes)});
+    }
+    result.ok = true;
+    return result;
+}
+
+CalcReadResult readCalcFile(std::string_view bytes)
+{
+    CalcReadResult result;
+    auto fail = [&result](std::string message) {
+        result.variables.clear();
+        result.warning.clear();
+        result.error = std::move(message);
+        return result;
+    };
+
+    if (!hasCalcFileSignature(bytes))
+        return fail(
+            "Not a TI-89, TI-92 Plus or Voyage 200 variable file: it does not start with "
+            "\"**TI89**\" or \"**TI92P*\".");
+    result.format.calculator = bytes.starts_with(kSignatureTi89) ? Calculator::Ti89 : Calculator::Ti92Plus;
+    if (bytes.size() < kEntryTableAt)
+        return fail("The file ends inside its header, after " + std::to_string(bytes.size()) + " bytes.");
+    const std::size_t entryCount = readLe16(bytes, kEntryCountAt);
+    if (entryCount == 0)
+        return fail("The file's entry table is empty: the file holds no variable.");
+    const std::size_t tableEnd = kEntryTableAt + kEntrySize * entryCount + kTableTrailerSize;
+    if (tableEnd > bytes.size())
+        return fail("The file's entry table (" + std::to_string(entryCount) + " entries) runs past the end of "
+                    "the file (" + std::to_string(bytes.size()) + " bytes).");
+    const std::uint32_t statedSize = readLe32(bytes, tableEnd - kTableTrailerSize);
+    if (statedSize != bytes.size())
+        return fail("The file says it is " + std::to_string(statedSize) + " bytes long, but it is "
+                    + std::to_string(bytes.size()) + " bytes.");
+    if (bytes.substr(tableEnd - 2, 2) != "\xA5\x5A")
+        return fail("The file's entry table does not end with the marker A5 5A.");
+
+    struct Block {
+        std::size_t begin, end;
+        std::string name;
+    };
+    std::vector<Block> blocks;
+    std::string folder = paddedField(bytes, kFolderAt, kMaxCalcNameLength);
+    std::string folderEntry;
+    std::optional<unsigned> folderVariablesLeft;  // after a folder entry
+    unsigned folderVariables = 0;
+    auto checkFolderCount = [&]() -> std::string {
+        if (!folderVariablesLeft || *folderVariablesLeft == 0)
+            return {};
+        return "The folder entry " + quoted(folderEntry) + " says " + countOfVariables(folderVariables) + " it, but "
+               + std::to_string(folderVariables - *folderVariablesLeft) + " do.";
+    };
+
+    for (std::size_t i = 0; i < entryCount; ++i) {
+        const std::size_t at = kEntryTableAt + kEntrySize * i;
+        const std::size_t offset = readLe32(bytes, at);
+        const std::string name = paddedField(bytes, at + 4, kMaxCalcNameLength);
+        const unsigned type = byteAt(bytes, at + 12);
+        const std::string entryName = "Entry " + std::to_string(i + 1) + " (" + quoted(name) + ")";
+
+        if (type == kFolderType) {
+            if (std::string problem = checkFolderCount(); !problem.empty())
+                return fail(problem);
+            folder = folderEntry = name;
+            folderVariables = readLe16(bytes, at + 14);
+            folderVariablesLeft = folderVariables;
+            result.format.group = true;
+            continue;
+        }
+        if (type != kTextType)
+            return fail(entryName + " is not a text variable (its type is " + hex(type, 2)
+                        + "); only text variables can be read.");
+        if (folderVariablesLeft) {
+            if (*folderVariablesLeft == 0)
+                return fail("The folder entry " + quoted(folderEntry) + " says " + countOfVariables(folderVariables)
+                            + " it, but more do.");
+            --*folderVariablesLeft;
+        }
+
+        if (offset < tableEnd)
+            return fail(entryName + " points into the file's header, at " + std::to_string(offset) + ".");
+        if (offset > bytes.size() || bytes.size() - offset < kBlockLeadSize + 2)
+            return fail(entryName + " points past the end of the file, at " + std::to_string(offset) + ".");
+        const std::size_t dataAt = offset + kBlockLeadSize;
+        const std::size_t sizeWord = readBe16(bytes, dataAt);
+        const std::size_t dataSize = 2 + sizeWord;
+        if (sizeWord < kDataOverhead - 2)
+            return fail(entryName + " has a size word of " + std::to_string(sizeWord)
+                        + ", too small for a text variable.");
+        if (bytes.size() - dataAt < dataSize + kChecksumSize)
+            return fail(entryName + " has a size word of " + std::to_string(sizeWord)
+                        + ": its data runs past the end of the file.");
+        const std::string_view data = bytes.substr(dataAt, dataSize);
+        if (data[dataSize - 2] != '\0' || byteAt(data, dataSize - 1) != kTextTag)
+            return fail(entryName + " does not end with the end of text (0x00) and the text tag (0xE0).");
+        const std::string_view text = data.substr(4, dataSize - kDataOverhead);
+        if (const std::size_t zero = text.find('\0'); zero != std::string_view::npos)
+            return fail(entryName + " holds character 0 inside its text, at byte " + std::to_string(zero + 1)
+                        + " of the text.");
+
+        const unsigned stored = readLe16(bytes, dataAt + dataSize);
+        const unsigned computed = checksum(data);
+        if (stored != computed) {
+            if (!result.warning.empty())
+                result.warning += "\n";
+            result.warning += "The checksum of variable " + quoted(name) + " is " + hex(stored, 4)
+                              + ", but its data sums to " + hex(computed, 4) + "; the file may be damaged.";
+        }
+        blocks.push_back({offset, dataAt + dataSize + kChecksumSize, name});
+        result.variables.push_back({name, folder, decodeText(text)});
+    }
+    if (std::string problem = checkFolderCount(); !problem.empty())
+        return fail(problem);
+    if (result.variables.empty())
+        return fail("The file holds folder entries but no variable.");
+
+    std::stable_sort(blocks.begin(), blocks.end(), [](const Block& a, const Block& b) { return a.begin < b.begin; });
+    for (std::size_t i = 1; i < blocks.size(); ++i) {
+        if (blocks[i].begin < blocks[i - 1].end)
+            return fail("The data of variables " + quoted(blocks[i - 1].name) + " and " + quoted(blocks[i].name)
+                        + " overlap.");
+    }
+    if (result.variables.size() > 1)
+        result.format.group = true;
+    result.ok = true;
+    return result;
+}
+
+std::string joinCalcTexts(const std::vector<CalcVariable>& variables)
+{
+    std::string codes;
+    for (std::size_t i = 0; i < variables.size(); ++i) {
+        if (i > 0)
+            codes += "\r\n";
+        codes += variables[i].codes;
+    }
+    return codes;
+}
+
+}  // namespace tessaline

@@ -1,0 +1,332 @@
+// Save as Calculator Text…: the dialog, the save dialog it leads to, and the
+// calculator files written.
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "formats/calc_text_file.h"
+#include "tests/ui/recorded_message_boxes.h"
+#include "tests/ui/window_parts.h"
+#include "ui/app_state.h"
+#include "ui/file_dialogs.h"
+#include "ui/main/main_window.h"
+#include "ui/process/output_window.h"
+#include "ui/editor/calculator_text_edit.h"
+
+namespace tessaline {
+namespace {
+
+class AnsweredSaveDialogs : public FileDialogs {
+public:
+    std::vector<QString> answers;  // an empty name: the user cancelled
+    std::vector<QString> filters;
+    std::vector<QString> proposedNames;
+
+    std::optional<QString> openFileName(QWidget*, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> saveFileName(QWidget*, const QString& filter, const QString& fileName) override
+    {
+        filters.push_back(filter);
+        proposedNames.push_back(fileName);
+        if (answers.empty())
+            return std::nullopt;
+        const QString answer = answers.front();
+        answers.erase(answers.begin());
+        return answer.isEmpty() ? std::nullopt : std::optional<QString>(answer);
+    }
+};
+
+// The dialog as the user sees it.
+struct CalcDialogParts {
+    explicit CalcDialogParts(QDialog& dialog)
+    {
+        this->dialog = &dialog;
+        calculator = testing::part<QComboBox>(dialog, "calculator");
+        name = testing::part<QLineEdit>(dialog, "variableName");
+        folder = testing::part<QLineEdit>(dialog, "folder");
+        problem = testing::part<QLabel>(dialog, "nameProblem");
+        save = testing::part<QDialogButtonBox>(dialog, "buttons")->button(QDialogButtonBox::Save);
+        cancel = testing::part<QDialogButtonBox>(dialog, "buttons")->button(QDialogButtonBox::Cancel);
+        group = dialog.findChild<QRadioButton*>("groupFile");
+        perPart = dialog.findChild<QRadioButton*>("filePerPart");
+    }
+    void fill(const QString& calculatorText, const QString& nameText, const QString& folderText) const
+    {
+        calculator->setCurrentIndex(calculator->findText(calculatorText));
+        name->setText(nameText);
+        folder->setText(folderText);
+    }
+
+    QDialog* dialog = nullptr;
+    QComboBox* calculator = nullptr;
+    QLineEdit* name = nullptr;
+    QLineEdit* folder = nullptr;
+    QLabel* problem = nullptr;
+    QPushButton* save = nullptr;
+    QPushButton* cancel = nullptr;
+    QRadioButton* group = nullptr;
+    QRadioButton* perPart = nullptr;
+};
+
+class CalculatorTextTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        form = std::make_unique<MainWindow>(state);
+        form->setFileDialogs(dialogs);
+        form->setMessageBoxes(messages);
+        form->show();
+        main = std::make_unique<testing::MainWindowParts>(*form);
+    }
+    void TearDown() override
+    {
+        form.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // Processes a short text, then puts `codes` in the output box as the
+    // processed text.
+    void showOutput(const std::string& codes)
+    {
+        main->editor->setText("x");
+        QTest::mouseClick(main->processButton, Qt::LeftButton);
+        ASSERT_NE(window(), nullptr);
+        testing::OutputWindowParts(*window()).outputBox->setText(codes);
+    }
+    OutputWindow* window() { return testing::outputWindowOf(*form); }
+    QAction* calcAction() { return testing::part<QAction>(*window()->menuBar(), "saveCalculatorText"); }
+    // The dialog the menu item opened, or null when none is open.
+    QDialog* openDialog()
+    {
+        for (QDialog* dialog : window()->findChildren<QDialog*>("calculatorTextDialog"))
+            if (dialog->isVisible())
+                return dialog;
+        return nullptr;
+    }
+    std::string readFile(const QString& path)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        const QByteArray bytes = file.readAll();
+        return std::string(bytes.constData(), std::size_t(bytes.size()));
+    }
+    QStringList filesInDir() const { return QDir(dir.path()).entryList(QDir::Files, QDir::Name); }
+
+    QTemporaryDir dir;
+    AppState state;
+    std::shared_ptr<AnsweredSaveDialogs> dialogs = std::make_shared<AnsweredSaveDialogs>();
+    std::shared_ptr<testing::RecordedMessageBoxes> messages = std::make_shared<testing::RecordedMessageBoxes>();
+    std::unique_ptr<MainWindow> form;
+    std::unique_ptr<testing::MainWindowParts> main;
+};
+
+TEST_F(CalculatorTextTest, TheNewItemsStandBelowTheTwoExistingOnes)
+{
+    showOutput("Hello");
+    QStringList names;
+    for (QAction* action : testing::part<QMenu>(*window()->menuBar(), "file")->actions())
+        names << action->objectName();
+    QStringList expected = {"save", "copy", "saveCalculatorText"};
+#ifdef TESSALINE_HAVE_LINK
+    expected << "sendToCalculator";
+#endif
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(calcAction()->text(), QStringLiteral("Save as Calc&ulator Text…"));
+}
+
+TEST_F(CalculatorTextTest, ASingleVariableFileForEachCalculator)
+{
+    const std::string codes = "Hello\r\nWorld \x8F\r\n";
+    showOutput(codes);
+    // The last saved name gives the variable name.
+    dialogs->answers = {dir.filePath("My notes.txt")};
+    testing::OutputWindowParts(*window()).saveAction->trigger();
+
+    struct Case {
+        QString calculator;
+        QString filter;
+        Calculator family;  // as the signature tells it
+    };
+    const Case cases[] = {{"TI-89", "TI-89 text (*.89t)", Calculator::Ti89},
+                          {"TI-92 Plus", "TI-92 Plus text (*.9xt)", Calculator::Ti92Plus},
+                          {"Voyage 200", "Voyage 200 text (*.v2t)", Calculator::Ti92Plus}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.calculator.toStdString());
+        dialogs->filters.clear();
+        dialogs->proposedNames.clear();
+        calcAction()->trigger();
+        QDialog* dialog = openDialog();
+        ASSERT_NE(dialog, nullptr);
+        CalcDialogParts parts(*dialog);
+        EXPECT_EQ(parts.group, nullptr) << "one variable: no choice of files";
+        EXPECT_EQ(parts.folder->text(), "main");
+        parts.calculator->setCurrentIndex(parts.calculator->findText(c.calculator));
+        if (c.family == Calculator::Ti89) {
+            EXPECT_EQ(parts.name->text(), "mynotes");
+        }
+        parts.name->setText("Story");
+        parts.folder->setText("Books");
+        // No extension typed: the model's is added.
+        dialogs->answers = {dir.filePath("story")};
+        QTest::mouseClick(parts.save, Qt::LeftButton);
+        EXPECT_EQ(openDialog(), nullptr);
+        ASSERT_EQ(dialogs->filters.size(), 1u);
+        EXPECT_EQ(dialogs->filters[0], c.filter);
+        const QString extension = c.filter.mid(c.filter.indexOf("*.") + 2).chopped(1);
+        EXPECT_EQ(QFileInfo(dialogs->proposedNames[0]).fileName(), "Story." + extension);
+
+        const CalcReadResult back = readCalcFile(readFile(dir.filePath("story." + extension)));
+        ASSERT_TRUE(back.ok) << back.error;
+        EXPECT_TRUE(back.warning.empty()) << back.warning;
+        EXPECT_EQ(back.format.calculator, c.family);
+        EXPECT_FALSE(back.format.group);
+        ASSERT_EQ(back.variables.size(), 1u);
+        EXPECT_EQ(back.variables[0].name, "story");
+        EXPECT_EQ(back.variables[0].folder, "books");
+        EXPECT_EQ(back.variables[0].codes, codes);
+    }
+    EXPECT_TRUE(messages->shown.empty());
+    EXPECT_EQ(filesInDir(), QStringList({"My notes.txt", "story.89t", "story.9xt", "story.v2t"}))
+        << "no temporary file is left";
+}
+
+TEST_F(CalculatorTextTest, AnInvalidNameOrFolderSaysWhichRuleAndKeepsTheDialogOpen)
+{
+    showOutput("Hello");
+    calcAction()->trigger();
+    QDialog* dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    CalcDialogParts parts(*dialog);
+    EXPECT_EQ(parts.name->text(), "text") << "nothing saved yet";
+
+    const std::pair<QString, QString> bad[] = {
+        {"9lives", "main"}, {"", "main"}, {"much_too_long", "main"}, {"my notes", "main"}, {"notes", "a-b"}};
+    for (const auto& [name, folder] : bad) {
+        parts.name->setText(name);
+        parts.folder->setText(folder);
+        QTest::mouseClick(parts.save, Qt::LeftButton);
+        EXPECT_TRUE(dialog->isVisible()) << name.toStdString();
+        const bool nameIsBad = folder == "main";
+        const std::string expected = nameIsBad ? calcNameProblem(name.toStdString(), NameRole::Variable)
+                                               : calcNameProblem(folder.toStdString(), NameRole::Folder);
+        EXPECT_EQ(parts.problem->text().toStdString(), expected);
+        EXPECT_FALSE(parts.problem->isHidden());
+    }
+    EXPECT_TRUE(dialogs->filters.empty()) << "no save dialog before the names are valid";
+
+    parts.name->setText("notes");
+    parts.folder->setText("main");
+    dialogs->answers = {dir.filePath("notes.89t")};
+    QTest::mouseClick(parts.save, Qt::LeftButton);
+    EXPECT_EQ(openDialog(), nullptr);
+    EXPECT_TRUE(readCalcFile(readFile(dir.filePath("notes.89t"))).ok);
+}
+
+TEST_F(CalculatorTextTest, ALongTextBecomesOneGroupFileOrOneFilePerPart)
+{
+    // 1000 lines of 100 characters: two variables.
+    std::string codes;
+    for (int i = 0; i < 1000; ++i)
+        codes += std::string(100, char('a' + i % 26)) + "\r\n";
+    showOutput(codes);
+
+    calcAction()->trigger();
+    CalcDialogParts parts(*openDialog());
+    ASSERT_NE(parts.group, nullptr);
+    ASSERT_NE(parts.perPart, nullptr);
+    EXPECT_TRUE(parts.group->isChecked()) << "a group file by default";
+    EXPECT_TRUE(testing::part<QLabel>(*parts.dialog, "partsNote")->text().contains("2 variables"));
+    parts.fill("TI-92 Plus", "book", "main");
+    dialogs->answers = {dir.filePath("book.9xg")};
+    QTest::mouseClick(parts.save, Qt::LeftButton);
+    EXPECT_EQ(dialogs->filters.back(), "TI-92 Plus group (*.9xg)");
+    const CalcReadResult group = readCalcFile(readFile(dir.filePath("book.9xg")));
+    ASSERT_TRUE(group.ok) << group.error;
+    EXPECT_TRUE(group.format.group);
+    ASSERT_EQ(group.variables.size(), 2u);
+    EXPECT_EQ(group.variables[0].name, "book1");
+    EXPECT_EQ(group.variables[1].name, "book2");
+    EXPECT_EQ(joinCalcTexts(group.variables), codes);
+
+    calcAction()->trigger();
+    CalcDialogParts again(*openDialog());
+    EXPECT_EQ(again.name->text(), "book") << "the last calculator file gives the name";
+    again.fill("Voyage 200", "book", "main");
+    again.perPart->setChecked(true);
+    dialogs->answers = {dir.filePath("Part.v2t")};
+    QTest::mouseClick(again.save, Qt::LeftButton);
+    EXPECT_EQ(dialogs->filters.back(), "Voyage 200 text (*.v2t)");
+    std::vector<CalcVariable> parts2;
+    for (const char* file : {"Part1.v2t", "Part2.v2t"}) {
+        const CalcReadResult single = readCalcFile(readFile(dir.filePath(file)));
+        ASSERT_TRUE(single.ok) << file << ": " << single.error;
+        EXPECT_FALSE(single.format.group);
+        ASSERT_EQ(single.variables.size(), 1u);
+        parts2.push_back(single.variables[0]);
+    }
+    EXPECT_EQ(parts2[0].name, "book1");
+    EXPECT_EQ(parts2[1].name, "book2");
+    EXPECT_EQ(joinCalcTexts(parts2), codes);
+    EXPECT_EQ(filesInDir(), QStringList({"Part1.v2t", "Part2.v2t", "book.9xg"}));
+    EXPECT_TRUE(messages->shown.empty());
+}
+
+TEST_F(CalculatorTextTest, ATextNoVariableHoldsIsRefusedBeforeAnythingIsAsked)
+{
+    const std::string withZero("ab\r\ncd\0e", 8);
+    const std::string longLine(kMaxVariableText + 1, 'x');
+    for (const std::string& codes : {withZero, longLine}) {
+        showOutput(codes);
+        messages->shown.clear();
+        calcAction()->trigger();
+        EXPECT_EQ(openDialog(), nullptr);
+        ASSERT_EQ(messages->shown.size(), 1u);
+        EXPECT_EQ(messages->shown[0].text.toStdString(), splitCalcText(codes, "text").error);
+        EXPECT_EQ(messages->shown[0].icon, MessageBoxes::Icon::Warning);
+    }
+    EXPECT_TRUE(dialogs->filters.empty());
+    EXPECT_TRUE(filesInDir().isEmpty());
+}
+
+TEST_F(CalculatorTextTest, CancellingOrAFailedWriteLeavesNoFile)
+{
+    showOutput("Hello");
+    // Cancel in the dialog: no save dialog.
+    calcAction()->trigger();
+    QTest::mouseClick(CalcDialogParts(*openDialog()).cancel, Qt::LeftButton);
+    EXPECT_TRUE(dialogs->filters.empty());
+    // Cancel in the save dialog: nothing written.
+    calcAction()->trigger();
+    dialogs->answers = {QString()};
+    QTest::mouseClick(CalcDialogParts(*openDialog()).save, Qt::LeftButton);
+    EXPECT_EQ(dialogs->filters.size(), 1u);
+    EXPECT_TRUE(filesInDir().isEmpty());
+    EXPECT_TRUE(messages->shown.empty());
+
+    // A folder that does not exist: one warning naming the file.
+    calcAction()->trigger();
+    const QString path = dir.filePath("missing/out.89t");
+    dialogs->answers = {path};
+    QTest::mouseClick(CalcDialogParts(*openDialog()).save, Qt::LeftButton);
+    ASSERT_EQ(messages->shown.size(), 1u);
+    EXPECT_TRUE(messages->shown[0].text.contains(QDir::toNativeSeparators(path)))
+        << messages->shown[0].text.toStdString();
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_EQ(testing::OutputWindowParts(*window()).outputBox->text(), "Hello");
+}
+
+}  // namespace
+}  // namespace tessaline

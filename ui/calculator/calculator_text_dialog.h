@@ -1,0 +1,52 @@
+// "Save as Calculator Text": the small dialog that asks for the calculator,
+// the variable name and the folder (and, for a text that needs several
+// variables, one group file or one file per part), and the writing of the
+// files the user then chooses.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <string>
+
+#include "formats/calc_text_file.h"
+
+class QRadioButton;
+
+namespace tessaline {
+
+class CalculatorFields;
+
+class CalculatorTextDialog : public QDialog {
+    Q_OBJECT
+public:
+    // `parts` is the number of variables the text needs; with more than one
+    // the dialog offers a group file (the default) or one file per part.
+    CalculatorTextDialog(QWidget* parent, const std::string& name, std::size_t parts);
+
+    // What the user chose; the name and folder are valid once accepted.
+    CalcWriteOptions writeOptions() const;
+
+    // Closes with Accepted only when the name and the folder are valid.
+    void accept() override;
+
+private:
+    CalculatorFields* fields_ = nullptr;
+    QRadioButton* groupChoice_ = nullptr;
+};
+
+// The name filter of the save dialog for `format` ("TI-89 text (*.89t)").
+QString calcFileFilter(CalcFormat format);
+
+// Where the files of `written` go when the user chose `chosenPath`: a group
+// file or a single variable at the chosen path, one file per part beside it
+// with the part's number after the name ("notes.89t" gives notes1.89t,
+// notes2.89t, …).
+QStringList calcFilePaths(const CalcWriteResult& written, const QString& chosenPath);
+
+// Writes every file of `written` to `paths` (as calcFilePaths gives them),
+// each under a temporary name renamed into place once it is complete. When
+// one fails none is renamed into place; `error` then names the file and says
+// why.
+bool writeCalcFiles(const CalcWriteResult& written, const QStringList& paths, QString* error);
+
+}  // namespace tessaline
