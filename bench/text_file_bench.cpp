@@ -16,8 +16,9 @@ using namespace tessaline;
 // bytes. Deterministic.
 std::string generateUtf8(std::size_t bytes)
 {
-    const char* const words[] = {"the ", "na\xC3\xAFve ", "reader ", "\xCE\xB1\xCE\xB2 ", "lecture ", "notes ",
-                                 "r\xC3\xA9sum\xC3\xA9 ", "screen ", "of ",  "calculator "};
+    const char* const words[] = {
+        "the ",    "na\xC3\xAFve ", "reader ",    "\xCE\xB1\xCE\xB2 ", "lecture ", "notes ", "r\xC3\xA9sum\xC3\xA9 ",
+        "screen ", "of ",           "calculator "};
     std::uint32_t state = 12345;
     std::string text;
     text.reserve(bytes + 64);

@@ -47,7 +47,7 @@ private:
     bool regular_ = false;
     std::size_t size_ = 0;
     std::size_t limit_ = 0;
-    std::size_t read_ = 0;   // bytes read since the start
+    std::size_t read_ = 0;  // bytes read since the start
 };
 
 // The bytes of the input, read into memory with read(): a file that shrinks

@@ -13,11 +13,11 @@
 #ifdef TESSALINE_HAVE_LINK
 #include "cli/send.h"
 #endif
+#include "charset/charset.h"
 #include "engine/char_widths.h"
 #include "engine/line_break_pass.h"
 #include "engine/line_settings.h"
 #include "formats/calc_text_file.h"
-#include "charset/charset.h"
 #include "formats/rtf.h"
 
 namespace {
@@ -91,9 +91,9 @@ int process(int argc, char** argv)
     // a character of it: that is told before anything is written.
     const bool textOutput = options.format == cli::OutputFormat::Text || options.format == cli::OutputFormat::Utf8;
     using Reading = cli::TextInput::Reading;
-    const Reading reading = options.raw                                      ? Reading::Raw
+    const Reading reading = options.raw                                    ? Reading::Raw
                             : textOutput && limitAdmitsEveryCode(settings) ? Reading::Pieces
-                                                                             : Reading::Whole;
+                                                                           : Reading::Whole;
     std::string error;
     cli::TextInput input;
     if (!input.open(options.inputPath, reading, error)) {

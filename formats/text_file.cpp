@@ -7,9 +7,9 @@
 #include <cstring>
 #include <optional>
 
-#include "formats/calc_text_file.h"
 #include "charset/charset.h"
 #include "charset/code_writer.h"
+#include "formats/calc_text_file.h"
 #include "formats/rtf.h"
 
 #if defined(__linux__)
@@ -551,8 +551,7 @@ DecodedText decodeTextFile(std::string_view bytes)
     DecodedText d;
     d.ok = reader.ok();
     d.error = reader.error();
-    while (reader.next(d.codes)) {
-    }
+    while (reader.next(d.codes)) {}
     d.replaced = reader.replaced();
     d.warning = reader.warning();
     d.fontSizePoints = reader.fontSizePoints();

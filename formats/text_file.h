@@ -63,10 +63,10 @@ private:
     std::string_view withoutMark(std::string_view bytes);
     void decodeLines(std::string_view lines, std::string& codes);
 
-    std::string start_;         // the first bytes, up to a byte-order mark's length
+    std::string start_;          // the first bytes, up to a byte-order mark's length
     std::string sequenceStart_;  // checked bytes that may begin a sequence the next bytes end
-    bool valid_ = true;         // UTF-8 so far
-    bool high_ = false;         // a byte above 127 was seen
+    bool valid_ = true;          // UTF-8 so far
+    bool high_ = false;          // a byte above 127 was seen
     bool decoding_ = false;
     bool utf8_ = false;         // decoded as UTF-8 (else as codes)
     std::size_t markLeft_ = 0;  // bytes of the byte-order mark still to skip

@@ -20,8 +20,8 @@
 #include "engine/line_break_pass.h"
 #include "tests/support/word_text.h"
 #include "ui/app_state.h"
-#include "ui/main/main_window.h"
 #include "ui/editor/calculator_text_edit.h"
+#include "ui/main/main_window.h"
 
 using namespace tessaline;
 

@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "ui/app_state.h"
-#include "ui/main/main_window.h"
 #include "ui/editor/calculator_text_edit.h"
+#include "ui/main/main_window.h"
 
 using namespace tessaline;
 

@@ -13,10 +13,10 @@
 #include <unistd.h>
 #include <vector>
 
+#include "charset/charset.h"
 #include "engine/char_widths.h"
 #include "engine/line_break_pass.h"
 #include "engine/line_settings.h"
-#include "charset/charset.h"
 #include "formats/rtf.h"
 #include "formats/text_file.h"
 #include "tests/cli/cli_run.h"
@@ -310,7 +310,9 @@ TEST_F(Cli, NamedFilesAreReadAsStandardInputIs)
                                   "\xC3",
                                   "{\\rtf1 x\\par y}",
                                   "{\\rtf",
-                                  std::string("\xFF\xFE" "a\0\n\0", 6),
+                                  std::string("\xFF\xFE"
+                                              "a\0\n\0",
+                                              6),
                                   "**TI89**",
                                   "**TI89*",
                                   longLine};
@@ -364,8 +366,8 @@ TEST_F(Cli, InputThroughAPipeAndLongOutputs)
     // Several megabytes of UTF-8, decoded a piece at a time as the pass goes:
     // line ends of every kind, spellings of two code points, characters
     // without a code, a line longer than a piece.
-    const char* const words[] = {"na\xC3\xAFve ", "\xCE\xB1\xCE\xB2 ", "x\xCC\x85 ", "word ", "\n", "\r\n", "\r",
-                                 "\xE2\x80\x9Cq\xE2\x80\x9D "};
+    const char* const words[] = {
+        "na\xC3\xAFve ", "\xCE\xB1\xCE\xB2 ", "x\xCC\x85 ", "word ", "\n", "\r\n", "\r", "\xE2\x80\x9Cq\xE2\x80\x9D "};
     std::uniform_int_distribution<std::size_t> pick(0, std::size(words) - 1);
     std::string unicode(1500000, 'L');
     while (unicode.size() < (std::size_t{3} << 20)) {
@@ -381,9 +383,10 @@ TEST_F(Cli, InputThroughAPipeAndLongOutputs)
     for (const std::string& bytes : {unicode, "\xEF\xBB\xBF" + unicode, broken, document}) {
         const DecodedText decoded = decodeTextFile(bytes);
         const PassResult wantDecoded = runLineBreakPass(decoded.codes, s, true);
-        const std::string notes = decoded.replaced == 0 ? std::string()
-                                                        : std::to_string(decoded.replaced)
-                                                              + " characters had no calculator code and were replaced\n";
+        const std::string notes =
+            decoded.replaced == 0
+                ? std::string()
+                : std::to_string(decoded.replaced) + " characters had no calculator code and were replaced\n";
         // A file named on the command line is read twice, a buffer at a time;
         // standard input is held whole and decoded a piece at a time.
         writeFile(named, bytes);

@@ -4,10 +4,10 @@
 #include <random>
 #include <string>
 
-#include "tests/formats/crlf_pairs.h"
 #include "charset/charset.h"
 #include "formats/rtf.h"
 #include "formats/text_file.h"
+#include "tests/formats/crlf_pairs.h"
 #include "tests/formats/wide_text.h"
 
 using tessaline::DecodedText;
@@ -94,15 +94,15 @@ void expectPlainDecoding(const std::string& bytes)
     EXPECT_TRUE(tessaline::onlyCrLfPairs(got.codes));
     for (std::size_t pieceBytes : {1, 5, 64}) {
         const DecodedText pieces = readInPieces(bytes, pieceBytes);
-        EXPECT_TRUE(pieces.codes == want.codes) << "pieces of " << pieceBytes << " differ for "
-                                                << testing::PrintToString(bytes.substr(0, 200));
+        EXPECT_TRUE(pieces.codes == want.codes)
+            << "pieces of " << pieceBytes << " differ for " << testing::PrintToString(bytes.substr(0, 200));
         EXPECT_EQ(pieces.replaced, want.replaced) << "pieces of " << pieceBytes;
     }
     if (tessaline::PlainTextFile::startsPlainText(std::string_view(bytes).substr(0, 8))) {
         for (std::size_t step : {1, 3}) {
             const DecodedText twice = readTwiceInPieces(bytes, step);
-            EXPECT_TRUE(twice.codes == want.codes) << "read twice in pieces from " << step << ": "
-                                                   << testing::PrintToString(bytes.substr(0, 200));
+            EXPECT_TRUE(twice.codes == want.codes)
+                << "read twice in pieces from " << step << ": " << testing::PrintToString(bytes.substr(0, 200));
             EXPECT_EQ(twice.replaced, want.replaced) << "read twice in pieces from " << step;
         }
     }

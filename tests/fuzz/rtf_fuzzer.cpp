@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "formats/calc_text_file.h"
 #include "charset/charset.h"
+#include "formats/calc_text_file.h"
 #include "formats/rtf.h"
 #include "formats/text_file.h"
 #include "tests/formats/crlf_pairs.h"

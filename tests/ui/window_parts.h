@@ -23,8 +23,8 @@
 #include <vector>
 
 #include "ui/about/about_box.h"
-#include "ui/process/output_window.h"
 #include "ui/editor/calculator_text_edit.h"
+#include "ui/process/output_window.h"
 
 namespace tessaline::testing {
 

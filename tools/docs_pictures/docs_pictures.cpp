@@ -21,9 +21,9 @@
 #include <string>
 
 #include "ui/app_state.h"
+#include "ui/editor/calculator_text_edit.h"
 #include "ui/main/main_window.h"
 #include "ui/process/output_window.h"
-#include "ui/editor/calculator_text_edit.h"
 #ifdef TESSALINE_HAVE_LINK
 #include "link/calculator_link.h"
 #endif

@@ -449,7 +449,10 @@ void CalculatorTextEdit::replaceSelection(std::string_view codes)
     setTextCursor(cursor);
 }
 
-double CalculatorTextEdit::fontSize() const { return std::round(document()->defaultFont().pointSizeF() * 10000.0) / 10000.0; }
+double CalculatorTextEdit::fontSize() const
+{
+    return std::round(document()->defaultFont().pointSizeF() * 10000.0) / 10000.0;
+}
 
 void CalculatorTextEdit::setFontSize(double points)
 {

@@ -24,18 +24,18 @@
 #include <string>
 #include <vector>
 
+#include "charset/charset.h"
 #include "engine/char_widths.h"
 #include "engine/line_settings.h"
-#include "charset/charset.h"
+#include "ui/about/about_box_owner.h"
 #include "ui/app_icon.h"
 #include "ui/app_state.h"
-#include "ui/about/about_box_owner.h"
-#include "ui/process/process_run.h"
 #include "ui/dialogs.h"
+#include "ui/editor/calculator_text_edit.h"
 #include "ui/fonts.h"
 #include "ui/main/palette.h"
+#include "ui/process/process_run.h"
 #include "ui/twips.h"
-#include "ui/editor/calculator_text_edit.h"
 #include "ui/window_placement.h"
 
 namespace tessaline {

@@ -17,15 +17,15 @@
 #include <algorithm>
 #include <utility>
 
-#include "formats/calc_text_file.h"
 #include "charset/charset.h"
+#include "formats/calc_text_file.h"
 #include "ui/app_state.h"
-#include "ui/dialogs.h"
-#include "ui/fonts.h"
 #include "ui/calculator/calculator_text_dialog.h"
+#include "ui/dialogs.h"
+#include "ui/editor/calculator_text_edit.h"
+#include "ui/fonts.h"
 #include "ui/process/windows_clipboard.h"
 #include "ui/twips.h"
-#include "ui/editor/calculator_text_edit.h"
 #include "ui/window_placement.h"
 #ifdef TESSALINE_HAVE_LINK
 #include "link/ti_link.h"

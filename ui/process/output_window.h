@@ -107,8 +107,8 @@ private:
 #endif
 
     QPointer<CalculatorTextEdit> retired_;  // the output box of the last run, hidden
-    QString lastSaveName_;           // offered by the next Save dialog
-    QString lastCalcSaveName_;       // the last calculator file saved
+    QString lastSaveName_;                  // offered by the next Save dialog
+    QString lastCalcSaveName_;              // the last calculator file saved
     bool closed_ = false;
     bool placed_ = false;
 };

@@ -18,8 +18,8 @@
 #include "tests/ui/window_parts.h"
 #include "ui/about/about_box.h"
 #include "ui/app_state.h"
-#include "ui/main/main_window.h"
 #include "ui/editor/calculator_text_edit.h"
+#include "ui/main/main_window.h"
 
 namespace tessaline {
 namespace {

@@ -12,8 +12,8 @@
 
 #include "tests/ui/main/shown_main_window.h"
 #include "ui/about/about_box.h"
-#include "ui/process/output_window.h"
 #include "ui/editor/calculator_text_edit.h"
+#include "ui/process/output_window.h"
 
 namespace tessaline {
 namespace {

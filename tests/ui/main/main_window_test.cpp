@@ -25,18 +25,18 @@
 #include <string>
 #include <vector>
 
-#include "engine/char_widths.h"
 #include "charset/charset.h"
+#include "engine/char_widths.h"
 #include "tests/ui/process/progress_watch.h"
 #include "tests/ui/window_parts.h"
 #include "ui/about/about_box.h"
 #include "ui/app_icon.h"
 #include "ui/app_state.h"
+#include "ui/editor/calculator_text_edit.h"
 #include "ui/main/main_window.h"
 #include "ui/main/palette.h"
 #include "ui/process/output_window.h"
 #include "ui/twips.h"
-#include "ui/editor/calculator_text_edit.h"
 
 namespace tessaline {
 namespace {

@@ -10,8 +10,8 @@
 
 #include "tests/ui/main/shown_main_window.h"
 #include "ui/app_state.h"
-#include "ui/main/main_window.h"
 #include "ui/editor/calculator_text_edit.h"
+#include "ui/main/main_window.h"
 
 namespace tessaline {
 namespace {

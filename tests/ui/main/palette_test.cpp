@@ -11,9 +11,9 @@
 
 #include "tests/ui/main/shown_main_window.h"
 #include "ui/app_state.h"
+#include "ui/editor/calculator_text_edit.h"
 #include "ui/main/main_window.h"
 #include "ui/main/palette.h"
-#include "ui/editor/calculator_text_edit.h"
 
 namespace tessaline {
 namespace {

@@ -19,10 +19,10 @@
 #include "formats/rtf.h"
 #include "tests/ui/window_parts.h"
 #include "ui/app_state.h"
+#include "ui/editor/calculator_text_edit.h"
 #include "ui/file_dialogs.h"
 #include "ui/main/main_window.h"
 #include "ui/message_boxes.h"
-#include "ui/editor/calculator_text_edit.h"
 
 namespace tessaline {
 namespace {

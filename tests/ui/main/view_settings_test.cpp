@@ -13,9 +13,9 @@
 
 #include "tests/ui/main/shown_main_window.h"
 #include "ui/app_state.h"
+#include "ui/editor/calculator_text_edit.h"
 #include "ui/main/main_window.h"
 #include "ui/twips.h"
-#include "ui/editor/calculator_text_edit.h"
 
 namespace tessaline {
 namespace {

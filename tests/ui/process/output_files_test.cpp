@@ -20,10 +20,10 @@
 #include "tests/ui/recorded_message_boxes.h"
 #include "tests/ui/window_parts.h"
 #include "ui/app_state.h"
+#include "ui/editor/calculator_text_edit.h"
 #include "ui/file_dialogs.h"
 #include "ui/main/main_window.h"
 #include "ui/process/output_window.h"
-#include "ui/editor/calculator_text_edit.h"
 
 namespace tessaline {
 namespace {

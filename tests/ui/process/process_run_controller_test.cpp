@@ -20,9 +20,9 @@
 #include "tests/ui/recorded_message_boxes.h"
 #include "tests/ui/window_parts.h"
 #include "ui/app_state.h"
-#include "ui/process/process_run.h"
 #include "ui/dialogs.h"
 #include "ui/process/output_window.h"
+#include "ui/process/process_run.h"
 
 namespace tessaline {
 namespace {
