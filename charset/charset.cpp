@@ -11,6 +11,7 @@
 #include "charset/charset_table.h"
 #include "charset/code_writer.h"
 #include "charset/iconv_conversion.h"
+#include "charset/utf16.h"
 
 namespace tessaline::charset {
 
@@ -18,6 +19,8 @@ namespace {
 
 constexpr char32_t kLineSeparator = 0x2028;
 constexpr char32_t kParagraphSeparator = 0x2029;
+// The characters of one UTF-16 unit, which the tables below index directly.
+constexpr char32_t kBasicPlaneEnd = utf16::kFirstSupplementary;
 
 // Index from the first code point of every spelling to the spellings that
 // start with it (at most a handful), each with its code.
@@ -32,7 +35,7 @@ struct ReverseIndex {
     // spelling starts with it, kSeveral otherwise (see byFirst).
     static constexpr std::int16_t kNone = -1;
     static constexpr std::int16_t kSeveral = -2;
-    std::vector<std::int16_t> single = std::vector<std::int16_t>(0x10000, kNone);
+    std::vector<std::int16_t> single = std::vector<std::int16_t>(kBasicPlaneEnd, kNone);
 
     ReverseIndex()
     {
@@ -44,7 +47,7 @@ struct ReverseIndex {
                 add(alias, static_cast<unsigned char>(code));
         }
         for (const auto& [first, spellings] : byFirst) {
-            if (first >= 0x10000)
+            if (first >= kBasicPlaneEnd)
                 continue;
             single[first] = spellings.size() == 1 && spellings.front().text.size() == 1
                                 ? static_cast<std::int16_t>(spellings.front().code)
@@ -71,9 +74,9 @@ const ReverseIndex& reverseIndex()
 // The shown forms as UTF-16.
 struct ShownIndex {
     // The code of every shown form of one unit (the first code wins), -1 for none.
-    std::vector<std::int16_t> single = std::vector<std::int16_t>(0x10000, -1);
+    std::vector<std::int16_t> single = std::vector<std::int16_t>(kBasicPlaneEnd, -1);
     // Whether a shown form of several units starts with the unit.
-    std::vector<bool> startsLonger = std::vector<bool>(0x10000, false);
+    std::vector<bool> startsLonger = std::vector<bool>(kBasicPlaneEnd, false);
     struct Longer {
         std::u16string units;
         unsigned char code;
@@ -88,14 +91,8 @@ struct ShownIndex {
             if (code == '\r' || code == '\n')
                 continue;
             std::u16string units;
-            for (char32_t c : table[code].shown) {
-                if (c >= 0x10000) {
-                    units.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
-                    units.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-                } else {
-                    units.push_back(static_cast<char16_t>(c));
-                }
-            }
+            for (char32_t c : table[code].shown)
+                utf16::append(c, units);
             if (units.size() == 1) {
                 if (single[units[0]] < 0)
                     single[units[0]] = static_cast<std::int16_t>(code);
@@ -269,14 +266,14 @@ std::u32string toUnicode(std::string_view codes)
 
 std::string toUtf8(std::string_view codes) { return encodeUtf8(toUnicode(codes)); }
 
-int soleCode(char32_t c) { return c < 0x10000 ? std::max<int>(reverseIndex().single[c], -1) : -1; }
+int soleCode(char32_t c) { return c < kBasicPlaneEnd ? std::max<int>(reverseIndex().single[c], -1) : -1; }
 
 std::optional<Match> matchCode(std::u32string_view text)
 {
     if (text.empty())
         return std::nullopt;
     const ReverseIndex& reverse = reverseIndex();
-    if (text.front() < 0x10000) {
+    if (text.front() < kBasicPlaneEnd) {
         const std::int16_t code = reverse.single[text.front()];
         if (code == ReverseIndex::kNone)
             return std::nullopt;
@@ -355,18 +352,11 @@ Conversion fromUtf16(std::u16string_view utf16)
 {
     std::u32string unicode;
     unicode.reserve(utf16.size());
-    for (std::size_t i = 0; i < utf16.size(); ++i) {
-        const char16_t unit = utf16[i];
-        if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00
-            && utf16[i + 1] < 0xE000) {
-            unicode.push_back(0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (utf16[i + 1] - 0xDC00));
-            ++i;
-        } else if (unit >= 0xD800 && unit < 0xE000) {
-            unicode.push_back(0xFFFD);
-        } else {
-            unicode.push_back(unit);
-        }
-    }
+    auto emit = [&](char32_t c) { unicode.push_back(c); };
+    utf16::UnitReader reader;
+    for (const char16_t unit : utf16)
+        reader.take(unit, emit);
+    reader.finish(emit);
     return fromUnicode(unicode);
 }
 
@@ -418,7 +408,7 @@ Utf8Sequence readUtf8Sequence(std::string_view utf8)
     } else if ((b & 0xF8) == 0xF0) {
         length = 4;
         c = b & 0x07;
-        least = 0x10000;
+        least = utf16::kFirstSupplementary;
     }
     // Continuation bytes that follow the lead byte, up to the length it
     // announces: a broken sequence is replaced as one character.
@@ -427,7 +417,7 @@ Utf8Sequence readUtf8Sequence(std::string_view utf8)
         c = (c << 6) | (static_cast<unsigned char>(utf8[have]) & 0x3F);
         ++have;
     }
-    if (length == 0 || have < length || c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+    if (length == 0 || have < length || c < least || !utf16::isScalarValue(c))
         return {std::nullopt, have};
     return {c, length};
 }
@@ -440,7 +430,7 @@ std::optional<std::u32string> decodeUtf8(std::string_view utf8, bool strict)
         const Utf8Sequence sequence = readUtf8Sequence(utf8);
         if (!sequence.codePoint && strict)
             return std::nullopt;
-        out.push_back(sequence.codePoint.value_or(0xFFFD));
+        out.push_back(sequence.codePoint.value_or(utf16::kReplacementCharacter));
         utf8.remove_prefix(sequence.length);
     }
     return out;
@@ -451,14 +441,14 @@ std::string encodeUtf8(std::u32string_view text)
     std::string out;
     out.reserve(text.size());
     for (char32_t c : text) {
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-            c = 0xFFFD;  // not a character: written as the replacement character
+        if (!utf16::isScalarValue(c))
+            c = utf16::kReplacementCharacter;  // not a character: written as the replacement character
         if (c < 0x80) {
             out.push_back(static_cast<char>(c));
         } else if (c < 0x800) {
             out.push_back(static_cast<char>(0xC0 | (c >> 6)));
             out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
+        } else if (c < utf16::kFirstSupplementary) {
             out.push_back(static_cast<char>(0xE0 | (c >> 12)));
             out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
             out.push_back(static_cast<char>(0x80 | (c & 0x3F)));

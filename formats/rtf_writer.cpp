@@ -5,6 +5,7 @@
 #include <string>
 
 #include "charset/charset.h"
+#include "charset/utf16.h"
 #include "formats/rtf.h"
 
 namespace tessaline::rtf {
@@ -39,14 +40,8 @@ void appendHexByte(std::string& out, unsigned char byte)
 void appendCharacter(std::string& out, unsigned char code)
 {
     std::u16string units;
-    for (char32_t c : charset::shown(code)) {
-        if (c >= 0x10000) {
-            units.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
-            units.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-        } else {
-            units.push_back(static_cast<char16_t>(c));
-        }
-    }
+    for (char32_t c : charset::shown(code))
+        charset::utf16::append(c, units);
     if (units.size() > 1) {
         // Several units, one fallback: only the last unit carries it.
         out += "\\uc0";
