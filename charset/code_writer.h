@@ -1,5 +1,6 @@
 // Appending calculator codes with every line end made CR LF as the codes
-// arrive. Internal to the character set and the file formats.
+// arrive, from codes or from Unicode text. Internal to the character set and
+// the file formats.
 #pragma once
 
 #include <algorithm>
@@ -7,6 +8,9 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+
+#include "charset/charset.h"
+#include "charset/utf16.h"
 
 namespace tessaline::internal {
 
@@ -65,6 +69,24 @@ public:
         }
     }
 
+    // The codes of Unicode text as charset::appendFromUnicode converts it,
+    // its line ends made CR LF as codes() makes them; the characters it
+    // replaces are counted in replaced(). Text converted in several calls
+    // should be cut only before a character that does not join the one in
+    // front of it (charset::joinsPrevious).
+    void unicode(std::u32string_view text)
+    {
+        if (text.empty())
+            return;
+        converted_.codes.clear();
+        converted_.replaced = 0;
+        charset::appendFromUnicode(text, converted_);
+        codes(converted_.codes);
+        replaced_ += converted_.replaced;
+    }
+    // Characters that unicode() transliterated or replaced by "?".
+    std::size_t replaced() const { return replaced_; }
+
     // For a caller that writes many codes itself: a place to write at least
     // `size` codes, then done(end, afterCr) with the end of what it wrote and
     // whether that ends with a CR (a CR is written as CR LF there too, and an
@@ -94,6 +116,58 @@ private:
     std::string& out_;
     std::size_t written_ = 0;  // the text's length; the string may be longer
     bool afterCr_ = false;     // the last code appended was a CR (written as CR LF)
+    std::size_t replaced_ = 0;
+    charset::Conversion converted_;  // unicode(): the codes of its text, before line ends
+};
+
+// Unicode text on its way into a CodeWriter, held back until it can be
+// converted: a character and the combining marks after it must meet, and so
+// must the two halves of a surrogate pair. A run is converted by flush(), and
+// once it holds kLongestRun characters at the next character that does not
+// join the one in front of it, so that memory stays bounded however long the
+// text runs without a flush.
+class PendingUnicode {
+public:
+    static constexpr std::size_t kLongestRun = std::size_t{1} << 16;
+
+    explicit PendingUnicode(CodeWriter& out) : out_(out) {}
+    PendingUnicode(const PendingUnicode&) = delete;
+    PendingUnicode& operator=(const PendingUnicode&) = delete;
+
+    // A character.
+    void push(char32_t c)
+    {
+        if (run_.size() >= kLongestRun && !charset::joinsPrevious(c))
+            convert();
+        run_.push_back(c);
+    }
+    // A UTF-16 unit (or a character beyond them): the halves of a pair are
+    // joined, a half without the other is charset::utf16::kReplacementCharacter.
+    void pushUnit(char32_t unit)
+    {
+        units_.take(unit, [this](char32_t c) { push(c); });
+    }
+
+    // Converts what is held; a high surrogate still waiting for its other
+    // half is a replaced character.
+    void flush()
+    {
+        units_.finish([this](char32_t c) { push(c); });
+        convert();
+    }
+
+    bool empty() const { return run_.empty() && !units_.holdsHalf(); }
+
+private:
+    void convert()
+    {
+        out_.unicode(run_);
+        run_.clear();
+    }
+
+    CodeWriter& out_;
+    std::u32string run_;
+    charset::utf16::UnitReader units_;
 };
 
 }  // namespace tessaline::internal

@@ -13,6 +13,7 @@
 #include "charset/code_pages.h"
 #include "charset/code_writer.h"
 #include "charset/iconv_conversion.h"
+#include "charset/utf16.h"
 #include "formats/rtf.h"
 
 namespace tessaline::rtf {
@@ -23,10 +24,6 @@ constexpr std::size_t kMaxDepth = 10000;  // deeper groups are read as if flat
 constexpr std::size_t kMaxFontNameLength = 256;
 constexpr std::size_t kMaxWordLength = 32;
 constexpr int kMaxUnicodeSkip = 1024;
-// Text waiting to be converted is converted once it reaches this many code
-// points (at the next place where it may be cut), so that memory stays
-// bounded however long a paragraph runs.
-constexpr std::size_t kLongestPending = std::size_t{1} << 16;
 
 enum class Destination : std::uint8_t {
     Text,       // document text
@@ -150,7 +147,7 @@ const CodePageTable* otherCodePage(int number)
     for (int byte = 0x80; byte <= 0xFF; ++byte) {
         const char in = static_cast<char>(byte);
         const std::optional<std::string> out = toUnicode->convert(std::string_view(&in, 1), 16);
-        char32_t c = 0xFFFD;
+        char32_t c = charset::utf16::kReplacementCharacter;
         if (out && out->size() == 4) {
             const auto* u = reinterpret_cast<const unsigned char*>(out->data());
             c = static_cast<char32_t>(u[0]) | static_cast<char32_t>(u[1]) << 8 | static_cast<char32_t>(u[2]) << 16
@@ -205,11 +202,11 @@ public:
                 break;
             }
         }
-        flushPending();
+        pending_.flush();
         result.ok = true;
         out_.finish();
         result.codes = std::move(codes_);
-        result.replaced = replaced_;
+        result.replaced = out_.replaced();
         result.fontSizePoints = (textHalfPoints_ > 0 ? textHalfPoints_ : state_.halfPoints) / 2.0;
         return result;
     }
@@ -562,7 +559,7 @@ private:
     {
         if (state_.destination != Destination::Text)
             return;
-        pushUnicode(unit >= 0 && unit <= 0xFFFF ? static_cast<char32_t>(unit) : 0xFFFD);
+        pushUnicode(unit >= 0 && unit <= 0xFFFF ? static_cast<char32_t>(unit) : charset::utf16::kReplacementCharacter);
     }
 
     char32_t fromCodePage(unsigned char c)
@@ -627,36 +624,14 @@ private:
     {
         noteTextSize();
         afterCell_ = false;
-        if (highSurrogate_) {
-            const char32_t high = highSurrogate_;
-            highSurrogate_ = 0;
-            if (c >= 0xDC00 && c < 0xE000) {
-                addPending(0x10000 + ((high - 0xD800) << 10) + (c - 0xDC00));
-                return;
-            }
-            addPending(0xFFFD);
-        }
-        if (c >= 0xD800 && c < 0xDC00) {
-            highSurrogate_ = c;
-            return;
-        }
-        if (c >= 0xDC00 && c < 0xE000)
-            c = 0xFFFD;  // a low surrogate alone
-        addPending(c);
-    }
-
-    void addPending(char32_t c)
-    {
-        if (pending_.size() >= kLongestPending && !charset::joinsPrevious(c))
-            convertPending();
-        pending_.push_back(c);
+        pending_.pushUnit(c);
     }
 
     void pushCode(unsigned char code)
     {
         noteTextSize();
         afterCell_ = false;
-        flushPending();
+        pending_.flush();
         out_.code(static_cast<char>(code));
     }
 
@@ -668,37 +643,16 @@ private:
 
     void lineEnd()
     {
-        flushPending();
+        pending_.flush();
         out_.code('\r');
         out_.code('\n');
     }
 
     bool atLineStart() const
     {
-        if (!pending_.empty() || highSurrogate_)
+        if (!pending_.empty())
             return false;
         return out_.empty() || out_.back() == '\n';
-    }
-
-    void flushPending()
-    {
-        if (highSurrogate_) {
-            highSurrogate_ = 0;
-            pending_.push_back(0xFFFD);
-        }
-        convertPending();
-    }
-
-    void convertPending()
-    {
-        if (pending_.empty())
-            return;
-        converted_.codes.clear();
-        converted_.replaced = 0;
-        charset::appendFromUnicode(pending_, converted_);
-        out_.codes(converted_.codes);
-        replaced_ += converted_.replaced;
-        pending_.clear();
     }
 
     std::string_view doc_;
@@ -727,10 +681,7 @@ private:
 
     std::string codes_;  // the text so far, CR LF line ends
     internal::CodeWriter out_{codes_};
-    std::size_t replaced_ = 0;
-    charset::Conversion converted_;  // the codes of the last piece of pending_
-    std::u32string pending_;
-    char32_t highSurrogate_ = 0;
+    internal::PendingUnicode pending_{out_};
     bool afterCell_ = false;
     int textHalfPoints_ = 0;  // the size at the first character; 0 before it
 };
