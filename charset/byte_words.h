@@ -1,0 +1,74 @@
+// Eight bytes looked at as one 64-bit word: the tests that let the readers
+// and writers of text step over runs of plain ASCII eight bytes at a time.
+// Internal to the character set and the file formats.
+#pragma once
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace tessaline::internal {
+
+inline constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+inline constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+
+inline std::uint64_t wordAt(const unsigned char* p)
+{
+    std::uint64_t word = 0;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// Whether a byte of `word` is below 14 (maybe a CR or LF); bytes above 127
+// never count.
+inline bool mayHoldLineEnd(std::uint64_t word) { return (((word & ~kHigh) - 14 * kOnes) & ~word & kHigh) != 0; }
+
+// A byte that continues a UTF-8 sequence (10xxxxxx).
+inline bool isUtf8Continuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+inline bool printableAscii(unsigned char b) { return b >= 0x20 && b < 0x7F; }
+
+// How many of the eight bytes at `p` are printable ASCII (32 to 126) before
+// the first that is not.
+inline std::size_t printableAsciiPrefix(const unsigned char* p)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        // The high bit of each byte that is not printable; a borrow may also
+        // mark a printable byte, but only one after a byte that is not.
+        const std::uint64_t word = wordAt(p);
+        const std::uint64_t below32 = (word - 0x20 * kOnes) & ~word & kHigh;
+        const std::uint64_t del = word ^ (0x7F * kOnes);
+        const std::uint64_t is127 = (del - kOnes) & ~del & kHigh;
+        const std::uint64_t stop = (word & kHigh) | below32 | is127;
+        return stop == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(stop)) / 8;
+    } else {
+        std::size_t k = 0;
+        while (k < 8 && printableAscii(p[k]))
+            ++k;
+        return k;
+    }
+}
+
+// The high bit of each byte of `word` that is 0 and of no other (exact:
+// no borrow runs from one byte into the next).
+inline std::uint64_t zeroBytes(std::uint64_t word)
+{
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    return ~(((word & kLow7) + kLow7) | word | kLow7);
+}
+
+// Whether all eight bytes of `word` are printable ASCII, tab, LF or CR: the
+// codes that are their own UTF-8.
+inline bool ownUtf8(std::uint64_t word)
+{
+    if ((word & kHigh) != 0)
+        return false;
+    // Below 32 is (b & 0x60) == 0 for a byte under 128.
+    const std::uint64_t control = zeroBytes(word & (0x60 * kOnes));
+    const std::uint64_t lineOrTab =
+        zeroBytes(word ^ ('\t' * kOnes)) | zeroBytes(word ^ ('\n' * kOnes)) | zeroBytes(word ^ ('\r' * kOnes));
+    return ((control & ~lineOrTab) | zeroBytes(word ^ (0x7F * kOnes))) == 0;
+}
+
+}  // namespace tessaline::internal
