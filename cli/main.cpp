@@ -14,6 +14,7 @@
 #include "cli/send.h"
 #endif
 #include "charset/charset.h"
+#include "charset/replaced_message.h"
 #include "engine/char_widths.h"
 #include "engine/line_break_pass.h"
 #include "engine/line_settings.h"
@@ -176,12 +177,8 @@ int process(int argc, char** argv)
         std::replace(warning.begin(), warning.end(), '\n', ' ');
         std::fprintf(stderr, "%s: %s\n", input.name().c_str(), warning.c_str());
     }
-    if (replaced > 0) {
-        if (replaced == 1)
-            std::fputs("1 character had no calculator code and was replaced\n", stderr);
-        else
-            std::fprintf(stderr, "%zu characters had no calculator code and were replaced\n", replaced);
-    }
+    if (replaced > 0)
+        std::fprintf(stderr, "%s\n", charset::replacedMessage(replaced).c_str());
     std::fprintf(stderr, "%lld characters, %lld modifications\n", static_cast<long long>(size),
                  static_cast<long long>(modifications));
 #ifdef TESSALINE_HAVE_LINK

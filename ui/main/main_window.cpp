@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "charset/charset.h"
+#include "charset/replaced_message.h"
 #include "engine/char_widths.h"
 #include "engine/line_settings.h"
 #include "ui/about/about_box_owner.h"
@@ -735,12 +736,8 @@ void MainWindow::openText()
 
 void MainWindow::showReplacedCount(std::size_t replaced)
 {
-    if (replaced == 1) {
-        showMessage(QStringLiteral("1 character had no calculator code and was replaced."));
-    } else if (replaced > 1) {
-        showMessage(QStringLiteral("%1 characters had no calculator code and were replaced.")
-                        .arg(static_cast<qulonglong>(replaced)));
-    }
+    if (replaced > 0)
+        showMessage(QString::fromStdString(charset::replacedMessage(replaced)) + QLatin1Char('.'));
 }
 
 void MainWindow::saveText()
