@@ -1,5 +1,7 @@
 #include "cli/messages.h"
 
+#include <cstring>
+
 namespace tessaline::cli {
 
 std::string oneLine(std::string_view message)
@@ -38,6 +40,33 @@ std::string oneLine(std::string_view message)
         }
     }
     return line;
+}
+
+std::string failureMessage(const std::string& what, const std::string& path, int error)
+{
+    return what + " " + path + ": " + std::strerror(error);
+}
+
+namespace {
+
+// "1 GiB", "64 MiB" or "1000 bytes".
+std::string sizeText(std::size_t bytes)
+{
+    constexpr std::size_t kMiB = std::size_t{1} << 20;
+    if (bytes >= kMiB * 1024 && bytes % (kMiB * 1024) == 0) {
+        return std::to_string(bytes / (kMiB * 1024)) + " GiB";
+    }
+    if (bytes >= kMiB && bytes % kMiB == 0) {
+        return std::to_string(bytes / kMiB) + " MiB";
+    }
+    return std::to_string(bytes) + " bytes";
+}
+
+}  // namespace
+
+std::string tooLargeMessage(const std::string& name, std::size_t limit)
+{
+    return "cannot read " + name + ": it is larger than " + sizeText(limit) + ", the most this program reads";
 }
 
 }  // namespace tessaline::cli

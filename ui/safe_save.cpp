@@ -11,6 +11,8 @@
 #include <unistd.h>
 #endif
 
+#include "formats/path_check.h"
+
 namespace tessaline {
 
 namespace {
@@ -82,24 +84,30 @@ bool writeAndSync(QSaveFile& file, std::string_view bytes, QString* error)
 
 bool saveFileSafely(const QString& path, std::string_view bytes, QString* error)
 {
-    if (path.isEmpty()) {
+    const QFileInfo info(path);
+    const PathCheck check = checkBeforeWriting(QFile::encodeName(path).toStdString(), SpecialFiles::Refused);
+    switch (check.problem) {
+    case PathProblem::None:
+        break;
+    case PathProblem::NoName:
         setError(error, QStringLiteral("No file name was given."));
         return false;
-    }
-    const QFileInfo info(path);
-    if (!info.dir().exists()) {
+    case PathProblem::FolderMissing:
         setError(error,
                  QStringLiteral("The folder %1 does not exist.").arg(QDir::toNativeSeparators(info.absolutePath())));
         return false;
-    }
-    // QFileInfo follows a symbolic link: what counts is its target.
-    if (info.exists() && info.isDir()) {
+    case PathProblem::Folder:
         setError(error, QStringLiteral("This is a folder, not a file."));
         return false;
-    }
-    if (info.exists() && !info.isFile()) {
+    case PathProblem::SpecialFile:
         setError(error, QStringLiteral("This is not an ordinary file (a device or a pipe); "
                                        "it is left as it is."));
+        return false;
+    case PathProblem::ReadOnly:
+        setError(error, QStringLiteral("The file is read-only."));
+        return false;
+    default:
+        setError(error, systemReason(check.error));
         return false;
     }
 

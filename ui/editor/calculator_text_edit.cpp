@@ -16,9 +16,11 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 
 #include "charset/charset.h"
+#include "formats/path_check.h"
 #include "formats/rtf.h"
 #include "formats/text_file.h"
 #include "ui/safe_save.h"
@@ -666,26 +668,30 @@ bool CalculatorTextEdit::loadFile(const QString& path, QString* error, std::size
 {
     if (replaced)
         *replaced = 0;
-    if (path.isEmpty()) {
+    const PathCheck check = checkBeforeReading(QFile::encodeName(path).toStdString(),
+                                               static_cast<std::uint64_t>(kMaxFileBytes), SpecialFiles::Refused);
+    switch (check.problem) {
+    case PathProblem::None:
+        break;
+    case PathProblem::NoName:
         setError(error, QStringLiteral("No file name was given."));
         return false;
-    }
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        setError(error, QStringLiteral("The file does not exist."));
-        return false;
-    }
-    if (info.isDir()) {
+    case PathProblem::Folder:
         setError(error, QStringLiteral("This is a folder, not a file."));
         return false;
-    }
-    if (!info.isFile()) {
+    case PathProblem::SpecialFile:
         // A device or a pipe could block or never end.
         setError(error, QStringLiteral("This is not an ordinary file."));
         return false;
-    }
-    if (info.size() > kMaxFileBytes) {
+    case PathProblem::TooLarge:
         setError(error, QStringLiteral("The file is larger than 256 MB."));
+        return false;
+    case PathProblem::System:
+        setError(error, QString::fromLocal8Bit(std::strerror(check.error)) + QLatin1Char('.'));
+        return false;
+    case PathProblem::Missing:
+    default:
+        setError(error, QStringLiteral("The file does not exist."));
         return false;
     }
 
@@ -697,7 +703,7 @@ bool CalculatorTextEdit::loadFile(const QString& path, QString* error, std::size
     // Read in pieces up to the limit, so that a file that grows while it is
     // read (or a device without a size) cannot exhaust memory.
     std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(info.size()));
+    bytes.reserve(static_cast<std::size_t>(check.size));
     char buffer[65536];
     for (;;) {
         const qint64 got = file.read(buffer, sizeof buffer);

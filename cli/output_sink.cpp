@@ -1,18 +1,18 @@
-#include "cli/file_io.h"
+#include "cli/output_sink.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <csignal>
-#include <cstring>
-#include <new>
 #include <utility>
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "cli/messages.h"
+#include "formats/path_check.h"
 
 namespace tessaline::cli {
 
@@ -62,31 +62,6 @@ private:
     sigset_t old_;
 };
 
-std::string describe(const std::string& what, const std::string& path, int error)
-{
-    return what + " " + path + ": " + std::strerror(error);
-}
-
-constexpr int kTooLarge = -1;  // a failure of readAll beyond errno's values
-
-// "1 GiB", "64 MiB" or "1000 bytes".
-std::string sizeText(std::size_t bytes)
-{
-    constexpr std::size_t kMiB = std::size_t{1} << 20;
-    if (bytes >= kMiB * 1024 && bytes % (kMiB * 1024) == 0) {
-        return std::to_string(bytes / (kMiB * 1024)) + " GiB";
-    }
-    if (bytes >= kMiB && bytes % kMiB == 0) {
-        return std::to_string(bytes / kMiB) + " MiB";
-    }
-    return std::to_string(bytes) + " bytes";
-}
-
-std::string tooLargeMessage(const std::string& name, std::size_t limit)
-{
-    return "cannot read " + name + ": it is larger than " + sizeText(limit) + ", the most this program reads";
-}
-
 // The folder part of `path` with its slash ("" for a bare name) and the name.
 std::pair<std::string, std::string> splitPath(const std::string& path)
 {
@@ -125,24 +100,6 @@ int followLinks(const std::string& path, std::string& resolved)
     return ELOOP;
 }
 
-// Why the user may not replace the existing regular file `st` at `path`, or
-// "" when they may. The kernel lets root write any file, so for root the
-// owner's write bit decides: a file marked read-only for its owner is left
-// alone, as it is for everyone else. Other users ask the kernel, which also
-// knows access control lists and read-only mounts. (Replacing goes through
-// the folder, which by itself would let anyone with a writable folder replace
-// a file they may not write.)
-std::string refusalToReplace(const std::string& path, const struct stat& st)
-{
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || (::geteuid() == 0 && (st.st_mode & S_IWUSR) == 0)) {
-        return "the file is read-only";
-    }
-    if (::geteuid() != 0 && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
-        return std::strerror(errno);
-    }
-    return {};
-}
-
 // A temporary file's name beside `target`: ".NAME.tmp-XXXXXX", with NAME cut
 // (at a character boundary) so that the whole stays a legal file name.
 std::string temporaryNameFor(const std::string& target)
@@ -170,163 +127,6 @@ void syncFolderOf(const std::string& target)
 
 }  // namespace
 
-// Reads `fd` to its end, starting with room for `expected` bytes. Returns 0,
-// an errno value, or kTooLarge past `limit`.
-int InputBytes::readAll(int fd, std::size_t expected, std::size_t limit)
-{
-    constexpr std::size_t kLeast = std::size_t{1} << 16;
-    grow(std::min(std::max(expected + 1, kLeast), limit + 1));
-    for (;;) {
-        if (size_ == capacity_) {
-            if (size_ > limit) {
-                return kTooLarge;
-            }
-            grow(std::min(capacity_ * 2, limit + 1));
-        }
-        const ssize_t got = ::read(fd, data_ + size_, capacity_ - size_);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return errno;
-        }
-        if (got == 0) {
-            return 0;
-        }
-        size_ += static_cast<std::size_t>(got);
-    }
-}
-
-void InputBytes::grow(std::size_t capacity)
-{
-    void* at = capacity_ == 0 ? ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
-                              : ::mremap(data_, capacity_, capacity, MREMAP_MAYMOVE);
-    if (at == MAP_FAILED) {
-        throw std::bad_alloc();
-    }
-    data_ = static_cast<char*>(at);
-    capacity_ = capacity;
-#if defined(MADV_HUGEPAGE)
-    constexpr std::size_t kLargePage = std::size_t{1} << 21;
-    if (capacity >= 16 * kLargePage) {
-        ::madvise(data_, capacity_, MADV_HUGEPAGE);  // a hint: failure changes nothing
-    }
-#endif
-}
-
-bool InputFile::open(const std::string& path, std::string& error, std::size_t limit)
-{
-    close();
-    const bool standardInput = path == "-";
-    name_ = standardInput ? std::string("standard input") : path;
-    limit_ = limit;
-    read_ = 0;
-    const int fd = standardInput ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = describe("cannot open", name_, errno);
-        return false;
-    }
-    fd_ = fd;
-    int failure = 0;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        failure = errno;
-    } else if (S_ISDIR(st.st_mode)) {
-        failure = EISDIR;
-    }
-    // Standard input is not read again: its start may be behind it.
-    const bool regular = failure == 0 && S_ISREG(st.st_mode);
-    regular_ = regular && !standardInput;
-    size_ = regular ? static_cast<std::size_t>(st.st_size) : 0;
-    if (failure != 0) {
-        error = describe("cannot read", name_, failure);
-    } else if (size_ > limit) {
-        error = tooLargeMessage(name_, limit);
-    } else {
-        return true;
-    }
-    close();
-    return false;
-}
-
-void InputFile::close()
-{
-    if (fd_ >= 0 && fd_ != STDIN_FILENO) {
-        ::close(fd_);
-    }
-    fd_ = -1;
-}
-
-bool InputFile::read(std::string& buffer, std::string_view& bytes, std::string& error)
-{
-    for (;;) {
-        const ssize_t got = ::read(fd_, buffer.data(), buffer.size());
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            error = describe("cannot read", name_, errno);
-            return false;
-        }
-        read_ += static_cast<std::size_t>(got);
-        if (read_ > limit_) {
-            error = tooLargeMessage(name_, limit_);
-            return false;
-        }
-        bytes = std::string_view(buffer.data(), static_cast<std::size_t>(got));
-        return true;
-    }
-}
-
-bool InputFile::rewind(std::string& error)
-{
-    if (::lseek(fd_, 0, SEEK_SET) != 0) {
-        error = describe("cannot read", name_, errno);
-        return false;
-    }
-    read_ = 0;
-    return true;
-}
-
-bool InputBytes::open(const std::string& path, std::string& error, std::size_t limit)
-{
-    release();
-    InputFile file;
-    return file.open(path, error, limit) && read(file, error);
-}
-
-bool InputBytes::read(InputFile& file, std::string& error)
-{
-    release();
-    int failure = 0;
-    try {
-        failure = readAll(file.fd(), file.size(), file.limit());
-    } catch (const std::bad_alloc&) {
-        release();
-        throw;
-    }
-    if (failure == kTooLarge) {
-        error = tooLargeMessage(file.name(), file.limit());
-    } else if (failure != 0) {
-        error = describe("cannot read", file.name(), failure);
-    }
-    if (failure != 0) {
-        release();
-        return false;
-    }
-    return true;
-}
-
-void InputBytes::release()
-{
-    if (data_) {
-        ::munmap(data_, capacity_);
-    }
-    data_ = nullptr;
-    size_ = 0;
-    capacity_ = 0;
-}
-
 bool OutputSink::open(const std::string& path, std::string& error)
 {
     abandon();
@@ -335,24 +135,27 @@ bool OutputSink::open(const std::string& path, std::string& error)
         fd_ = STDOUT_FILENO;
         return true;
     }
-    const std::string folderMessage = "cannot write " + path + ": it is a folder";
-    if (path.back() == '/') {
-        error = folderMessage;
+    const PathCheck check = checkBeforeWriting(path, SpecialFiles::Allowed);
+    switch (check.problem) {
+    case PathProblem::None:
+        break;
+    case PathProblem::Folder:
+        error = "cannot write " + path + ": it is a folder";
+        return false;
+    case PathProblem::ReadOnly:
+        error = "cannot write " + path + ": the file is read-only";
+        return false;
+    default:
+        error = failureMessage("cannot write", path, check.error);
         return false;
     }
-    struct stat st {};
-    bool exists = ::stat(path.c_str(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode)) {
-        error = folderMessage;
-        return false;
-    }
-    if (exists && !S_ISREG(st.st_mode)) {
+    if (check.specialFile) {
         // A device or FIFO takes the text itself: renaming a file over it
         // would put a regular file in its place. Opened by the name given,
         // the kernel also follows links such as /dev/stdout to a pipe.
         const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
         if (fd < 0) {
-            error = describe("cannot write", path, errno);
+            error = failureMessage("cannot write", path, errno);
             return false;
         }
         fd_ = fd;
@@ -360,20 +163,14 @@ bool OutputSink::open(const std::string& path, std::string& error)
         return true;
     }
     if (const int failure = followLinks(path, target_)) {
-        error = describe("cannot write", path, failure);
+        error = failureMessage("cannot write", path, failure);
         return false;
     }
-    exists = ::stat(target_.c_str(), &st) == 0;
+    struct stat st {};
+    const bool exists = ::stat(target_.c_str(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode)) {
         error = "cannot write " + path + ": it is not a regular file";
         return false;
-    }
-    if (exists) {
-        const std::string refusal = refusalToReplace(target_, st);
-        if (!refusal.empty()) {
-            error = "cannot write " + path + ": " + refusal;
-            return false;
-        }
     }
 
     std::string temp = temporaryNameFor(target_);
@@ -387,7 +184,7 @@ bool OutputSink::open(const std::string& path, std::string& error)
         }
     }
     if (fd < 0) {
-        error = describe("cannot write", path, errno);
+        error = failureMessage("cannot write", path, errno);
         return false;
     }
     fd_ = fd;
@@ -408,7 +205,7 @@ bool OutputSink::open(const std::string& path, std::string& error)
         mode = 0666 & ~mask;
     }
     if (::fchmod(fd_, mode) != 0) {
-        error = describe("cannot write", path, errno);
+        error = failureMessage("cannot write", path, errno);
         abandon();
         return false;
     }
@@ -423,7 +220,7 @@ bool OutputSink::write(std::string_view data, std::string& error)
             if (errno == EINTR) {
                 continue;
             }
-            error = describe("cannot write", path_.empty() ? std::string("standard output") : path_, errno);
+            error = failureMessage("cannot write", path_.empty() ? std::string("standard output") : path_, errno);
             return false;
         }
         data.remove_prefix(static_cast<std::size_t>(put));
@@ -441,7 +238,7 @@ bool OutputSink::commit(std::string& error)
         fd_ = -1;
         ownsFd_ = false;
         if (::close(fd) != 0) {
-            error = describe("cannot write", path_, errno);
+            error = failureMessage("cannot write", path_, errno);
             return false;
         }
         return true;
@@ -472,7 +269,7 @@ bool OutputSink::commit(std::string& error)
         }
     }
     if (failure != 0) {
-        error = describe("cannot write", path_, failure);
+        error = failureMessage("cannot write", path_, failure);
         abandon();
         return false;
     }
