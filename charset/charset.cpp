@@ -264,7 +264,12 @@ std::u32string toUnicode(std::string_view codes)
     return out;
 }
 
-std::string toUtf8(std::string_view codes) { return encodeUtf8(toUnicode(codes)); }
+std::string toUtf8(std::string_view codes)
+{
+    std::string out;
+    appendToUtf8(codes, out);
+    return out;
+}
 
 int soleCode(char32_t c) { return c < kBasicPlaneEnd ? std::max<int>(reverseIndex().single[c], -1) : -1; }
 

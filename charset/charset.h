@@ -20,6 +20,8 @@ std::u32string_view shown(unsigned char code);
 // Codes to Unicode, each code through shown(); CR and LF are kept as they are.
 std::u32string toUnicode(std::string_view codes);
 std::string toUtf8(std::string_view codes);
+// toUtf8 appended to `out`, which keeps what it holds.
+void appendToUtf8(std::string_view codes, std::string& out);
 
 // The code of the Unicode spelling at the start of `text` (shown form or an
 // alias), preferring the longest match; nothing when the first character has

@@ -140,12 +140,17 @@ int process(int argc, char** argv)
     } else {
         // Text and UTF-8 are written as the pass goes, a piece at a time.
         const bool utf8 = options.format == cli::OutputFormat::Utf8;
+        std::string utf8Piece;  // kept from piece to piece: its memory is made once
         auto sink = [&](std::string_view piece) {
             if (options.send)
                 sentCodes += piece;
             if (!writeOutput)
                 return true;
-            return utf8 ? output.write(charset::toUtf8(piece), error) : output.write(piece, error);
+            if (!utf8)
+                return output.write(piece, error);
+            utf8Piece.clear();
+            charset::appendToUtf8(piece, utf8Piece);
+            return output.write(utf8Piece, error);
         };
         StreamedPass result;
         if (reading == Reading::Pieces) {
