@@ -97,6 +97,7 @@ int process(int argc, char** argv)
                                                                            : Reading::Whole;
     std::string error;
     cli::TextInput input;
+    input.setChapterLevel(options.chapterLevel);
     if (!input.open(options.inputPath, reading, error)) {
         return fail(kFailed, error);
     }

@@ -7,6 +7,7 @@ namespace tessaline::cli {
 
 const char* const kUsage =
     "Usage: tessaline-process [--preset N] [--custom VALUE] [--no-wrap] [--raw]\n"
+    "                         [--chapters LEVEL]\n"
     "                         [--format text|utf8|rtf|89t|9xt|v2t|89g|9xg|v2g]\n"
     "                         [--name NAME] [--folder FOLDER] [-o OUT] [IN]\n"
     "       tessaline-process --send [--calculator ti89|ti92plus|v200]\n"
@@ -27,7 +28,13 @@ const char* const kUsage =
     "                   last space\n"
     "  --raw            take the input bytes as calculator codes, unchanged\n"
     "                   (otherwise RTF and UTF-8 are decoded, line ends become\n"
-    "                   CR LF; calculator files give their text variables)\n"
+    "                   CR LF; calculator files give their text variables;\n"
+    "                   EPUB, ODT and DOCX files, and HTML and Markdown files\n"
+    "                   by their names, give their marked-up text)\n"
+    "  --chapters LEVEL the headings that start chapters in a book: levels 1 to\n"
+    "                   LEVEL (1 to 9), an EPUB's table of contents down to that\n"
+    "                   depth; by default the whole table of contents, or the\n"
+    "                   top heading level the document uses\n"
     "  --format F       text: calculator codes (default); utf8; rtf;\n"
     "                   89t (TI-89), 9xt (TI-92 Plus), v2t (Voyage 200): a file\n"
     "                   holding one text variable; 89g, 9xg, v2g: a group file\n"
@@ -123,6 +130,14 @@ ParseResult parseOptions(const std::vector<std::string>& args)
                     return fail("--preset must be a number from 0 to 5, not \"" + value + "\"");
                 }
                 o.preset = value[0] - '0';
+            } else if (takeValue(args, i, "--chapters", value, missing)) {
+                if (missing) {
+                    return fail("--chapters needs a heading level from 1 to 9");
+                }
+                if (value.size() != 1 || value[0] < '1' || value[0] > '9') {
+                    return fail("--chapters must be a heading level from 1 to 9, not \"" + value + "\"");
+                }
+                o.chapterLevel = value[0] - '0';
             } else if (takeValue(args, i, "--custom", value, missing)) {
                 if (missing) {
                     return fail("--custom needs a value");

@@ -4,11 +4,15 @@
 #include <csignal>
 #include <deque>
 #include <exception>
+#include <filesystem>
 #include <mutex>
 #include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include "formats/book/book_reader.h"
+#include "formats/book/zip_archive.h"
 
 namespace tessaline::cli {
 
@@ -178,7 +182,8 @@ bool TextInput::open(const std::string& path, Reading reading, std::string& erro
         }
         // Too few bytes to tell (not seen with regular files): read whole.
         const bool told = bytes.size() >= PlainTextFile::kStartBytes || bytes.size() == file_.size();
-        if (told && PlainTextFile::startsPlainText(bytes.substr(0, PlainTextFile::kStartBytes))) {
+        const bool book = book::ZipArchive::hasSignature(bytes) || book::bookKind(path, {}) != book::BookKind::None;
+        if (told && !book && PlainTextFile::startsPlainText(bytes.substr(0, PlainTextFile::kStartBytes))) {
             plainText_.emplace();
             while (!bytes.empty()) {
                 plainText_->check(bytes);
@@ -200,6 +205,11 @@ bool TextInput::open(const std::string& path, Reading reading, std::string& erro
     }
     file_.close();
     codes_ = bytes_.bytes();
+    if (reading != Reading::Raw) {
+        if (const book::BookKind kind = book::bookKind(path, codes_); kind != book::BookKind::None) {
+            return openBook(kind, path, reading, error);
+        }
+    }
     if (reading == Reading::Pieces) {
         reader_.emplace(codes_);
     } else if (reading == Reading::Whole) {
@@ -223,6 +233,28 @@ bool TextInput::open(const std::string& path, Reading reading, std::string& erro
     return true;
 }
 
+bool TextInput::openBook(book::BookKind kind, const std::string& path, Reading reading, std::string& error)
+{
+    std::string folder = std::filesystem::path(path).parent_path().string();
+    if (folder.empty() && path != "-")
+        folder = ".";
+    book::BookOptions options;
+    options.chapterLevel = chapterLevel_;
+    book::BookText text = book::readBook(kind, codes_, path == "-" ? std::string() : folder, options);
+    bytes_.release();
+    codes_ = {};
+    if (!text.ok) {
+        error = file_.name() + ": " + text.error;
+        return false;
+    }
+    replaced_ = text.replaced;
+    warning_ = std::move(text.warning);
+    decoded_ = std::move(text.codes);
+    bookPiece_ = reading == Reading::Pieces;
+    codes_ = bookPiece_ ? std::string_view() : std::string_view(decoded_);
+    return true;
+}
+
 std::string TextInput::takeCodes()
 {
     std::string codes = decoded_.empty() ? std::string(codes_) : std::move(decoded_);
@@ -235,6 +267,14 @@ std::string TextInput::takeCodes()
 bool TextInput::nextPiece(std::string_view& piece)
 {
     piece_.clear();
+    if (bookPiece_) {
+        // The whole book is the one piece; afterwards there is none.
+        if (bookPieceGiven_)
+            return false;
+        bookPieceGiven_ = true;
+        piece = decoded_;
+        return !decoded_.empty();
+    }
     if (reader_) {
         if (!reader_->next(piece_)) {
             warning_ = reader_->warning();

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "cli/file_io.h"
+#include "formats/book/book_reader.h"
 #include "formats/text_file.h"
 
 namespace tessaline::cli {
@@ -20,7 +21,8 @@ class DecodeAhead;
 // through one buffer (to settle its encoding, then to decode it) and never
 // held whole; any other input is held whole and decoded a piece at a time.
 // A regular file is decoded on a thread of its own, a few pieces ahead of the
-// pass.
+// pass. A book (EPUB, ODT, DOCX by their content, HTML and Markdown by the
+// file's name) is read whole into its marked-up text.
 class TextInput {
 public:
     enum class Reading { Raw, Whole, Pieces };
@@ -29,6 +31,10 @@ public:
     TextInput(const TextInput&) = delete;
     TextInput& operator=(const TextInput&) = delete;
     ~TextInput();
+
+    // The heading levels that start a book's chapters (--chapters); 0: the
+    // book's own. Set before open().
+    void setChapterLevel(int level) { chapterLevel_ = level; }
 
     // Opens and reads the input (in pieces: as far as the first piece
     // needs); more than `limit` bytes are refused. Returns false with a
@@ -54,6 +60,8 @@ public:
     const std::string& name() const { return file_.name(); }
 
 private:
+    bool openBook(book::BookKind kind, const std::string& path, Reading reading, std::string& error);
+
     InputFile file_;
     InputBytes bytes_;
     std::string_view codes_;
@@ -69,6 +77,9 @@ private:
     std::string piece_;
     bool atEnd_ = false;
     std::string readError_;
+    int chapterLevel_ = 0;
+    bool bookPiece_ = false;  // a book read in pieces: its codes are the one piece
+    bool bookPieceGiven_ = false;
 };
 
 }  // namespace tessaline::cli
