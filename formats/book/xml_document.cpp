@@ -50,9 +50,9 @@ XmlDocument XmlDocument::parseMarkup(std::string_view bytes)
     XmlDocument document = parseXml(bytes);
     if (document || !fits(bytes))
         return document;
-    document.doc_.reset(htmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr,
-                                       HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING
-                                           | HTML_PARSE_NOIMPLIED));
+    document.doc_.reset(
+        htmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr,
+                       HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING));
     return document;
 }
 
