@@ -235,12 +235,16 @@ bool TextInput::open(const std::string& path, Reading reading, std::string& erro
 
 bool TextInput::openBook(book::BookKind kind, const std::string& path, Reading reading, std::string& error)
 {
-    std::string folder = std::filesystem::path(path).parent_path().string();
-    if (folder.empty() && path != "-")
-        folder = ".";
+    // Standard input has no folder beside it to take pictures from.
+    std::string folder;
+    if (path != "-") {
+        const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+        std::error_code ignored;  // no working folder: no pictures beside
+        folder = (parent.empty() ? std::filesystem::current_path(ignored) : parent).string();
+    }
     book::BookOptions options;
     options.chapterLevel = chapterLevel_;
-    book::BookText text = book::readBook(kind, codes_, path == "-" ? std::string() : folder, options);
+    book::BookText text = book::readBook(kind, codes_, folder, options);
     bytes_.release();
     codes_ = {};
     if (!text.ok) {
