@@ -195,8 +195,13 @@ std::vector<CableInfo> TiLink::findCables()
 {
     std::vector<CableInfo> cables;
     int** found = nullptr;
-    if (ticables_probing_do(&found, kProbeTimeoutTenths, PROBE_ALL) != 0 || !found)
+    const int failed = ticables_probing_do(&found, kProbeTimeoutTenths, PROBE_ALL);
+    // The table is ours to free even when the probing fails.
+    if (failed != 0 || !found) {
+        if (found)
+            ticables_probing_finish(&found);
         return cables;
+    }
     for (int model = CABLE_GRY; model <= CABLE_USB; ++model) {
         if (!found[model])
             continue;
