@@ -8,6 +8,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tessaline::internal {
 
 inline constexpr std::uint64_t kOnes = 0x0101010101010101ull;
@@ -48,6 +52,38 @@ inline std::size_t printableAsciiPrefix(const unsigned char* p)
             ++k;
         return k;
     }
+}
+
+// The bytes a long step looks at: sixteen where the processor compares them
+// at once (SSE2, which every x86-64 has), otherwise one word.
+#if defined(__SSE2__)
+inline constexpr std::size_t kLongStep = 16;
+#else
+inline constexpr std::size_t kLongStep = 8;
+#endif
+
+// Whether the kLongStep bytes at `p` are all ASCII.
+inline bool asciiStep(const unsigned char* p)
+{
+#if defined(__SSE2__)
+    return _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))) == 0;
+#else
+    return (wordAt(p) & kHigh) == 0;
+#endif
+}
+
+// printableAsciiPrefix for the kLongStep bytes at `p`.
+inline std::size_t printableAsciiStepPrefix(const unsigned char* p)
+{
+#if defined(__SSE2__)
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    // Compared as signed bytes, those above 127 are below 32 too.
+    const __m128i stop = _mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(0x20)), _mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F)));
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(stop));
+    return mask == 0 ? 16 : static_cast<std::size_t>(std::countr_zero(mask));
+#else
+    return printableAsciiPrefix(p);
+#endif
 }
 
 // The high bit of each byte of `word` that is 0 and of no other (exact:

@@ -72,6 +72,10 @@ bool validUtf8(std::string_view bytes)
     const std::size_t n = bytes.size();
     std::size_t k = 0;
     while (k < n) {
+        if (k + kLongStep <= n && asciiStep(p + k)) {
+            k += kLongStep;
+            continue;
+        }
         if (k + 8 <= n) {
             const std::size_t whole = asciiAndTwoByteSequences(p + k);
             k += whole;
@@ -103,26 +107,27 @@ void appendUtf8(std::string_view bytes, CodeWriter& out)
         return (printableAscii(b) || b == '\t' || b == '\r' || b == '\n') && !markAt(k + 1);
     };
     // Bytes converted between two checks of the room left: each step takes
-    // at most 8 bytes and writes at most twice as many codes as it takes.
+    // at most kLongStep bytes, writes at most twice as many codes as it
+    // takes and copies kLongStep bytes even where it keeps fewer.
     constexpr std::size_t kBlock = 4096;
     std::size_t k = 0;
     while (k < n) {
         const std::size_t blockEnd = k + std::min(n - k, kBlock);
-        char* o = out.room(2 * (blockEnd - k) + 16);
+        char* o = out.room(2 * (blockEnd - k) + 2 * kLongStep);
         bool afterCr = out.afterCr();
         bool simple = true;
         while (k < blockEnd) {
-            if (k + 8 <= n) {
+            if (k + kLongStep <= n) {
                 // The printable characters in front of the first other byte
                 // are their own codes, except one that a mark follows.
-                std::size_t plain = printableAsciiPrefix(p + k);
+                std::size_t plain = printableAsciiStepPrefix(p + k);
                 if (plain > 0 && markAt(k + plain))
                     --plain;
-                std::memcpy(o, p + k, 8);
+                std::memcpy(o, p + k, kLongStep);
                 o += plain;
                 k += plain;
                 afterCr = afterCr && plain == 0;
-                if (plain == 8)
+                if (plain == kLongStep)
                     continue;
             }
             const unsigned char b = p[k];

@@ -94,12 +94,12 @@ std::string randomText(std::mt19937& random, std::size_t pieces, int asciiPercen
 
 TEST(Utf8Codes, FastPathEqualsPlainPathOnEveryPairOfPieces)
 {
-    // Each pair once, then with eight bytes of ASCII in front, so that the
-    // pair falls both inside and at the edge of an eight-byte step.
+    // Each pair once, then with ASCII in front, so that the pair falls both
+    // inside and at the edges of an eight- and a sixteen-byte step.
     for (const std::string& first : kPieces) {
         for (const std::string& second : kPieces) {
-            for (const std::string& before : {std::string(), std::string("abcdefg"), std::string("abcdefgh")}) {
-                const std::string text = before + first + second + "xyz";
+            for (std::size_t ascii : {0, 7, 8, 15, 16}) {
+                const std::string text = std::string(ascii, 'a') + first + second + "xyz";
                 ASSERT_EQ(fast(text), plain(text)) << testing::PrintToString(text);
             }
         }
