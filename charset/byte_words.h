@@ -94,17 +94,30 @@ inline std::uint64_t zeroBytes(std::uint64_t word)
     return ~(((word & kLow7) + kLow7) | word | kLow7);
 }
 
-// Whether all eight bytes of `word` are printable ASCII, tab, LF or CR: the
-// codes that are their own UTF-8.
-inline bool ownUtf8(std::uint64_t word)
+// The high bit of each byte of `word` that is not printable ASCII, tab, LF
+// or CR, the codes that are their own UTF-8 (exact for every byte).
+inline std::uint64_t notOwnUtf8(std::uint64_t word)
 {
-    if ((word & kHigh) != 0)
-        return false;
     // Below 32 is (b & 0x60) == 0 for a byte under 128.
     const std::uint64_t control = zeroBytes(word & (0x60 * kOnes));
     const std::uint64_t lineOrTab =
         zeroBytes(word ^ ('\t' * kOnes)) | zeroBytes(word ^ ('\n' * kOnes)) | zeroBytes(word ^ ('\r' * kOnes));
-    return ((control & ~lineOrTab) | zeroBytes(word ^ (0x7F * kOnes))) == 0;
+    return (word & kHigh) | (control & ~lineOrTab) | zeroBytes(word ^ (0x7F * kOnes));
+}
+
+// How many of the eight bytes at `p` are their own UTF-8 before the first
+// that is not.
+inline std::size_t ownUtf8Prefix(const unsigned char* p)
+{
+    const std::uint64_t other = notOwnUtf8(wordAt(p));
+    if constexpr (std::endian::native == std::endian::little) {
+        return other == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(other)) / 8;
+    } else {
+        std::size_t k = 0;
+        while (k < 8 && (notOwnUtf8(std::uint64_t{p[k]}) & 0x80) == 0)
+            ++k;
+        return k;
+    }
 }
 
 }  // namespace tessaline::internal

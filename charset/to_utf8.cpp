@@ -4,6 +4,7 @@
 // bytes of its shown form.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -54,8 +55,9 @@ constexpr std::size_t kStep = 16;
 constexpr std::size_t kStep = 8;
 #endif
 
-// Whether the kStep codes at `p` are all printable ASCII, tab, LF or CR.
-bool ownUtf8Step(const unsigned char* p)
+// How many of the kStep codes at `p` are printable ASCII, tab, LF or CR
+// before the first that is not.
+std::size_t ownUtf8Prefix(const unsigned char* p)
 {
 #if defined(__SSE2__)
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -65,9 +67,11 @@ bool ownUtf8Step(const unsigned char* p)
         _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\t')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))),
                      _mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
     const __m128i del = _mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F));
-    return _mm_movemask_epi8(_mm_or_si128(_mm_andnot_si128(lineOrTab, below32), del)) == 0;
+    const unsigned other =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_andnot_si128(lineOrTab, below32), del)));
+    return other == 0 ? kStep : static_cast<std::size_t>(std::countr_zero(other));
 #else
-    return internal::ownUtf8(internal::wordAt(p));
+    return internal::ownUtf8Prefix(p);
 #endif
 }
 
@@ -84,9 +88,9 @@ void appendToUtf8(std::string_view codes, std::string& out)
     const Utf8Table& table = utf8Table();
     const auto* p = reinterpret_cast<const unsigned char*>(codes.data());
     const std::size_t n = codes.size();
-    // Codes converted between two checks of the room left. A step takes
-    // kStep codes and writes at most kMostBytes bytes for each, copying
-    // kMostBytes bytes even where it keeps fewer.
+    // Codes converted between two checks of the room left. A step takes at
+    // most kStep + 1 codes, writes at most kMostBytes bytes for each and
+    // copies kStep bytes (or kMostBytes) even where it keeps fewer.
     constexpr std::size_t kBlock = 4096;
     std::size_t written = out.size();
     // Mostly ASCII, as most texts are: a little room for the rest.
@@ -100,21 +104,15 @@ void appendToUtf8(std::string_view codes, std::string& out)
             out.resize(std::max(need, out.size() + out.size() / 2));
         char* o = out.data() + written;
         while (k < blockEnd) {
-            if (k + kStep <= n) {
-                if (asciiIsItself && ownUtf8Step(p + k)) {
-                    std::memcpy(o, p + k, kStep);
-                    o += kStep;
-                    k += kStep;
+            if (k + kStep <= n && asciiIsItself) {
+                // The codes in front of the first one that is not its own
+                // UTF-8 are copied as they are.
+                const std::size_t own = ownUtf8Prefix(p + k);
+                std::memcpy(o, p + k, kStep);
+                o += own;
+                k += own;
+                if (own == kStep)
                     continue;
-                }
-                // Codes of which one at least is not its own UTF-8: all of
-                // them through the table, which takes no decision.
-                for (const std::size_t end = k + kStep; k < end; ++k) {
-                    const Utf8Table::Entry& entry = table.entries[p[k]];
-                    std::memcpy(o, entry.bytes, kMostBytes);
-                    o += entry.length;
-                }
-                continue;
             }
             const Utf8Table::Entry& entry = table.entries[p[k]];
             std::memcpy(o, entry.bytes, kMostBytes);
