@@ -22,6 +22,10 @@ std::u32string toUnicode(std::string_view codes);
 std::string toUtf8(std::string_view codes);
 // toUtf8 appended to `out`, which keeps what it holds.
 void appendToUtf8(std::string_view codes, std::string& out);
+// toUtf8 written into `room`, a string kept from call to call (its size is
+// working room, not the text's), for a caller that converts many pieces.
+// The view is valid until `room` changes.
+std::string_view toUtf8(std::string_view codes, std::string& room);
 
 // The code of the Unicode spelling at the start of `text` (shown form or an
 // alias), preferring the longest match; nothing when the first character has

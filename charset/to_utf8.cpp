@@ -81,9 +81,10 @@ const Utf8Table& utf8Table()
     return table;
 }
 
-}  // namespace
-
-void appendToUtf8(std::string_view codes, std::string& out)
+// Writes the UTF-8 of `codes` into `out` from `at` on and returns where it
+// ends. The string is lengthened as the writing needs, never shortened: its
+// size past the end is room, filled with zeros only when first made.
+std::size_t writeUtf8(std::string_view codes, std::string& out, std::size_t at)
 {
     const Utf8Table& table = utf8Table();
     const auto* p = reinterpret_cast<const unsigned char*>(codes.data());
@@ -92,7 +93,7 @@ void appendToUtf8(std::string_view codes, std::string& out)
     // most kStep + 1 codes, writes at most kMostBytes bytes for each and
     // copies kStep bytes (or kMostBytes) even where it keeps fewer.
     constexpr std::size_t kBlock = 4096;
-    std::size_t written = out.size();
+    std::size_t written = at;
     // Mostly ASCII, as most texts are: a little room for the rest.
     out.reserve(written + n + n / 8 + kMostBytes * (kBlock + kStep));
     const bool asciiIsItself = table.asciiIsItself;
@@ -121,7 +122,17 @@ void appendToUtf8(std::string_view codes, std::string& out)
         }
         written = static_cast<std::size_t>(o - out.data());
     }
-    out.resize(written);
+    return written;
+}
+
+}  // namespace
+
+void appendToUtf8(std::string_view codes, std::string& out) { out.resize(writeUtf8(codes, out, out.size())); }
+
+std::string_view toUtf8(std::string_view codes, std::string& room)
+{
+    const std::size_t end = writeUtf8(codes, room, 0);
+    return {room.data(), end};
 }
 
 }  // namespace tessaline::charset

@@ -141,7 +141,7 @@ int process(int argc, char** argv)
     } else {
         // Text and UTF-8 are written as the pass goes, a piece at a time.
         const bool utf8 = options.format == cli::OutputFormat::Utf8;
-        std::string utf8Piece;  // kept from piece to piece: its memory is made once
+        std::string utf8Room;  // kept from piece to piece: its memory is made once
         auto sink = [&](std::string_view piece) {
             if (options.send)
                 sentCodes += piece;
@@ -149,9 +149,7 @@ int process(int argc, char** argv)
                 return true;
             if (!utf8)
                 return output.write(piece, error);
-            utf8Piece.clear();
-            charset::appendToUtf8(piece, utf8Piece);
-            return output.write(utf8Piece, error);
+            return output.write(charset::toUtf8(piece, utf8Room), error);
         };
         StreamedPass result;
         if (reading == Reading::Pieces) {

@@ -54,6 +54,17 @@ TEST(ToUtf8, AppendsAfterWhatTheStringHolds)
     EXPECT_GT(out.size(), std::string("kept\x80 and \xFF").size());
 }
 
+TEST(ToUtf8, RoomKeptFromPieceToPieceHoldsOnlyTheLastPiece)
+{
+    std::string room;
+    const std::string longPiece(70000, '\xFF');
+    EXPECT_EQ(toUtf8(longPiece, room), slowUtf8(longPiece));
+    const std::size_t kept = room.size();
+    EXPECT_EQ(toUtf8("short \x80", room), slowUtf8("short \x80"));
+    EXPECT_EQ(toUtf8("", room), "");
+    EXPECT_EQ(room.size(), kept);  // the room stays, for the next long piece
+}
+
 TEST(ToUtf8, TheWordTestFindsTheFirstCodeThatIsNotItsOwnUtf8)
 {
     // The word test of machines without SSE2, against each byte on its own.
