@@ -17,6 +17,11 @@
 //   are the tail of `out` (they were copied from `in` unchanged, since nothing
 //   is edited inside a line); the tail is cut at the space, CR LF appended and
 //   `i` steps back by wordChars so that those characters come next.
+// - hyphenation (with word wrap and a dictionary in the settings): the end of
+//   the line's last word is the tail of `out`; it is cut at the chosen point,
+//   "-" CR LF appended and `i` steps back by the characters cut off. The
+//   choice (engine/hyphenation_break.h) reads the word in `in`, which holds
+//   it whole; a pass without a dictionary never makes it.
 // Every hook sees the calls and values that editing the buffer in place would
 // produce: progress(maximum, value) gets the buffer's length and the position
 // of the character last examined.
@@ -33,6 +38,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "engine/hyphenation_break.h"
 #include "engine/line_break_pass.h"
 #include "engine/line_settings.h"
 #include "engine/pass_messages.h"
@@ -241,6 +247,7 @@ PassCounts runPass(std::string_view in, const LineSettings& settings, Hooks& hoo
 
     SettingsView<settingsReading<Hooks>()> view(settings);
     LineMeasure line;
+    TextLineStart textLine;           // looked at only when hyphenation is on
     std::size_t i = 0;                // next character of `in`
     bool afterInsertedBreak = false;  // nothing examined yet on a line begun by an inserted break
     bool complete = false;
@@ -316,7 +323,22 @@ PassCounts runPass(std::string_view in, const LineSettings& settings, Hooks& hoo
             const bool wrap = hooks.wordWrap();
             view.refresh();
             ensureRoom(2);
-            if (!wrap || line.linePixels == line.wordPixels) {
+            std::size_t cut = 0;
+            if (wrap && view.current().hyphenator != nullptr) {
+                cut =
+                    hyphenationCut(in, i, {line.linePixels, line.lineChars, line.wordChars}, view.current(), textLine);
+            }
+            if (cut != 0) {
+                // The word is broken inside: the last `cut` characters of the
+                // line go to the next one behind "-" CR LF (room for the
+                // three: at least one character goes).
+                pos -= cut;
+                o[pos++] = '-';
+                o[pos++] = static_cast<char>(kCr);
+                o[pos++] = static_cast<char>(kLf);
+                i -= cut;
+                counts.modifications += 2;
+            } else if (!wrap || line.linePixels == line.wordPixels) {
                 // Hard break in front of the overflowing character, which is
                 // examined again as the first character of the new line.
                 o[pos - 1] = static_cast<char>(kCr);
@@ -351,6 +373,7 @@ PassCounts runPass(std::string_view in, const LineSettings& settings, Hooks& hoo
                     n = in.size();
                     source = reinterpret_cast<const unsigned char*>(in.data());
                     i = 0;
+                    textLine.restart();
                     continue;
                 }
             }

@@ -11,10 +11,15 @@
 
 namespace tessaline {
 
+class Hyphenator;
+
 struct LineSettings {
     CharWidthTable charWidths{};   // all 0 until the widths are loaded
     std::int16_t lineLimit = 160;  // pixels or characters
     bool measureInPixels = true;
+    // The dictionary that lets word wrap break words; none: hyphenation off.
+    // Not owned: it outlives every pass that reads these settings.
+    const Hyphenator* hyphenator = nullptr;
 };
 
 struct Preset {
