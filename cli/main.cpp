@@ -2,7 +2,9 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,8 @@
 #include "engine/line_settings.h"
 #include "formats/calc_text_file.h"
 #include "formats/rtf.h"
+#include "hyphenation/dictionary.h"
+#include "hyphenation/languages.h"
 
 namespace {
 
@@ -61,6 +65,23 @@ bool calcFile(const std::string& codes, const tessaline::cli::Options& options, 
     return true;
 }
 
+// The dictionary --hyphenate names, or nothing with the reason in `error`.
+std::unique_ptr<tessaline::hyphenation::Dictionary> hyphenationDictionary(const std::string& name, std::string& error)
+{
+    using namespace tessaline::hyphenation;
+    const std::optional<Language> language = findLanguage(name);
+    if (!language) {
+        std::string installed;
+        for (const Language& l : findLanguages()) {
+            installed += (installed.empty() ? "" : ", ") + l.name;
+        }
+        error = "no hyphenation dictionary for \"" + name + "\" ("
+                + (installed.empty() ? std::string("none installed") : "installed: " + installed) + ")";
+        return nullptr;
+    }
+    return Dictionary::load(language->file, error);
+}
+
 int process(int argc, char** argv)
 {
     using namespace tessaline;
@@ -84,6 +105,15 @@ int process(int argc, char** argv)
     applyPreset(options.preset, settings);
     if (Refusal refused = applyCustomLength(options.preset, options.customText, settings)) {
         return fail(kRefused, refused.message);
+    }
+    std::unique_ptr<hyphenation::Dictionary> dictionary;
+    if (!options.hyphenate.empty()) {
+        std::string error;
+        dictionary = hyphenationDictionary(options.hyphenate, error);
+        if (!dictionary) {
+            return fail(kFailed, error);
+        }
+        settings.hyphenator = dictionary.get();
     }
 
     // The calculator codes to process: the input bytes themselves (--raw) or

@@ -7,7 +7,7 @@ namespace tessaline::cli {
 
 const char* const kUsage =
     "Usage: tessaline-process [--preset N] [--custom VALUE] [--no-wrap] [--raw]\n"
-    "                         [--chapters LEVEL]\n"
+    "                         [--chapters LEVEL] [--hyphenate LANG]\n"
     "                         [--format text|utf8|rtf|89t|9xt|v2t|89g|9xg|v2g]\n"
     "                         [--name NAME] [--folder FOLDER] [-o OUT] [IN]\n"
     "       tessaline-process --send [--calculator ti89|ti92plus|v200]\n"
@@ -26,6 +26,10 @@ const char* const kUsage =
     "                   by the others\n"
     "  --no-wrap        break in front of the overflowing character, not at the\n"
     "                   last space\n"
+    "  --hyphenate LANG with word wrap, break a word that does not fit at a point\n"
+    "                   the hyphenation dictionary of LANG allows (en_US, de_DE,\n"
+    "                   fr, ...: the hyphen-* dictionaries in /usr/share/hyphen),\n"
+    "                   inserting \"-\" and the line break\n"
     "  --raw            take the input bytes as calculator codes, unchanged\n"
     "                   (otherwise RTF and UTF-8 are decoded, line ends become\n"
     "                   CR LF; calculator files give their text variables;\n"
@@ -138,6 +142,11 @@ ParseResult parseOptions(const std::vector<std::string>& args)
                     return fail("--chapters must be a heading level from 1 to 9, not \"" + value + "\"");
                 }
                 o.chapterLevel = value[0] - '0';
+            } else if (takeValue(args, i, "--hyphenate", value, missing)) {
+                if (missing || value.empty()) {
+                    return fail("--hyphenate needs a language (en_US, de_DE, ...)");
+                }
+                o.hyphenate = value;
             } else if (takeValue(args, i, "--custom", value, missing)) {
                 if (missing) {
                     return fail("--custom needs a value");

@@ -15,8 +15,9 @@ struct Options {
     int preset = 0;
     std::string customText;  // the custom-size text, read by the custom-length rule
     bool wordWrap = true;
-    bool raw = false;      // the input bytes go to the pass as they are
-    int chapterLevel = 0;  // --chapters: the heading levels that start a book's chapters; 0: the book's own
+    bool raw = false;       // the input bytes go to the pass as they are
+    int chapterLevel = 0;   // --chapters: the heading levels that start a book's chapters; 0: the book's own
+    std::string hyphenate;  // --hyphenate: the dictionary's language; empty: off
     OutputFormat format = OutputFormat::Text;
     CalcFormat calcFormat;            // the calculator file written, with OutputFormat::Calc
     std::string calcName;             // a valid variable name; empty: made from OUT's name (with --send: OUT's or IN's)
