@@ -28,12 +28,14 @@
 #include "charset/replaced_message.h"
 #include "engine/char_widths.h"
 #include "engine/line_settings.h"
+#include "hyphenation/languages.h"
 #include "ui/about/about_box_owner.h"
 #include "ui/app_icon.h"
 #include "ui/app_state.h"
 #include "ui/dialogs.h"
 #include "ui/editor/calculator_text_edit.h"
 #include "ui/fonts.h"
+#include "ui/main/hyphenation_menu.h"
 #include "ui/main/palette.h"
 #include "ui/process/process_run.h"
 #include "ui/twips.h"
@@ -525,6 +527,8 @@ void MainWindow::buildMenus()
     wordWrapAction_->setObjectName(QStringLiteral("wrap"));
     wordWrapAction_->setCheckable(true);
     wordWrapAction_->setChecked(true);
+    hyphenationMenu_ = new HyphenationMenu(*settingsMenu_, state_, hyphenation::findLanguages(), this);
+    connect(hyphenationMenu_, &HyphenationMenu::loadFailed, this, &MainWindow::showFailure);
 
     // A bar item without a menu: choosing it acts at once.
     aboutAction_ = bar->addAction(QStringLiteral("&About"));

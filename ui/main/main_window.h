@@ -23,6 +23,7 @@ class AboutBoxOwner;
 struct AppState;
 struct Dialogs;
 class FileDialogs;
+class HyphenationMenu;
 class MessageBoxes;
 class ProcessRun;
 class CalculatorTextEdit;
@@ -122,6 +123,7 @@ private:
     QAction* saveAction_ = nullptr;
     QAction* quitAction_ = nullptr;
     QMenu* settingsMenu_ = nullptr;
+    HyphenationMenu* hyphenationMenu_ = nullptr;
     QAction* wordWrapAction_ = nullptr;
     QAction* aboutAction_ = nullptr;
 };

@@ -281,8 +281,11 @@ TEST_F(MainWindowTest, MenusHaveTheirCaptionsAndAboutActsFromTheBar)
     EXPECT_EQ(ui->openAction->text(), QStringLiteral("&Open Text"));
     EXPECT_EQ(ui->saveAction->text(), QStringLiteral("&Save Text"));
     EXPECT_EQ(ui->quitAction->text(), QStringLiteral("&Quit"));
-    ASSERT_EQ(ui->settingsMenu->actions().size(), 1);
+    ASSERT_EQ(ui->settingsMenu->actions().size(), 2);
     EXPECT_EQ(ui->settingsMenu->actions()[0], ui->wordWrapAction);
+    // Then the Hyphenation submenu (tests/ui/main/hyphenation_menu_test.cpp).
+    ASSERT_NE(ui->settingsMenu->actions()[1]->menu(), nullptr);
+    EXPECT_EQ(ui->settingsMenu->actions()[1]->text(), QStringLiteral("Hyphenation"));
     EXPECT_EQ(ui->wordWrapAction->text(), QStringLiteral("Word Wrap"));
     EXPECT_TRUE(ui->wordWrapAction->isCheckable());
     EXPECT_TRUE(ui->wordWrapAction->isChecked());
