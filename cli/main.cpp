@@ -11,6 +11,7 @@
 #include "cli/file_io.h"
 #include "cli/messages.h"
 #include "cli/options.h"
+#include "cli/preview_png.h"
 #include "cli/text_input.h"
 #ifdef TESSALINE_HAVE_LINK
 #include "cli/send.h"
@@ -24,6 +25,7 @@
 #include "formats/rtf.h"
 #include "hyphenation/dictionary.h"
 #include "hyphenation/languages.h"
+#include "screen/screen_layout.h"
 
 namespace {
 
@@ -136,8 +138,10 @@ int process(int argc, char** argv)
         return fail(kRefused, refused.message);
     }
 
-    // With --send the text is written only where -o asks for it.
-    const bool writeOutput = !options.send || !options.outputPath.empty();
+    // With --send or --preview the text is written only where -o asks for it.
+    const bool preview = !options.previewPath.empty();
+    const bool keepCodes = options.send || preview;
+    const bool writeOutput = !keepCodes || !options.outputPath.empty();
     std::string sentCodes;
     cli::OutputSink output;
     if (writeOutput && !output.open(options.outputPath, error)) {
@@ -162,7 +166,7 @@ int process(int argc, char** argv)
         } else if (!calcFile(result.text, options, document, error)) {
             return fail(kFailed, error);
         }
-        if (options.send)
+        if (keepCodes)
             sentCodes = std::move(result.text);
         std::string().swap(result.text);
         if (writeOutput && !output.write(document, error)) {
@@ -173,7 +177,7 @@ int process(int argc, char** argv)
         const bool utf8 = options.format == cli::OutputFormat::Utf8;
         std::string utf8Room;  // kept from piece to piece: its memory is made once
         auto sink = [&](std::string_view piece) {
-            if (options.send)
+            if (keepCodes)
                 sentCodes += piece;
             if (!writeOutput)
                 return true;
@@ -215,6 +219,24 @@ int process(int argc, char** argv)
         std::fprintf(stderr, "%s\n", charset::replacedMessage(replaced).c_str());
     std::fprintf(stderr, "%lld characters, %lld modifications\n", static_cast<long long>(size),
                  static_cast<long long>(modifications));
+    if (preview) {
+        // The layout keeps the text; --send still needs it afterwards.
+        std::string shown = options.send ? sentCodes : std::move(sentCodes);
+        const screen::ScreenLayout layout(std::move(shown), screen::targetFor(settings));
+        const int count = layout.screenCount();
+        if (options.firstScreen > count) {
+            return fail(kFailed, "--screens " + std::to_string(options.firstScreen) + ": the text has "
+                                     + std::to_string(count) + (count == 1 ? " screen" : " screens"));
+        }
+        const int last = options.lastScreen == 0 ? count : std::min(options.lastScreen, count);
+        cli::OutputSink png;
+        auto sink = [&](std::string_view piece) { return png.write(piece, error); };
+        if (!png.open(options.previewPath, error)
+            || !cli::writePreviewPng(layout, options.firstScreen - 1, last - 1, options.zoom, sink, error)
+            || !png.commit(error)) {
+            return fail(kFailed, error);
+        }
+    }
 #ifdef TESSALINE_HAVE_LINK
     if (options.send) {
         return cli::sendProcessedText(options, std::move(sentCodes));

@@ -13,6 +13,8 @@ const char* const kUsage =
     "       tessaline-process --send [--calculator ti89|ti92plus|v200]\n"
     "                         [--name NAME] [--folder FOLDER] [--cable MODEL]\n"
     "                         [--port N] [other options] [IN]\n"
+    "       tessaline-process --preview OUT.png [--zoom N] [--screens FIRST-LAST]\n"
+    "                         [other options] [IN]\n"
     "\n"
     "Breaks the lines of a calculator text to the chosen line length.\n"
     "\n"
@@ -67,6 +69,14 @@ const char* const kUsage =
     "                   by default the first cable found\n"
     "  --port N         with --send: the link library's port number, 1 to 4\n"
     "                   (default 1)\n"
+    "  --preview PNG    draw the processed text as the calculator's screens in its\n"
+    "                   small font into PNG, a column of screens parted by a\n"
+    "                   grey row (the reader's screens for presets 0, 1 and 5,\n"
+    "                   the Text Editor's for 2, 3 and 4; a line too wide in\n"
+    "                   red); writes the text to OUT only when -o is given\n"
+    "  --zoom N         with --preview: each pixel N times, 1 to 4 (default 1)\n"
+    "  --screens F-L    with --preview: screens F to L only (from 1; L beyond\n"
+    "                   the last screen means the last), or the one screen F\n"
     "  --help           show this help\n"
     "  --version        show the program's version\n"
     "\n"
@@ -77,6 +87,27 @@ const char* const kUsage =
 namespace {
 
 constexpr std::string_view kFormats = "text, utf8, rtf, 89t, 9xt, v2t, 89g, 9xg or v2g";
+
+// "3" or "3-7": screens counted from 1.
+bool readScreenRange(const std::string& text, int& first, int& last)
+{
+    auto number = [](std::string_view digits, int& value) {
+        if (digits.empty() || digits.size() > 9)
+            return false;
+        value = 0;
+        for (const char c : digits) {
+            if (c < '0' || c > '9')
+                return false;
+            value = value * 10 + (c - '0');
+        }
+        return value >= 1;
+    };
+    const std::size_t dash = text.find('-');
+    if (dash == std::string::npos)
+        return number(text, first) && number(text, last);
+    return number(std::string_view(text).substr(0, dash), first)
+           && number(std::string_view(text).substr(dash + 1), last) && first <= last;
+}
 
 // "--name=value" or "--name value"; advances `i` past a separate value.
 bool takeValue(const std::vector<std::string>& args, std::size_t& i, std::string_view name, std::string& value,
@@ -108,6 +139,7 @@ ParseResult parseOptions(const std::vector<std::string>& args)
     bool calcNamed = false;  // --name or --folder given
     bool sendNamed = false;  // an option that only --send reads was given
     bool haveCustom = false;
+    bool previewNamed = false;             // an option that only --preview reads was given
     std::optional<Calculator> calculator;  // --calculator
     auto fail = [](std::string message) { return ParseResult{std::nullopt, std::move(message)}; };
 
@@ -221,6 +253,23 @@ ParseResult parseOptions(const std::vector<std::string>& args)
                 }
                 o.port = value[0] - '0';
                 sendNamed = true;
+            } else if (takeValue(args, i, "--preview", value, missing)) {
+                if (missing || value.empty()) {
+                    return fail("--preview needs a PNG file name");
+                }
+                o.previewPath = value;
+            } else if (takeValue(args, i, "--zoom", value, missing)) {
+                if (missing || value.size() != 1 || value[0] < '1' || value[0] > '4') {
+                    return fail("--zoom must be a number from 1 to 4");
+                }
+                o.zoom = value[0] - '0';
+                previewNamed = true;
+            } else if (takeValue(args, i, "--screens", value, missing)) {
+                if (missing || !readScreenRange(value, o.firstScreen, o.lastScreen)) {
+                    return fail("--screens must be FIRST-LAST or one screen, counted from 1"
+                                + (missing ? std::string() : ", not \"" + value + "\""));
+                }
+                previewNamed = true;
             } else if (takeValue(args, i, "-o", value, missing) || takeValue(args, i, "--output", value, missing)) {
                 if (missing || value.empty()) {
                     return fail("-o needs a file name");
@@ -242,6 +291,9 @@ ParseResult parseOptions(const std::vector<std::string>& args)
         return fail(
             "--name and --folder go with a calculator format (--format 89t, 9xt, v2t, 89g, 9xg or v2g) "
             "or --send");
+    }
+    if (previewNamed && o.previewPath.empty()) {
+        return fail("--zoom and --screens go with --preview");
     }
     if (sendNamed && !o.send) {
         return fail("--calculator, --cable and --port go with --send");

@@ -29,6 +29,11 @@ struct Options {
     Calculator calculator = Calculator::Ti89;  // --calculator, or a calculator --format's
     std::string cableModel;                    // the link library's cable name; empty: the first cable found
     int port = 1;
+    // --preview: the calculator's screens of the processed text as a PNG.
+    std::string previewPath;  // empty: no preview
+    int zoom = 1;             // 1 to 4
+    int firstScreen = 1;      // 1-based, both included
+    int lastScreen = 0;       // 0: the last screen
     bool help = false;
     bool version = false;
 };
