@@ -71,6 +71,9 @@ signals:
     void cancelPressed();
     // The user closed the window.
     void closed();
+    // File > Calculator Screen…: the processed text is to be shown as the
+    // calculator's screens.
+    void calculatorScreenRequested(const std::string& codes);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -11,8 +11,10 @@
 #include "engine/line_break_pass.h"
 #include "engine/line_break_pass_core.h"
 #include "engine/line_settings.h"
+#include "screen/screen_target.h"
 #include "ui/app_state.h"
 #include "ui/dialogs.h"
+#include "ui/preview/preview_window.h"
 #include "ui/process/output_window.h"
 #include "ui/window_placement.h"
 
@@ -185,6 +187,7 @@ OutputWindow& ProcessRun::outputWindow()
         window_ = new OutputWindow(nullptr, dialogs_);
         centreWindow(*window_, windowOwner_.frameGeometry(), availableScreenArea(windowOwner_));
         connect(window_, &OutputWindow::cancelPressed, this, &ProcessRun::cancel);
+        connect(window_, &OutputWindow::calculatorScreenRequested, this, &ProcessRun::showCalculatorScreen);
         connect(window_, &OutputWindow::closed, this, [this] {
             // Closing the window during a run cancels it; the run sees the
             // window go away.
@@ -194,6 +197,15 @@ OutputWindow& ProcessRun::outputWindow()
         });
     }
     return *window_;
+}
+
+void ProcessRun::showCalculatorScreen(const std::string& codes)
+{
+    if (!window_)
+        return;
+    auto* preview = new PreviewWindow(window_, codes, screen::targetFor(passSettings_));
+    preview->setAttribute(Qt::WA_DeleteOnClose);
+    preview->show();
 }
 
 void ProcessRun::bringOutputWindowForward()
@@ -310,6 +322,7 @@ ProcessRun::Outcome ProcessRun::process(const Request& request, QString& refusal
         return Outcome::NotCompleted;
     }
 
+    passSettings_ = state_.settings;
     if (text.empty()) {
         // Nothing to scan: no progress, the labels keep what they showed.
         return Outcome::Completed;
@@ -317,6 +330,7 @@ ProcessRun::Outcome ProcessRun::process(const Request& request, QString& refusal
 
     WindowHooks hooks{turns, request.wordWrap, cancelRequested_};
     PassResult result = runLineBreakPassWith(text, state_.settings, hooks);
+    passSettings_ = state_.settings;
     if (!turns.runAlive())
         return Outcome::NotCompleted;
     const bool passCancelled = result.cancelled || turns.windowGone() || cancelRequested_;

@@ -11,6 +11,8 @@
 #include <memory>
 #include <string>
 
+#include "engine/line_settings.h"
+
 class QWidget;
 
 namespace tessaline {
@@ -73,6 +75,8 @@ private:
     enum class Outcome { Completed, NotCompleted };
 
     OutputWindow& outputWindow();
+    // Opens the Calculator Screen window over the output window.
+    void showCalculatorScreen(const std::string& codes);
     void bringOutputWindowForward();
     // `refusalMessage` receives why the settings were refused, if they were.
     Outcome process(const Request& request, QString& refusalMessage);
@@ -81,6 +85,9 @@ private:
     QWidget& windowOwner_;
     std::shared_ptr<const Dialogs> dialogs_;
     QPointer<OutputWindow> window_;
+    // The settings of the last pass, which its preview follows whatever the
+    // main window's settings became since.
+    LineSettings passSettings_;
     bool running_ = false;
     bool cancelRequested_ = false;
 };
