@@ -192,6 +192,17 @@ void drawCalculatorDialogs(Pictures& pictures, tessaline::OutputWindow& output)
 #endif
 }
 
+// The Calculator Screen window, opened from the output window, at its
+// first screen.
+void drawCalculatorScreen(Pictures& pictures, tessaline::OutputWindow& output)
+{
+    part<QAction>(output, "calculatorScreen")->trigger();
+    auto* preview = part<QWidget>(output, "calculatorScreen");
+    QApplication::processEvents();
+    pictures.save(preview->grab(), "calculator-screen.png");
+    preview->close();
+}
+
 // The output window during a run and after it.
 void drawOutputWindow(Pictures& pictures, const std::string& text)
 {
@@ -208,6 +219,7 @@ void drawOutputWindow(Pictures& pictures, const std::string& text)
     pictures.save(processing.picture(), "output-processing.png");
     pictures.save(part<QMainWindow>(window, "Form2")->grab(), "output-done.png");
     drawCalculatorDialogs(pictures, *part<tessaline::OutputWindow>(window, "Form2"));
+    drawCalculatorScreen(pictures, *part<tessaline::OutputWindow>(window, "Form2"));
 }
 
 }  // namespace
