@@ -132,14 +132,14 @@ void OutputWindow::buildMenu()
     QAction* calcAction = fileMenu_->addAction(QStringLiteral("Save as Calc&ulator Text…"));
     calcAction->setObjectName(QStringLiteral("saveCalculatorText"));
     connect(calcAction, &QAction::triggered, this, &OutputWindow::saveCalculatorText);
-    QAction* screenAction = fileMenu_->addAction(QStringLiteral("Calculator Sc&reen…"));
-    screenAction->setObjectName(QStringLiteral("calculatorScreen"));
-    connect(screenAction, &QAction::triggered, this, [this] { emit calculatorScreenRequested(outputBox_->text()); });
 #ifdef TESSALINE_HAVE_LINK
     QAction* sendAction = fileMenu_->addAction(QStringLiteral("Sen&d to Calculator…"));
     sendAction->setObjectName(QStringLiteral("sendToCalculator"));
     connect(sendAction, &QAction::triggered, this, &OutputWindow::sendToCalculator);
 #endif
+    QAction* screenAction = fileMenu_->addAction(QStringLiteral("Calculator Sc&reen…"));
+    screenAction->setObjectName(QStringLiteral("calculatorScreen"));
+    connect(screenAction, &QAction::triggered, this, [this] { emit calculatorScreenRequested(outputBox_->text()); });
 }
 
 CalculatorTextEdit* OutputWindow::makeOutputBox()

@@ -143,6 +143,7 @@ TEST_F(CalculatorTextTest, TheNewItemsStandBelowTheTwoExistingOnes)
 #ifdef TESSALINE_HAVE_LINK
     expected << "sendToCalculator";
 #endif
+    expected << "calculatorScreen";
     EXPECT_EQ(names, expected);
     EXPECT_EQ(calcAction()->text(), QStringLiteral("Save as Calc&ulator Text…"));
 }
