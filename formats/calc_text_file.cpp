@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "charset/charset.h"
+
 namespace tessaline {
 
 namespace {
@@ -11,6 +13,9 @@ namespace {
 // File integers are little-endian; the variable data inside is big-endian.
 constexpr std::string_view kSignatureTi89 = "**TI89**";
 constexpr std::string_view kSignatureTi92Plus = "**TI92P*";
+// The TI-92 (without Plus) stores texts otherwise; its files are recognised
+// only to be refused.
+constexpr std::string_view kSignatureTi92 = "**TI92**";
 constexpr std::size_t kFolderAt = 0x0A;
 constexpr std::size_t kEntryCountAt = 0x3A;
 constexpr std::size_t kEntryTableAt = 0x3C;
@@ -267,21 +272,38 @@ std::string calcNameProblem(std::string_view name, NameRole role)
     const std::string what = role == NameRole::Variable ? "variable name" : "folder name";
     if (name.empty())
         return "The " + what + " is empty; it needs 1 to 8 characters.";
-    if (name.size() > kMaxCalcNameLength)
-        return "The " + what + " " + quoted(name) + " has " + std::to_string(name.size())
+    // A name typed in the window or on a terminal comes as UTF-8: its
+    // characters are counted and shown as typed; a byte that begins no
+    // character is shown by its number.
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < name.size(); ++characters)
+        at += charset::readUtf8Sequence(name.substr(at)).length;
+    if (characters > kMaxCalcNameLength)
+        return "The " + what + " " + quoted(name) + " has " + std::to_string(characters)
                + " characters; at most 8 are allowed.";
-    if (!isAsciiLetter(name.front()))
+    if (!isAsciiLetter(name.front()) && static_cast<unsigned char>(name.front()) < 0x80)
         return "The " + what + " " + quoted(name) + " does not start with a letter (a to z).";
-    for (char c : name) {
+    for (std::size_t at = 0; at < name.size();) {
+        const char c = name[at];
+        const charset::Utf8Sequence sequence = charset::readUtf8Sequence(name.substr(at));
+        at += sequence.length;
         if (isAsciiLetter(c) || isAsciiDigit(c) || c == '_')
             continue;
         const auto code = static_cast<unsigned char>(c);
-        const std::string shown = code == 0x20                 ? std::string("a space")
-                                  : code > 0x20 && code < 0x7F ? quoted(std::string(1, c))
-                                                               : "character " + std::to_string(code);
+        std::string shown;
+        if (code == 0x20)
+            shown = "a space";
+        else if (code > 0x20 && code < 0x7F)
+            shown = quoted(std::string(1, c));
+        else if (code >= 0x80 && sequence.codePoint)
+            shown = quoted(name.substr(at - sequence.length, sequence.length));
+        else
+            shown = "character " + std::to_string(code);
         return "The " + what + " " + quoted(name) + " holds " + shown
                + "; only letters (a to z), digits and \"_\" are allowed.";
     }
+    if (!isAsciiLetter(name.front()))
+        return "The " + what + " " + quoted(name) + " does not start with a letter (a to z).";
     return {};
 }
 
@@ -305,7 +327,8 @@ std::string calcNameFromFileName(std::string_view fileName)
 
 bool hasCalcFileSignature(std::string_view bytes)
 {
-    return bytes.starts_with(kSignatureTi89) || bytes.starts_with(kSignatureTi92Plus);
+    return bytes.starts_with(kSignatureTi89) || bytes.starts_with(kSignatureTi92Plus)
+           || bytes.starts_with(kSignatureTi92);
 }
 
 CalcSplit splitCalcText(std::string_view codes, std::string_view name, std::string_view folder)
@@ -317,6 +340,12 @@ CalcSplit splitCalcText(std::string_view codes, std::string_view name, std::stri
             return split;
     }
 
+    // A final line end ends the last line: a processed text closes with one,
+    // and it is no empty line of its own on the calculator.
+    if (codes.ends_with('\n'))
+        codes.remove_suffix(codes.ends_with("\r\n") ? 2 : 1);
+    else if (codes.ends_with('\r'))
+        codes.remove_suffix(1);
     const std::vector<std::string_view> lines = textLines(codes);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::size_t zero = lines[i].find('\0');
@@ -412,6 +441,8 @@ CalcReadResult readCalcFile(std::string_view bytes)
         return fail(
             "Not a TI-89, TI-92 Plus or Voyage 200 variable file: it does not start with "
             "\"**TI89**\" or \"**TI92P*\".");
+    if (bytes.starts_with(kSignatureTi92))
+        return fail("A TI-92 file: only TI-89, TI-92 Plus and Voyage 200 variable files can be read.");
     result.format.calculator = bytes.starts_with(kSignatureTi89) ? Calculator::Ti89 : Calculator::Ti92Plus;
     if (bytes.size() < kEntryTableAt)
         return fail("The file ends inside its header, after " + std::to_string(bytes.size()) + " bytes.");
@@ -429,12 +460,16 @@ CalcReadResult readCalcFile(std::string_view bytes)
     if (bytes.substr(tableEnd - 2, 2) != "\xA5\x5A")
         return fail("The file's entry table does not end with the marker A5 5A.");
 
+    // The whole table is checked before any variable is decoded: entries
+    // that share one block would otherwise each decode it, and a small file
+    // could ask for gigabytes. A block is 16 bytes, as its entry is.
     struct Block {
-        std::size_t begin, end;
-        std::string name;
+        std::uint32_t begin, end;  // the block: its lead, data and checksum
+        std::uint32_t entryAt;     // its entry in the table
+        std::uint32_t folderAt;    // the name field of the folder it is in
     };
     std::vector<Block> blocks;
-    std::string folder = paddedField(bytes, kFolderAt, kMaxCalcNameLength);
+    std::size_t folderAt = kFolderAt;
     std::string folderEntry;
     std::optional<unsigned> folderVariablesLeft;  // after a folder entry
     unsigned folderVariables = 0;
@@ -444,25 +479,28 @@ CalcReadResult readCalcFile(std::string_view bytes)
         return "The folder entry " + quoted(folderEntry) + " says " + countOfVariables(folderVariables) + " it, but "
                + std::to_string(folderVariables - *folderVariablesLeft) + " do.";
     };
+    auto nameAt = [bytes](std::size_t at) { return paddedField(bytes, at, kMaxCalcNameLength); };
+    auto entryName = [&nameAt](std::size_t i, std::size_t at) {
+        return "Entry " + std::to_string(i + 1) + " (" + quoted(nameAt(at + 4)) + ")";
+    };
 
     for (std::size_t i = 0; i < entryCount; ++i) {
         const std::size_t at = kEntryTableAt + kEntrySize * i;
         const std::size_t offset = readLe32(bytes, at);
-        const std::string name = paddedField(bytes, at + 4, kMaxCalcNameLength);
         const unsigned type = byteAt(bytes, at + 12);
-        const std::string entryName = "Entry " + std::to_string(i + 1) + " (" + quoted(name) + ")";
 
         if (type == kFolderType) {
             if (std::string problem = checkFolderCount(); !problem.empty())
                 return fail(problem);
-            folder = folderEntry = name;
+            folderAt = at + 4;
+            folderEntry = nameAt(folderAt);
             folderVariables = readLe16(bytes, at + 14);
             folderVariablesLeft = folderVariables;
             result.format.group = true;
             continue;
         }
         if (type != kTextType)
-            return fail(entryName + " is not a text variable (its type is " + hex(type, 2)
+            return fail(entryName(i, at) + " is not a text variable (its type is " + hex(type, 2)
                         + "); only text variables can be read.");
         if (folderVariablesLeft) {
             if (*folderVariablesLeft == 0)
@@ -472,27 +510,50 @@ CalcReadResult readCalcFile(std::string_view bytes)
         }
 
         if (offset < tableEnd)
-            return fail(entryName + " points into the file's header, at " + std::to_string(offset) + ".");
+            return fail(entryName(i, at) + " points into the file's header, at " + std::to_string(offset) + ".");
         if (offset > bytes.size() || bytes.size() - offset < kBlockLeadSize + 2)
-            return fail(entryName + " points past the end of the file, at " + std::to_string(offset) + ".");
+            return fail(entryName(i, at) + " points past the end of the file, at " + std::to_string(offset) + ".");
         const std::size_t dataAt = offset + kBlockLeadSize;
         const std::size_t sizeWord = readBe16(bytes, dataAt);
         const std::size_t dataSize = 2 + sizeWord;
         if (sizeWord < kDataOverhead - 2)
-            return fail(entryName + " has a size word of " + std::to_string(sizeWord)
+            return fail(entryName(i, at) + " has a size word of " + std::to_string(sizeWord)
                         + ", too small for a text variable.");
         if (bytes.size() - dataAt < dataSize + kChecksumSize)
-            return fail(entryName + " has a size word of " + std::to_string(sizeWord)
+            return fail(entryName(i, at) + " has a size word of " + std::to_string(sizeWord)
                         + ": its data runs past the end of the file.");
-        const std::string_view data = bytes.substr(dataAt, dataSize);
-        if (data[dataSize - 2] != '\0' || byteAt(data, dataSize - 1) != kTextTag)
-            return fail(entryName + " does not end with the end of text (0x00) and the text tag (0xE0).");
-        const std::string_view text = data.substr(4, dataSize - kDataOverhead);
-        if (const std::size_t zero = text.find('\0'); zero != std::string_view::npos)
-            return fail(entryName + " holds character 0 inside its text, at byte " + std::to_string(zero + 1)
-                        + " of the text.");
+        if (bytes[dataAt + dataSize - 2] != '\0' || byteAt(bytes, dataAt + dataSize - 1) != kTextTag)
+            return fail(entryName(i, at) + " does not end with the end of text (0x00) and the text tag (0xE0).");
+        // The stated file size fits 32 bits, so every offset in it does.
+        blocks.push_back({std::uint32_t(offset), std::uint32_t(dataAt + dataSize + kChecksumSize), std::uint32_t(at),
+                          std::uint32_t(folderAt)});
+    }
+    if (std::string problem = checkFolderCount(); !problem.empty())
+        return fail(problem);
+    if (blocks.empty())
+        return fail("The file holds folder entries but no variable.");
 
-        const unsigned stored = readLe16(bytes, dataAt + dataSize);
+    std::vector<Block> byPlace = blocks;
+    std::stable_sort(byPlace.begin(), byPlace.end(), [](const Block& a, const Block& b) { return a.begin < b.begin; });
+    for (std::size_t i = 1; i < byPlace.size(); ++i) {
+        if (byPlace[i].begin < byPlace[i - 1].end)
+            return fail("The data of variables " + quoted(nameAt(byPlace[i - 1].entryAt + 4)) + " and "
+                        + quoted(nameAt(byPlace[i].entryAt + 4)) + " overlap.");
+    }
+    std::vector<Block>().swap(byPlace);
+
+    // The blocks are apart, so decoding them all reads the file once.
+    result.variables.reserve(blocks.size());
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        const Block& block = blocks[i];
+        const std::string name = nameAt(block.entryAt + 4);
+        const std::size_t dataAt = block.begin + kBlockLeadSize;
+        const std::string_view data = bytes.substr(dataAt, block.end - kChecksumSize - dataAt);
+        const std::string_view text = data.substr(4, data.size() - kDataOverhead);
+        if (const std::size_t zero = text.find('\0'); zero != std::string_view::npos)
+            return fail(entryName((block.entryAt - kEntryTableAt) / kEntrySize, block.entryAt)
+                        + " holds character 0 inside its text, at byte " + std::to_string(zero + 1) + " of the text.");
+        const unsigned stored = readLe16(bytes, dataAt + data.size());
         const unsigned computed = checksum(data);
         if (stored != computed) {
             if (!result.warning.empty())
@@ -500,19 +561,7 @@ CalcReadResult readCalcFile(std::string_view bytes)
             result.warning += "The checksum of variable " + quoted(name) + " is " + hex(stored, 4)
                               + ", but its data sums to " + hex(computed, 4) + "; the file may be damaged.";
         }
-        blocks.push_back({offset, dataAt + dataSize + kChecksumSize, name});
-        result.variables.push_back({name, folder, decodeText(text)});
-    }
-    if (std::string problem = checkFolderCount(); !problem.empty())
-        return fail(problem);
-    if (result.variables.empty())
-        return fail("The file holds folder entries but no variable.");
-
-    std::stable_sort(blocks.begin(), blocks.end(), [](const Block& a, const Block& b) { return a.begin < b.begin; });
-    for (std::size_t i = 1; i < blocks.size(); ++i) {
-        if (blocks[i].begin < blocks[i - 1].end)
-            return fail("The data of variables " + quoted(blocks[i - 1].name) + " and " + quoted(blocks[i].name)
-                        + " overlap.");
+        result.variables.push_back({name, nameAt(block.folderAt), decodeText(text)});
     }
     if (result.variables.size() > 1)
         result.format.group = true;

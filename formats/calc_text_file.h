@@ -43,8 +43,9 @@ std::string calcNameProblem(std::string_view name, NameRole role);
 // ("My notes.txt" gives "mynotes"); "text" when nothing is left.
 std::string calcNameFromFileName(std::string_view fileName);
 
-// True when `bytes` start with the signature of a TI-89 or TI-92 Plus /
-// Voyage 200 variable file; such input is read with readCalcFile().
+// True when `bytes` start with the signature of a TI-89, TI-92 Plus /
+// Voyage 200 or TI-92 variable file; such input is read with readCalcFile()
+// (which refuses the TI-92's).
 bool hasCalcFileSignature(std::string_view bytes);
 
 struct CalcVariable {
@@ -62,7 +63,8 @@ struct CalcSplit {
 // The text as the variables it is saved in: one variable named `name` when it
 // fits, otherwise name1, name2, … (the name shortened so each stays within 8
 // characters), each holding whole lines. A CR LF, a lone CR and a lone LF each
-// end a line; in the variables every line end is CR LF. Refused, with the
+// end a line; in the variables every line end is CR LF. A final line end
+// ends the last line and adds no empty line. Refused, with the
 // message: an invalid name or folder, a character 0 (said by line and
 // column), and a line too long for any variable.
 CalcSplit splitCalcText(std::string_view codes, std::string_view name, std::string_view folder = "main");
@@ -110,7 +112,9 @@ struct CalcReadResult {
 // dropped and every line end becomes CR LF. Any byte string is read without
 // reading past its end: a file whose signature, entry table, offsets, sizes,
 // size words or end-of-text tags do not agree, or that holds a variable other
-// than a text, is refused with a message saying what is wrong.
+// than a text, is refused with a message saying what is wrong. The whole
+// entry table is checked before any variable is decoded, so that memory stays
+// within a small multiple of the file's size.
 CalcReadResult readCalcFile(std::string_view bytes);
 
 // The variables' texts one after the other, joined by CR LF: the text that

@@ -94,6 +94,13 @@ TEST(TextFileCalc, DamageIsRefusedAndAWrongChecksumWarns)
     const DecodedText bare = decodeTextFile("**TI92P* a note that only starts like a calculator file");
     EXPECT_FALSE(bare.ok);
     EXPECT_FALSE(bare.error.empty());
+    // A TI-92 (without Plus) file is recognised and refused, not read as text.
+    std::string ti92 = good;
+    ti92.replace(0, 8, "**TI92**");
+    const DecodedText old = decodeTextFile(ti92);
+    EXPECT_FALSE(old.ok);
+    EXPECT_EQ(old.codes, "");
+    EXPECT_NE(old.error.find("A TI-92 file"), std::string::npos) << old.error;
 
     // A wrong checksum alone: the text, and a warning naming the variable.
     std::string wrongSum = good;
