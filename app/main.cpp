@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QStyleFactory>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -25,7 +26,7 @@ bool displayAvailable()
 #endif
 }
 
-const char* const kNoDisplay = "tessaline: no display; start it with 'xvfb-run ./run' or set DISPLAY\n";
+const char* const kNoDisplay = "tessaline: no display; start it with 'xvfb-run tessaline' or set DISPLAY\n";
 
 // While the application connects to the display: a display that is named
 // but cannot be opened (a stale DISPLAY, a stopped Xvfb) ends the program
@@ -47,6 +48,11 @@ void startUpMessages(QtMsgType type, const QMessageLogContext& context, const QS
 
 int main(int argc, char** argv)
 {
+#ifdef SIGXFSZ
+    // Past a file-size limit (ulimit -f) a save fails with "File too large"
+    // and says so, keeping the text, instead of the signal ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     if (!displayAvailable()) {
         std::fputs(kNoDisplay, stderr);
         return 1;

@@ -213,7 +213,8 @@ int process(int argc, char** argv)
     const std::size_t replaced = input.replaced();
     if (!warning.empty()) {
         std::replace(warning.begin(), warning.end(), '\n', ' ');
-        std::fprintf(stderr, "%s: %s\n", input.name().c_str(), warning.c_str());
+        // The warning quotes names from the file: escaped, as every message is.
+        std::fprintf(stderr, "%s\n", cli::oneLine(input.name() + ": " + warning).c_str());
     }
     if (replaced > 0)
         std::fprintf(stderr, "%s\n", charset::replacedMessage(replaced).c_str());
@@ -250,6 +251,10 @@ int process(int argc, char** argv)
 int main(int argc, char** argv)
 {
     std::signal(SIGPIPE, SIG_IGN);  // a closed output is reported, not fatal
+    // Past a file-size limit (ulimit -f) the write fails with "File too
+    // large" and is reported, and the temporary file removed, instead of the
+    // signal ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     tessaline::cli::removeTemporaryFileOnSignals();
     // Running out of memory unwinds the stack, which removes a temporary file.
     try {

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -24,6 +25,7 @@
 
 #include "cli/file_io.h"
 #include "cli/text_input.h"
+#include "formats/calc_text_file.h"
 #include "formats/text_file.h"
 
 namespace fs = std::filesystem;
@@ -91,6 +93,7 @@ struct Launch {
     fs::path input = "/dev/null";
     rlim_t addressSpace = 0;  // RLIMIT_AS when not 0
     int ignoredSignal = 0;    // started with this signal ignored
+    rlim_t fileSize = 0;      // RLIMIT_FSIZE when not 0, SIGXFSZ at its default
 };
 
 class CliSafety : public ::testing::Test {
@@ -138,6 +141,11 @@ protected:
             if (launch.addressSpace != 0) {
                 const rlimit limit{launch.addressSpace, launch.addressSpace};
                 ::setrlimit(RLIMIT_AS, &limit);
+            }
+            if (launch.fileSize != 0) {
+                ::signal(SIGXFSZ, SIG_DFL);
+                const rlimit limit{launch.fileSize, launch.fileSize};
+                ::setrlimit(RLIMIT_FSIZE, &limit);
             }
             ::execv(argv[0], argv.data());
             ::_exit(127);
@@ -586,4 +594,41 @@ TEST_F(CliSafety, InputShrinkingWhileReadIsNoFault)
         EXPECT_EQ(WEXITSTATUS(status), 0) << err();
         EXPECT_EQ(listing(dir_ / "out"), std::vector<std::string>{"target.txt"});
     }
+}
+
+TEST_F(CliSafety, AFileSizeLimitIsAFailedSaveThatLosesNothing)
+{
+    // ulimit -f: the write past the limit fails with "File too large"; the
+    // old file stays and no temporary file is left.
+    const fs::path in = dir_ / "long.txt";
+    std::string text;
+    while (text.size() < 20000) {
+        text += "a few words on a line\r\n";
+    }
+    writeFile(in, text);
+    fs::create_directory(dir_ / "out");
+    const fs::path target = dir_ / "out" / "kept.txt";
+    writeFile(target, "old");
+    Launch limited{{"-o", target.string(), in.string()}};
+    limited.fileSize = 4096;
+    EXPECT_EQ(run(limited), 1) << err();
+    EXPECT_NE(err().find(std::strerror(EFBIG)), std::string::npos) << err();
+    EXPECT_EQ(std::count(err().begin(), err().end(), '\n'), 1) << err();
+    EXPECT_EQ(readFile(target), "old");
+    EXPECT_EQ(listing(dir_ / "out"), std::vector<std::string>{"kept.txt"});
+}
+
+TEST_F(CliSafety, TheChecksumWarningEscapesTheVariablesName)
+{
+    // A name holding ESC [8m would hide what the terminal shows next.
+    tessaline::CalcWriteResult written = tessaline::writeCalcText("Hello", {{}, "abcdefgh", "main", ""});
+    ASSERT_TRUE(written.ok);
+    std::string file = written.files.at(0).bytes;
+    file.replace(0x40, 8, "\x1b[8mab\0", 8);
+    file.back() ^= 0x01;  // a wrong checksum: read, with a warning
+    const fs::path in = dir_ / "hidden.89t";
+    writeFile(in, file);
+    EXPECT_EQ(run({{"--format", "utf8", in.string()}}), 0) << err();
+    EXPECT_EQ(err().find('\x1b'), std::string::npos) << err();
+    EXPECT_NE(err().find("\\x1b[8mab"), std::string::npos) << err();
 }

@@ -36,7 +36,8 @@ TEST(StartWithoutDisplay, SaysHowToStartItWhetherTheDisplayIsUnsetOrCannotBeOpen
 {
     if (!QFileInfo(programPath()).isExecutable())
         GTEST_SKIP() << "the program is not built next to the tests";
-    const QString expected = QStringLiteral("tessaline: no display; start it with 'xvfb-run ./run' or set DISPLAY\n");
+    const QString expected =
+        QStringLiteral("tessaline: no display; start it with 'xvfb-run tessaline' or set DISPLAY\n");
 
     const auto [unsetStatus, unsetError] = runProgram([](QProcessEnvironment& env) {
         env.remove(QStringLiteral("DISPLAY"));
