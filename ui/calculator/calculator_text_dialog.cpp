@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ui/calculator/calculator_fields.h"
+#include "ui/counts.h"
 
 namespace tessaline {
 
@@ -27,8 +28,7 @@ CalculatorTextDialog::CalculatorTextDialog(QWidget* parent, const std::string& n
     if (parts > 1) {
         auto* note =
             new QLabel(QStringLiteral("The text needs %1 variables (each at most %2 bytes), numbered after the name.")
-                           .arg(parts)
-                           .arg(kMaxVariableText),
+                           .arg(formatCount(std::int64_t(parts)), formatCount(std::int64_t(kMaxVariableText))),
                        this);
         note->setObjectName(QStringLiteral("partsNote"));
         note->setWordWrap(true);
@@ -74,6 +74,21 @@ QString calcFileFilter(CalcFormat format)
     return QStringLiteral("%1 %2 (*.%3)")
         .arg(QLatin1String(model), format.group ? QStringLiteral("group") : QStringLiteral("text"),
              QString::fromStdString(calcFileExtension(format)));
+}
+
+QString calcFilePath(const QString& chosenPath, CalcFormat format)
+{
+    const QFileInfo chosen(chosenPath);
+    const QString extension = QString::fromStdString(calcFileExtension(format));
+    const QString suffix = chosen.suffix();
+    if (suffix.compare(extension, Qt::CaseInsensitive) == 0)
+        return chosenPath;
+    const bool fileExtension = suffix.compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0
+                               || suffix.compare(QLatin1String("rtf"), Qt::CaseInsensitive) == 0
+                               || calcFormatFromExtension(suffix.toStdString());
+    const QString base =
+        fileExtension && !chosen.completeBaseName().isEmpty() ? chosen.completeBaseName() : chosen.fileName();
+    return chosen.dir().filePath(base + QLatin1Char('.') + extension);
 }
 
 QStringList calcFilePaths(const CalcWriteResult& written, const QString& chosenPath)

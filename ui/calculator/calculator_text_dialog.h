@@ -37,6 +37,12 @@ private:
 // The name filter of the save dialog for `format` ("TI-89 text (*.89t)").
 QString calcFileFilter(CalcFormat format);
 
+// The file a name chosen in the save dialog stands for: the name as it is
+// when it ends with the format's extension; otherwise the extension added,
+// in place of a text or calculator file's extension the name has
+// ("victim" and "novel.txt" give victim.89g and novel.89g).
+QString calcFilePath(const QString& chosenPath, CalcFormat format);
+
 // Where the files of `written` go when the user chose `chosenPath`: a group
 // file or a single variable at the chosen path, one file per part beside it
 // with the part's number after the name ("notes.89t" gives notes1.89t,

@@ -22,9 +22,8 @@ constexpr int kProgressSteps = 1000;
 
 }  // namespace
 
-SendDialog::SendDialog(QWidget* parent, std::shared_ptr<CalculatorLink> link, std::string codes,
-                       const std::string& name)
-    : QDialog(parent), link_(std::move(link)), codes_(std::move(codes))
+SendDialog::SendDialog(QWidget* parent, std::shared_ptr<CalculatorLink> link, TextSource text, const std::string& name)
+    : QDialog(parent), link_(std::move(link)), text_(std::move(text))
 {
     setObjectName(QStringLiteral("sendDialog"));
     setWindowTitle(QStringLiteral("Send to Calculator"));
@@ -102,8 +101,15 @@ void SendDialog::send()
 {
     if (worker_ || !fields_->check())
         return;
+    // The window this dialog belongs to may have processed a new text since
+    // the dialog opened: the text sent is the one it shows now.
+    std::optional<std::string> codes = text_();
+    if (!codes) {
+        resultLine_->setText(QStringLiteral("The text is being processed; send it once PROCESS has ended."));
+        return;
+    }
     SendRequest request;
-    request.codes = codes_;
+    request.codes = std::move(*codes);
     request.calculator = fields_->calculator();
     request.name = fields_->name();
     request.folder = fields_->folder();

@@ -6,7 +6,9 @@
 
 #include <QDialog>
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,9 +27,13 @@ class CalculatorFields;
 class SendDialog : public QDialog {
     Q_OBJECT
 public:
-    // Sends `codes` (the processed text) over `link`; `name` prefills the
-    // variable name (valid already). Lists the cables found at once.
-    SendDialog(QWidget* parent, std::shared_ptr<CalculatorLink> link, std::string codes, const std::string& name);
+    // What Send sends: the processed text as it is when Send is pressed, or
+    // nothing while there is none (a run is in progress).
+    using TextSource = std::function<std::optional<std::string>()>;
+
+    // Sends the text of `text` over `link`; `name` prefills the variable
+    // name (valid already). Lists the cables found at once.
+    SendDialog(QWidget* parent, std::shared_ptr<CalculatorLink> link, TextSource text, const std::string& name);
     // Stops a transfer under way and waits for the worker to end.
     ~SendDialog() override;
 
@@ -49,7 +55,7 @@ private:
     void setSending(bool sending);
 
     std::shared_ptr<CalculatorLink> link_;
-    std::string codes_;
+    TextSource text_;
     std::vector<CableInfo> cables_;
 
     QComboBox* cableList_ = nullptr;

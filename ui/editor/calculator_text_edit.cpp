@@ -664,10 +664,12 @@ void setError(QString* error, const QString& why)
 
 }  // namespace
 
-bool CalculatorTextEdit::loadFile(const QString& path, QString* error, std::size_t* replaced)
+bool CalculatorTextEdit::loadFile(const QString& path, QString* error, std::size_t* replaced, QString* warning)
 {
     if (replaced)
         *replaced = 0;
+    if (warning)
+        warning->clear();
     const PathCheck check = checkBeforeReading(QFile::encodeName(path).toStdString(),
                                                static_cast<std::uint64_t>(kMaxFileBytes), SpecialFiles::Refused);
     switch (check.problem) {
@@ -738,6 +740,8 @@ bool CalculatorTextEdit::loadFile(const QString& path, QString* error, std::size
         setFontSize(*decoded.fontSizePoints);
     if (replaced)
         *replaced = decoded.replaced;
+    if (warning)
+        *warning = QString::fromStdString(decoded.warning);
     return true;
 }
 

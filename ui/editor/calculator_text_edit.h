@@ -52,8 +52,9 @@ public:
 
     // Loads a file (RTF or plain text) in place of the whole content. On
     // failure the content is untouched and `error` says why. `replaced`
-    // receives how many characters had no calculator code.
-    bool loadFile(const QString& path, QString* error, std::size_t* replaced);
+    // receives how many characters had no calculator code, `warning` a
+    // problem the text survived (a calculator file's wrong checksum).
+    bool loadFile(const QString& path, QString* error, std::size_t* replaced, QString* warning = nullptr);
     // Writes the whole content as RTF at the box's font size, through a
     // temporary file renamed over `path`. On failure `error` says why.
     bool saveFile(const QString& path, QString* error) const;

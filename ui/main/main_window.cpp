@@ -18,9 +18,12 @@
 #include <QPushButton>
 #include <QStyleOption>
 #include <QStyleOptionComplex>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -87,6 +90,10 @@ using charset::kLf;
 
 const char* const kTextSizeTip = "change font size (doesn`t affect font within Folivane!";
 const QString kTextFilter = QStringLiteral("Text (*.txt)");
+// Open Text reads every kind of file it knows; the text filter comes first,
+// as it always has.
+const QString kOpenFilter = QStringLiteral(
+    "Text (*.txt);;Rich Text (*.rtf);;Calculator text (*.89t *.9xt *.v2t *.89g *.9xg *.v2g);;All files (*)");
 
 // Frames as a frame with a caption looks on Windows: the caption stands in
 // the top border line, which runs through the middle of the caption's text
@@ -294,7 +301,8 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
     : QMainWindow(parent), state_(state), dialogs_(std::make_shared<Dialogs>())
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Tessaline"));
+    // "[*]" shows while the editor holds changes not saved (or opened) since.
+    setWindowTitle(QStringLiteral("Tessaline[*]"));
     setWindowIcon(appIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
                    | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -483,6 +491,7 @@ void MainWindow::setStackingAndTabOrder()
 
 void MainWindow::connectControls()
 {
+    connect(editor_->document(), &QTextDocument::modificationChanged, this, &QWidget::setWindowModified);
     // Enter on a focused button presses it, as Space does (Qt does that only
     // for buttons in dialogs unless told).
     for (QPushButton* b : client_->findChildren<QPushButton*>())
@@ -536,7 +545,10 @@ void MainWindow::buildMenus()
 
     connect(openAction_, &QAction::triggered, this, &MainWindow::openText);
     connect(saveAction_, &QAction::triggered, this, &MainWindow::saveText);
-    connect(quitAction_, &QAction::triggered, this, &MainWindow::quit);
+    connect(quitAction_, &QAction::triggered, this, [this] {
+        if (mayEnd())
+            quit();
+    });
     connect(aboutAction_, &QAction::triggered, this, &MainWindow::showAbout);
 }
 
@@ -716,25 +728,43 @@ void MainWindow::applyPaletteShown()
 
 void MainWindow::openText()
 {
-    const std::optional<QString> chosen = dialogs_->files->openFileName(this, kTextFilter, state_.lastFileName);
+    const std::optional<QString> chosen = dialogs_->files->openFileName(this, kOpenFilter, state_.lastFileName);
     if (!chosen)
         return;  // cancelled: nothing is read, the last name stays
     state_.lastFileName = *chosen;
 
     QString error;
+    QString warning;
     std::size_t replaced = 0;
     const double sizeBefore = editor_->fontSize();
     bool loaded = false;
     {
         const BusyCursor busy;
-        loaded = editor_->loadFile(*chosen, &error, &replaced);
+        // A file may ask for more memory than there is; the editor keeps
+        // its text then, as it does for every other failure.
+        const std::string before = editor_->text();
+        const bool modifiedBefore = editor_->document()->isModified();
+        try {
+            loaded = editor_->loadFile(*chosen, &error, &replaced, &warning);
+        } catch (const std::bad_alloc&) {
+            error = QStringLiteral("There is not enough memory to open it.");
+        } catch (const std::exception& failure) {
+            error = QString::fromLocal8Bit(failure.what());
+        }
+        if (!loaded && editor_->text() != before) {
+            editor_->setText(before);
+            editor_->document()->setModified(modifiedBefore);
+        }
     }
     if (!loaded) {
         showFailure(QStringLiteral("Cannot open \"%1\".\n%2").arg(shownPath(*chosen), error));
         return;
     }
+    editor_->document()->setModified(false);
     if (editor_->fontSize() != sizeBefore)
         showTextSize();
+    if (!warning.isEmpty())
+        showFailure(QStringLiteral("\"%1\" was opened, but:\n%2").arg(shownPath(*chosen), warning));
     showReplacedCount(replaced);
 }
 
@@ -744,11 +774,11 @@ void MainWindow::showReplacedCount(std::size_t replaced)
         showMessage(QString::fromStdString(charset::replacedMessage(replaced)) + QLatin1Char('.'));
 }
 
-void MainWindow::saveText()
+bool MainWindow::saveText()
 {
     const std::optional<QString> chosen = dialogs_->files->saveFileName(this, kTextFilter, state_.lastFileName);
     if (!chosen)
-        return;  // cancelled: nothing is written, the last name stays
+        return false;  // cancelled: nothing is written, the last name stays
     state_.lastFileName = *chosen;
 
     QString error;
@@ -757,16 +787,45 @@ void MainWindow::saveText()
         const BusyCursor busy;
         saved = editor_->saveFile(*chosen, &error);
     }
-    if (!saved)
+    if (!saved) {
         showFailure(QStringLiteral("Cannot save \"%1\".\n%2").arg(shownPath(*chosen), error));
+        return false;
+    }
+    editor_->document()->setModified(false);
+    return true;
 }
 
 void MainWindow::showAbout() { aboutBoxOwner_->open(state_.credit); }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (!mayEnd()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     quit();
+}
+
+bool MainWindow::mayEnd()
+{
+    if (editor_->document()->isModified()) {
+        switch (dialogs_->messages->askToSave(this, applicationTitle(), QStringLiteral("Save changes to the text?"))) {
+        case MessageBoxes::SaveAnswer::Save:
+            if (!saveText())
+                return false;  // cancelled or failed: the text stays
+            break;
+        case MessageBoxes::SaveAnswer::Discard:
+            break;
+        case MessageBoxes::SaveAnswer::Cancel:
+            return false;
+        }
+    }
+    return !run_->isSending()
+           || dialogs_->messages->confirm(this, applicationTitle(),
+                                          QStringLiteral("A text is being sent to the calculator. Quitting stops the "
+                                                         "transfer and leaves part of the text on the calculator."),
+                                          QStringLiteral("&Quit Anyway"));
 }
 
 void MainWindow::quit()

@@ -80,8 +80,12 @@ private:
     void applyBigButtons();
     void applyPaletteShown();
     void openText();
-    void saveText();
+    // True when the text was saved.
+    bool saveText();
     void showAbout();
+    // Whether the program may end: asks to save changes the editor holds
+    // and warns before cutting a transfer; false when the user cancelled.
+    bool mayEnd();
     // Ends the program with every window, abandoning a run in progress.
     void quit();
 

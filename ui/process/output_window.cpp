@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QStringList>
 
 #include <algorithm>
 #include <utility>
@@ -21,6 +22,7 @@
 #include "formats/calc_text_file.h"
 #include "ui/app_state.h"
 #include "ui/calculator/calculator_text_dialog.h"
+#include "ui/counts.h"
 #include "ui/dialogs.h"
 #include "ui/editor/calculator_text_edit.h"
 #include "ui/fonts.h"
@@ -58,6 +60,18 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, Cap
     label->setGeometry(twipsRect(place.left, 0, place.width, kCaptionHeightTwips));
     label->setVisible(visible);
     return label;
+}
+
+// "Replace it?" for the files of `paths`, the first ten named.
+QString replaceQuestion(const QStringList& paths)
+{
+    constexpr qsizetype kNamed = 10;
+    if (paths.size() == 1)
+        return QStringLiteral("\"%1\" already exists. Replace it?").arg(paths.front());
+    QString names = QStringLiteral("\"%1\"").arg(paths.mid(0, kNamed).join(QStringLiteral("\", \"")));
+    if (paths.size() > kNamed)
+        names += QStringLiteral(" and %1 more").arg(formatCount(paths.size() - kNamed));
+    return QStringLiteral("These %1 files already exist: %2. Replace them?").arg(formatCount(paths.size()), names);
 }
 
 }  // namespace
@@ -235,6 +249,7 @@ void OutputWindow::fitLabels()
 
 void OutputWindow::showProcessingState()
 {
+    hasResult_ = false;
     outputBox_->hide();
     sizeCaption_->hide();
     sizeLabel_->hide();
@@ -260,10 +275,12 @@ void OutputWindow::showDoneState(double fontSize)
     outputBox_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     cancelButton_->hide();
     fileMenu_->menuAction()->setVisible(true);
+    hasResult_ = true;
 }
 
 void OutputWindow::showCancelledState()
 {
+    hasResult_ = false;
     setWindowTitle(QStringLiteral("Processed Text"));
     hide();
 }
@@ -306,41 +323,78 @@ std::string OutputWindow::calculatorName() const
     return calcNameFromFileName(last.toStdString());
 }
 
+std::optional<std::string> OutputWindow::processedText() const
+{
+    if (!hasResult_)
+        return std::nullopt;
+    return outputBox_->text();
+}
+
 void OutputWindow::saveCalculatorText()
 {
-    std::string codes = outputBox_->text();
+    const std::optional<std::string> codes = processedText();
+    if (!codes)
+        return;  // the menu is hidden while there is no result
     // A text the variables cannot hold (a character 0, a line too long for
     // any variable) is refused before anything is asked.
-    const CalcSplit split = splitCalcText(codes, "text");
+    const CalcSplit split = splitCalcText(*codes, "text");
     if (!split.ok) {
         showWarning(QString::fromStdString(split.error));
         return;
     }
-    auto* dialog = new CalculatorTextDialog(this, calculatorName(), split.variables.size());
+    const std::size_t parts = split.variables.size();
+    auto* dialog = new CalculatorTextDialog(this, calculatorName(), parts);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this,
-            [this, dialog, codes = std::move(codes)] { writeCalculatorText(codes, dialog->writeOptions()); });
+            [this, dialog, parts] { writeCalculatorText(dialog->writeOptions(), parts); });
     dialog->open();
 }
 
-void OutputWindow::writeCalculatorText(const std::string& codes, const CalcWriteOptions& options)
+void OutputWindow::writeCalculatorText(const CalcWriteOptions& options, std::size_t partsOffered)
 {
-    const CalcWriteResult written = writeCalcText(codes, options);
+    // The main window stays usable while the dialog is open: the text saved
+    // is the one the window shows now, and a text that changed the choices
+    // the dialog offered is not saved with them.
+    const std::optional<std::string> codes = processedText();
+    if (!codes) {
+        showWarning(QStringLiteral("The text is being processed; save it as calculator text once PROCESS has ended."));
+        return;
+    }
+    const CalcWriteResult written = writeCalcText(*codes, options);
     if (!written.ok) {
         showWarning(QString::fromStdString(written.error));
         return;
     }
-    const QString extension = QString::fromStdString(calcFileExtension(options.format));
+    const std::size_t parts = splitCalcText(*codes, options.name, options.folder).variables.size();
+    if ((parts > 1) != (partsOffered > 1)) {
+        showWarning(QStringLiteral("The processed text changed while the dialog was open and now needs %1; "
+                                   "choose Save as Calculator Text again.")
+                        .arg(parts == 1 ? QStringLiteral("one variable")
+                                        : QStringLiteral("%1 variables").arg(formatCount(std::int64_t(parts)))));
+        return;
+    }
     const QString folder = QFileInfo(lastCalcSaveName_.isEmpty() ? lastSaveName_ : lastCalcSaveName_).path();
-    const QString proposed = QDir(folder).filePath(QString::fromStdString(options.name) + '.' + extension);
-    std::optional<QString> chosen = dialogs_->files->saveFileName(this, calcFileFilter(options.format), proposed);
+    const QString proposed = QDir(folder).filePath(QString::fromStdString(options.name) + '.'
+                                                   + QString::fromStdString(calcFileExtension(options.format)));
+    const std::optional<QString> chosen = dialogs_->files->saveFileName(this, calcFileFilter(options.format), proposed);
     if (!chosen || chosen->isEmpty())
         return;  // a cancelled dialog writes nothing
-    if (QFileInfo(*chosen).suffix().compare(extension, Qt::CaseInsensitive) != 0)
-        *chosen += '.' + extension;
-    lastCalcSaveName_ = *chosen;
+    const QString path = calcFilePath(*chosen, options.format);
+    lastCalcSaveName_ = path;
+    const QStringList paths = calcFilePaths(written, path);
+    // The file dialog asked about the name it returned; every other file
+    // that would be replaced is asked about here.
+    QStringList existing;
+    for (const QString& file : paths) {
+        if (file != *chosen && QFileInfo::exists(file))
+            existing << QDir::toNativeSeparators(file);
+    }
+    if (!existing.isEmpty()
+        && !dialogs_->messages->confirm(this, applicationTitle(), replaceQuestion(existing),
+                                        QStringLiteral("&Replace")))
+        return;
     QString error;
-    if (!writeCalcFiles(written, calcFilePaths(written, *chosen), &error))
+    if (!writeCalcFiles(written, paths, &error))
         showWarning(QStringLiteral("The calculator text could not be saved: %1").arg(error));
 }
 
@@ -351,11 +405,24 @@ void OutputWindow::sendToCalculator()
 {
     if (!link_)
         link_ = std::make_shared<TiLink>();
-    auto* dialog = new SendDialog(this, link_, outputBox_->text(), calculatorName());
+    auto* dialog = new SendDialog(
+        this, link_,
+        [window = QPointer<OutputWindow>(this)] { return window ? window->processedText() : std::nullopt; },
+        calculatorName());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    sendDialog_ = dialog;
     dialog->open();
 }
 #endif
+
+bool OutputWindow::isSending() const
+{
+#ifdef TESSALINE_HAVE_LINK
+    return sendDialog_ && sendDialog_->isSending();
+#else
+    return false;
+#endif
+}
 
 void OutputWindow::closeEvent(QCloseEvent* event)
 {

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,7 @@ struct Dialogs;
 class CalculatorTextEdit;
 #ifdef TESSALINE_HAVE_LINK
 class CalculatorLink;
+class SendDialog;
 #endif
 
 class OutputWindow : public QMainWindow {
@@ -57,6 +59,13 @@ public:
     void appendOutput(std::string_view codes);
     void setOutputUnbuilt(std::string codes);
 
+    // The processed text the window shows; nothing while a run is in
+    // progress or after one was cancelled.
+    std::optional<std::string> processedText() const;
+
+    // True while a Send to Calculator of this window is under way.
+    bool isSending() const;
+
     // True once the user closed the window (it is then on its way out and a
     // new run needs a new window).
     bool isClosed() const { return closed_; }
@@ -88,7 +97,7 @@ private:
     void saveProcessedText();
     void copyToClipboard();
     void saveCalculatorText();
-    void writeCalculatorText(const std::string& codes, const CalcWriteOptions& options);
+    void writeCalculatorText(const CalcWriteOptions& options, std::size_t partsOffered);
     std::string calculatorName() const;
 #ifdef TESSALINE_HAVE_LINK
     void sendToCalculator();
@@ -107,6 +116,7 @@ private:
     QAction* copyAction_ = nullptr;
 #ifdef TESSALINE_HAVE_LINK
     std::shared_ptr<CalculatorLink> link_;
+    QPointer<SendDialog> sendDialog_;  // the last one opened
 #endif
 
     QPointer<CalculatorTextEdit> retired_;  // the output box of the last run, hidden
@@ -114,6 +124,7 @@ private:
     QString lastCalcSaveName_;              // the last calculator file saved
     bool closed_ = false;
     bool placed_ = false;
+    bool hasResult_ = false;  // the box holds a completed run's text
 };
 
 }  // namespace tessaline

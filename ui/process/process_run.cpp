@@ -13,6 +13,7 @@
 #include "engine/line_settings.h"
 #include "screen/screen_target.h"
 #include "ui/app_state.h"
+#include "ui/counts.h"
 #include "ui/dialogs.h"
 #include "ui/preview/preview_window.h"
 #include "ui/process/output_window.h"
@@ -35,12 +36,6 @@ constexpr int kPassShare = ProcessRun::kPassShare;
 // The output box takes the processed text in pieces of this many codes, with
 // the event loop turning between them: one piece costs a few milliseconds.
 constexpr std::size_t kFillPiece = 32 * 1024;
-
-QString formatCount(std::int64_t value)
-{
-    // Decimal, at least one digit, the user's group separator.
-    return QLocale().toString(static_cast<qint64>(value));
-}
 
 // Lets pending events run when kYieldIntervalMs have passed since the last
 // turn, and tells whether the run and its window are still there afterwards.
@@ -222,6 +217,8 @@ void ProcessRun::bringOutputWindowForward()
 }
 
 void ProcessRun::cancel() { cancelRequested_ = true; }
+
+bool ProcessRun::isSending() const { return window_ && window_->isSending(); }
 
 void ProcessRun::closeOutputWindow()
 {

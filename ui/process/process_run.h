@@ -60,6 +60,8 @@ public:
     // Asks the run in progress to stop at its next character.
     void cancel();
     bool isRunning() const { return running_; }
+    // True while the output window sends a text to a calculator.
+    bool isSending() const;
 
     // Ends the output window with the program: hidden at once, destroyed
     // when no run still refers to it.

@@ -20,6 +20,7 @@
 #include "tests/ui/recorded_message_boxes.h"
 #include "tests/ui/window_parts.h"
 #include "ui/app_state.h"
+#include "ui/calculator/calculator_text_dialog.h"
 #include "ui/editor/calculator_text_edit.h"
 #include "ui/file_dialogs.h"
 #include "ui/main/main_window.h"
@@ -197,7 +198,8 @@ TEST_F(CalculatorTextTest, ASingleVariableFileForEachCalculator)
         ASSERT_EQ(back.variables.size(), 1u);
         EXPECT_EQ(back.variables[0].name, "story");
         EXPECT_EQ(back.variables[0].folder, "books");
-        EXPECT_EQ(back.variables[0].codes, codes);
+        // The closing line end ends the last line.
+        EXPECT_EQ(back.variables[0].codes, codes.substr(0, codes.size() - 2));
     }
     EXPECT_TRUE(messages->shown.empty());
     EXPECT_EQ(filesInDir(), QStringList({"My notes.txt", "story.89t", "story.9xt", "story.v2t"}))
@@ -260,7 +262,8 @@ TEST_F(CalculatorTextTest, ALongTextBecomesOneGroupFileOrOneFilePerPart)
     ASSERT_EQ(group.variables.size(), 2u);
     EXPECT_EQ(group.variables[0].name, "book1");
     EXPECT_EQ(group.variables[1].name, "book2");
-    EXPECT_EQ(joinCalcTexts(group.variables), codes);
+    // The closing line end ends the last line.
+    EXPECT_EQ(joinCalcTexts(group.variables), codes.substr(0, codes.size() - 2));
 
     calcAction()->trigger();
     CalcDialogParts again(*openDialog());
@@ -280,7 +283,7 @@ TEST_F(CalculatorTextTest, ALongTextBecomesOneGroupFileOrOneFilePerPart)
     }
     EXPECT_EQ(parts2[0].name, "book1");
     EXPECT_EQ(parts2[1].name, "book2");
-    EXPECT_EQ(joinCalcTexts(parts2), codes);
+    EXPECT_EQ(joinCalcTexts(parts2), codes.substr(0, codes.size() - 2));
     EXPECT_EQ(filesInDir(), QStringList({"Part1.v2t", "Part2.v2t", "book.9xg"}));
     EXPECT_TRUE(messages->shown.empty());
 }
@@ -327,6 +330,103 @@ TEST_F(CalculatorTextTest, CancellingOrAFailedWriteLeavesNoFile)
         << messages->shown[0].text.toStdString();
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_EQ(testing::OutputWindowParts(*window()).outputBox->text(), "Hello");
+}
+
+// 1000 lines of 100 characters: a text of two variables.
+std::string twoVariableText()
+{
+    std::string codes;
+    for (int i = 0; i < 1000; ++i)
+        codes += std::string(100, char('a' + i % 26)) + "\r\n";
+    return codes;
+}
+
+TEST_F(CalculatorTextTest, EveryFileThatWouldBeReplacedIsAskedAboutByItsFinalName)
+{
+    const auto plant = [this](const QString& name) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("old");
+    };
+    plant("victim.89t");
+    showOutput("Hello");
+    // "victim" typed without its extension: the file it stands for exists.
+    for (bool replace : {false, true}) {
+        calcAction()->trigger();
+        CalcDialogParts(*openDialog()).fill("TI-89", "victim", "main");
+        messages->confirmAnswers = {replace};
+        dialogs->answers = {dir.filePath("victim")};
+        QTest::mouseClick(CalcDialogParts(*openDialog()).save, Qt::LeftButton);
+        ASSERT_EQ(messages->asked.size(), replace ? 2u : 1u);
+        EXPECT_EQ(messages->asked.back().text,
+                  QStringLiteral("\"%1\" already exists. Replace it?").arg(dir.filePath("victim.89t")));
+        EXPECT_EQ(readFile(dir.filePath("victim.89t")) == "old", !replace);
+    }
+    EXPECT_EQ(messages->actions.back(), QStringLiteral("&Replace"));
+
+    // One file per part: the parts beside the chosen name are asked about,
+    // not the chosen name, which is never written.
+    plant("book2.89t");
+    testing::OutputWindowParts(*window()).outputBox->setText(twoVariableText());
+    messages->asked.clear();
+    calcAction()->trigger();
+    CalcDialogParts parts(*openDialog());
+    parts.fill("TI-89", "book", "main");
+    parts.perPart->setChecked(true);
+    messages->confirmAnswers = {false};
+    dialogs->answers = {dir.filePath("book.89t")};
+    QTest::mouseClick(parts.save, Qt::LeftButton);
+    ASSERT_EQ(messages->asked.size(), 1u);
+    EXPECT_EQ(messages->asked[0].text,
+              QStringLiteral("\"%1\" already exists. Replace it?").arg(dir.filePath("book2.89t")));
+    EXPECT_EQ(readFile(dir.filePath("book2.89t")), "old");
+    EXPECT_FALSE(QFile::exists(dir.filePath("book1.89t"))) << "declined: no part is written";
+}
+
+TEST_F(CalculatorTextTest, ANameWithAnotherExtensionTakesTheCalculatorsInsteadOfASecondOne)
+{
+    showOutput(twoVariableText());
+    calcAction()->trigger();
+    CalcDialogParts(*openDialog()).fill("TI-89", "novel", "main");
+    dialogs->answers = {dir.filePath("novel.txt")};
+    QTest::mouseClick(CalcDialogParts(*openDialog()).save, Qt::LeftButton);
+    EXPECT_EQ(filesInDir(), QStringList({"novel.89g"}));
+    EXPECT_TRUE(readCalcFile(readFile(dir.filePath("novel.89g"))).ok);
+    EXPECT_EQ(calcFilePath("/t/a.b.RTF", {Calculator::Voyage200, false}), "/t/a.b.v2t");
+    EXPECT_EQ(calcFilePath("/t/v1.2", {Calculator::Ti89, false}), "/t/v1.2.89t");
+    EXPECT_EQ(calcFilePath("/t/x.89G", {Calculator::Ti89, true}), "/t/x.89G");
+    EXPECT_EQ(calcFilePath("/t/x.9xt", {Calculator::Ti89, true}), "/t/x.89g");
+}
+
+TEST_F(CalculatorTextTest, TheDialogSavesTheTextTheWindowShowsWhenSaveIsPressed)
+{
+    showOutput("First text");
+    calcAction()->trigger();
+    QDialog* dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    CalcDialogParts(*dialog).fill("TI-89", "notes", "main");
+    // PROCESS again while the dialog is open: the new text is saved.
+    main->editor->setText("Second text");
+    main->processButton->click();
+    ASSERT_EQ(openDialog(), dialog);
+    dialogs->answers = {dir.filePath("notes.89t")};
+    QTest::mouseClick(CalcDialogParts(*dialog).save, Qt::LeftButton);
+    const CalcReadResult read = readCalcFile(readFile(dir.filePath("notes.89t")));
+    ASSERT_TRUE(read.ok) << read.error;
+    EXPECT_EQ(read.variables.at(0).codes, "Second text");
+
+    // A text that now needs the choice of files the dialog did not offer is
+    // refused, and nothing is written.
+    calcAction()->trigger();
+    dialog = openDialog();
+    testing::OutputWindowParts(*window()).outputBox->setText(twoVariableText());
+    dialogs->answers = {dir.filePath("long.89t")};
+    QTest::mouseClick(CalcDialogParts(*dialog).save, Qt::LeftButton);
+    ASSERT_FALSE(messages->texts().empty());
+    EXPECT_EQ(messages->texts().back(),
+              QStringLiteral("The processed text changed while the dialog was open and now needs 2 variables; "
+                             "choose Save as Calculator Text again."));
+    EXPECT_FALSE(QFile::exists(dir.filePath("long.89t")));
 }
 
 }  // namespace

@@ -318,7 +318,9 @@ TEST_F(MainWindowTest, MenusHaveTheirCaptionsAndAboutActsFromTheBar)
 
 TEST_F(MainWindowTest, IsAFixedCentredWindowWhoseHeightFollowsThePalette)
 {
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tessaline"));
+    // "[*]" marks where the title shows unsaved changes.
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tessaline[*]"));
+    EXPECT_FALSE(window->isWindowModified());
     EXPECT_FALSE(window->windowIcon().isNull());
     // The icon is a 32 x 32 drawing, not a blank square.
     const QImage icon = appIconPixmap().toImage();

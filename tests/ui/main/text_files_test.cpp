@@ -1,6 +1,9 @@
 // Open Text and Save Text through the main window, with the file dialogs and
 // the message boxes answered by the test.
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <QComboBox>
 #include <QDir>
@@ -16,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/calc_text_file.h"
 #include "formats/rtf.h"
 #include "tests/ui/window_parts.h"
 #include "ui/app_state.h"
@@ -186,8 +190,11 @@ TEST_F(TextFilesTest, BothDialogsShareTheLastFileName)
     saveText(std::nullopt);
 
     ASSERT_EQ(dialogs->calls.size(), 4u);
+    // Open lists every kind of file it reads after the text files.
     for (const FakeDialogs::Call& call : dialogs->calls)
-        EXPECT_EQ(call.filter, "Text (*.txt)");
+        EXPECT_EQ(call.filter, call.save ? QStringLiteral("Text (*.txt)")
+                                         : QStringLiteral("Text (*.txt);;Rich Text (*.rtf);;Calculator text (*.89t "
+                                                          "*.9xt *.v2t *.89g *.9xg *.v2g);;All files (*)"));
     EXPECT_FALSE(dialogs->calls[0].save);
     EXPECT_EQ(dialogs->calls[0].fileName, "");  // nothing chosen yet
     EXPECT_TRUE(dialogs->calls[1].save);
@@ -412,6 +419,55 @@ TEST_F(TextFilesTest, AnRtfFileBringsItsFontSize)
     EXPECT_DOUBLE_EQ(ui->editor->fontSize(), 12.0);
     EXPECT_TRUE(messages.empty());
 }
+
+}  // namespace
+}  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+TEST_F(TextFilesTest, ACalculatorFileWithAWrongChecksumOpensWithAWarning)
+{
+    CalcWriteResult written = writeCalcText("Hello", {{}, "note", "main", ""});
+    ASSERT_TRUE(written.ok);
+    std::string file = written.files.at(0).bytes;
+    file.back() ^= 0x01;
+    writeBytes(path("note.89t"), file);
+    openText(path("note.89t"));
+    EXPECT_EQ(ui->editor->text(), "Hello");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].icon, MessageBoxes::Icon::Warning);
+    EXPECT_TRUE(messages[0].text.contains("The checksum of variable \"note\"")) << messages[0].text.toStdString();
+}
+
+#if !defined(__SANITIZE_ADDRESS__)
+TEST_F(TextFilesTest, AFileTooBigForTheMemoryLeftKeepsTheEditorsText)
+{
+    // A 200 MB file (sparse: no disk space) under an address-space limit
+    // 100 MB above what the test holds: reading it runs out of memory.
+    const QString big = path("big.txt");
+    {
+        QFile file(big);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(qint64(200) << 20));
+    }
+    ui->editor->setText("kept text");
+    std::ifstream statm("/proc/self/statm");
+    std::size_t pages = 0;
+    statm >> pages;
+    rlimit old{};
+    getrlimit(RLIMIT_AS, &old);
+    const rlim_t bound = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(100) << 20);
+    rlimit limit = old;
+    limit.rlim_cur = bound;
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &limit), 0);
+    openText(big);
+    setrlimit(RLIMIT_AS, &old);
+    EXPECT_EQ(ui->editor->text(), "kept text");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.contains("There is not enough memory to open it.")) << messages[0].text.toStdString();
+}
+#endif
 
 }  // namespace
 }  // namespace tessaline
