@@ -63,8 +63,7 @@ struct CalcSplit {
 // The text as the variables it is saved in: one variable named `name` when it
 // fits, otherwise name1, name2, … (the name shortened so each stays within 8
 // characters), each holding whole lines. A CR LF, a lone CR and a lone LF each
-// end a line; in the variables every line end is CR LF. A final line end
-// ends the last line and adds no empty line. Refused, with the
+// end a line; in the variables every line end is CR LF. Refused, with the
 // message: an invalid name or folder, a character 0 (said by line and
 // column), and a line too long for any variable.
 CalcSplit splitCalcText(std::string_view codes, std::string_view name, std::string_view folder = "main");
