@@ -12,12 +12,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPointer>
-#include <QProxyStyle>
 #include <QPushButton>
-#include <QStyleOption>
-#include <QStyleOptionComplex>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -38,6 +34,7 @@
 #include "ui/dialogs.h"
 #include "ui/editor/calculator_text_edit.h"
 #include "ui/fonts.h"
+#include "ui/main/frame_style.h"
 #include "ui/main/hyphenation_menu.h"
 #include "ui/main/palette.h"
 #include "ui/process/process_run.h"
@@ -94,113 +91,6 @@ const QString kTextFilter = QStringLiteral("Text (*.txt)");
 // as it always has.
 const QString kOpenFilter = QStringLiteral(
     "Text (*.txt);;Rich Text (*.rtf);;Calculator text (*.89t *.9xt *.v2t *.89g *.9xg *.v2g);;All files (*)");
-
-// Frames as a frame with a caption looks on Windows: the caption stands in
-// the top border line, which runs through the middle of the caption's text
-// height, and the controls' Top counts from the frame's outer top, so at
-// their given positions they fall inside the box. The border is an etched
-// line (shadow, then light) with a gap for the caption. The caption starts a
-// few pixels in from the left edge; "Special Characters" leaves its five
-// leading blanks to the palette check box that stands at the start of its
-// title line, and its text starts clear of that box.
-class FrameStyle : public QProxyStyle {
-public:
-    using QProxyStyle::QProxyStyle;
-
-    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
-                         const QWidget* widget) const override
-    {
-        if (control != CC_GroupBox)
-            return QProxyStyle::subControlRect(control, option, sub, widget);
-        const QRect whole = option->rect;
-        const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
-        const QString text = box != nullptr ? box->text : QString();
-        const QFontMetrics metrics = option->fontMetrics;
-        switch (sub) {
-        case SC_GroupBoxLabel: {
-            if (text.isEmpty())
-                return {};
-            int left = whole.left() + kTitleIndent;
-            // Leading blanks make room for a check box in the title line: the
-            // text itself starts clear of it.
-            const qsizetype blanks = leadingBlanks(text);
-            const int blanksWidth = metrics.horizontalAdvance(text.left(blanks));
-            if (widget != nullptr && blanks > 0) {
-                for (const QCheckBox* check : widget->findChildren<QCheckBox*>(QString(), Qt::FindDirectChildrenOnly)) {
-                    if (check->isVisibleTo(widget) && check->y() < metrics.height())
-                        left = std::max(left, check->geometry().right() + 1 + kTitleGap - blanksWidth);
-                }
-            }
-            return QRect(left, whole.top(), metrics.horizontalAdvance(text) + 2 * kTitleGap, metrics.height())
-                .translated(-kTitleGap, 0);
-        }
-        case SC_GroupBoxFrame:
-            return whole.adjusted(0, metrics.height() / 2, 0, 0);
-        case SC_GroupBoxContents:
-            return whole.adjusted(kLineWidth, metrics.height(), -kLineWidth, -kLineWidth);
-        default:
-            return QProxyStyle::subControlRect(control, option, sub, widget);
-        }
-    }
-
-    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
-                            const QWidget* widget) const override
-    {
-        const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
-        if (control != CC_GroupBox || box == nullptr) {
-            QProxyStyle::drawComplexControl(control, option, painter, widget);
-            return;
-        }
-        const QRect frame = subControlRect(control, option, SC_GroupBoxFrame, widget);
-        const QRect label = subControlRect(control, option, SC_GroupBoxLabel, widget);
-        painter->save();
-        QRegion lines(option->rect);
-        if (!label.isEmpty())
-            lines -= QRegion(label);
-        // A check box in the title line covers the line, as the caption does.
-        if (widget != nullptr) {
-            for (const QCheckBox* check : widget->findChildren<QCheckBox*>(QString(), Qt::FindDirectChildrenOnly))
-                if (check->isVisibleTo(widget) && check->y() < label.bottom())
-                    lines -= QRegion(check->geometry());
-        }
-        painter->setClipRegion(lines);
-        // The light line lies one pixel right of and below the shadow line.
-        const QRect shadow = frame.adjusted(0, 0, -2, -2);
-        painter->setPen(option->palette.color(QPalette::Dark));
-        painter->drawRect(shadow);
-        painter->setPen(option->palette.color(QPalette::Light));
-        painter->drawRect(shadow.translated(1, 1));
-        painter->restore();
-        if (!label.isEmpty())
-            proxy()->drawItemText(painter, label.adjusted(kTitleGap, 0, -kTitleGap, 0),
-                                  Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic | Qt::TextSingleLine,
-                                  box->palette, box->state & State_Enabled, box->text, QPalette::WindowText);
-    }
-
-    // The palette box is 13 pixels high: its indicator fits in that.
-    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
-    {
-        const int value = QProxyStyle::pixelMetric(metric, option, widget);
-        if ((metric == PM_IndicatorWidth || metric == PM_IndicatorHeight) && widget != nullptr
-            && widget->objectName() == QLatin1String("Check3"))
-            return std::min(value, widget->height());
-        return value;
-    }
-
-    static constexpr int kTitleIndent = 6;
-    // The blank space on either side of the caption where the line stops.
-    static constexpr int kTitleGap = 2;
-    static constexpr int kLineWidth = 2;
-
-private:
-    static qsizetype leadingBlanks(const QString& text)
-    {
-        qsizetype n = 0;
-        while (n < text.size() && text[n] == u' ')
-            ++n;
-        return n;
-    }
-};
 
 template <typename W>
 W* place(W* widget, const char* name, int left, int top, int width, int height)
