@@ -207,8 +207,7 @@ int main(int argc, char** argv)
             file.write(text.data(), static_cast<qint64>(text.size()));
             file.close();
             QString error;
-            std::size_t replaced = 0;
-            const bool loaded = editor->loadFile(path, &error, &replaced);
+            const bool loaded = readDocument(path, &error).has_value();
             std::printf("%-16s %8.1f %s\n", c.name, megabytes,
                         loaded ? "accepted by Open Text" : "refused by Open Text; at the longest paragraph taken:");
             text.resize(CalculatorTextEdit::kLongestParagraph);

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-class QTextBlock;
+#include "ui/editor/paragraph_limit.h"
 
 namespace tessaline {
 
@@ -50,19 +50,9 @@ public:
     int topTwips() const;
     int heightTwips() const;
 
-    // Loads a file (RTF or plain text) in place of the whole content. On
-    // failure the content is untouched and `error` says why. `replaced`
-    // receives how many characters had no calculator code, `warning` a
-    // problem the text survived (a calculator file's wrong checksum).
-    bool loadFile(const QString& path, QString* error, std::size_t* replaced, QString* warning = nullptr);
-    // Writes the whole content as RTF at the box's font size, through a
-    // temporary file renamed over `path`. On failure `error` says why.
-    bool saveFile(const QString& path, QString* error) const;
-
     // The longest paragraph (characters between two line ends) that a file
-    // or a paste may bring: the box lays a paragraph out whole at every edit
-    // in it, which for longer ones takes longer than a keystroke may.
-    static constexpr std::size_t kLongestParagraph = 32 * 1024;
+    // or a paste may bring.
+    static constexpr std::size_t kLongestParagraph = kLongestEditorParagraph;
 
 signals:
     // A paste or drop was refused because it would make a paragraph longer
@@ -92,15 +82,6 @@ private:
     // Runs a typing step (key press or input method commit) and converts what
     // it inserted, as one edit.
     void typeConverted(const std::function<void()>& type);
-    // Document position (Qt counts a paragraph break as one position and the
-    // two-code-point characters as two) <-> calculator offset. An offset
-    // inside a CR LF pair lands before the break, or after it when
-    // `afterBreak` is set.
-    int positionOf(std::size_t offset, bool afterBreak = false) const;
-    std::size_t offsetOf(int position) const;
-    // Calculator characters held by one block of the document, without its
-    // line end (cached per block).
-    std::size_t blockCodeCount(const QTextBlock& block) const;
     // Replaces the document range [from, to) with the shown form of `codes`
     // without running the input conversion again.
     void replaceRange(int from, int to, const QString& shownText);
@@ -119,24 +100,5 @@ private:
     int topTwips_ = -1;  // as last set; -1: take it from the geometry
     int heightTwips_ = -1;
 };
-
-// The number of characters of the longest paragraph of `codes` (a CR LF,
-// lone CR or lone LF ends a paragraph).
-std::size_t longestParagraph(std::string_view codes);
-// What the user is told when a text has a paragraph longer than the editor
-// takes; `what` names the text ("The file", "The pasted text").
-QString longParagraphMessage(const QString& what, std::size_t longest);
-
-// The shown form of calculator codes as the box holds it: every code through
-// the character table, each CR LF (or lone CR or LF) as a paragraph break.
-QString shownText(std::string_view codes);
-// The calculator codes of text read from the box or from the clipboard:
-// paragraph and line separators (and CR LF, CR, LF) are CR LF, every other
-// character its code; `replaced` counts the characters that had none.
-std::string codesOfText(const QString& text, std::size_t* replaced = nullptr);
-// Text from outside the box (typed, pasted, dropped, or typed into another
-// control) as calculator codes: the character table's conversion, which also
-// composes and transliterates; line ends become CR LF.
-std::string incomingCodes(const QString& text, std::size_t* replaced = nullptr);
 
 }  // namespace tessaline

@@ -32,7 +32,9 @@
 #include "ui/app_icon.h"
 #include "ui/app_state.h"
 #include "ui/dialogs.h"
+#include "ui/document/document_file.h"
 #include "ui/editor/calculator_text_edit.h"
+#include "ui/editor/shown_text.h"
 #include "ui/fonts.h"
 #include "ui/main/frame_style.h"
 #include "ui/main/hyphenation_menu.h"
@@ -625,20 +627,32 @@ void MainWindow::openText()
 
     QString error;
     QString warning;
-    std::size_t replaced = 0;
     const double sizeBefore = editor_->fontSize();
+    std::size_t replaced = 0;
     bool loaded = false;
     {
         const BusyCursor busy;
-        // A file may ask for more memory than there is; the editor keeps
-        // its text then, as it does for every other failure.
         const std::string before = editor_->text();
         const bool modifiedBefore = editor_->document()->isModified();
+        // A file may ask for more memory than there is; the editor keeps
+        // its text then, as it does for every other failure.
         try {
-            loaded = editor_->loadFile(*chosen, &error, &replaced, &warning);
+            std::optional<DocumentContent> document = readDocument(*chosen, &error);
+            loaded = document.has_value();
+            if (loaded) {
+                editor_->setText(document->codes);
+                // The file's formatting replaces the box's too: an RTF
+                // document's size becomes the whole box's size.
+                if (document->fontSizePoints)
+                    editor_->setFontSize(*document->fontSizePoints);
+                replaced = document->replaced;
+                warning = document->warning;
+            }
         } catch (const std::bad_alloc&) {
+            loaded = false;
             error = QStringLiteral("There is not enough memory to open it.");
         } catch (const std::exception& failure) {
+            loaded = false;
             error = QString::fromLocal8Bit(failure.what());
         }
         if (!loaded && editor_->text() != before) {
@@ -675,7 +689,7 @@ bool MainWindow::saveText()
     bool saved = false;
     {
         const BusyCursor busy;
-        saved = editor_->saveFile(*chosen, &error);
+        saved = writeDocument(*chosen, editor_->text(), editor_->fontSize(), &error);
     }
     if (!saved) {
         showFailure(QStringLiteral("Cannot save \"%1\".\n%2").arg(shownPath(*chosen), error));

@@ -24,6 +24,7 @@
 #include "ui/calculator/calculator_text_dialog.h"
 #include "ui/counts.h"
 #include "ui/dialogs.h"
+#include "ui/document/document_file.h"
 #include "ui/editor/calculator_text_edit.h"
 #include "ui/fonts.h"
 #include "ui/process/windows_clipboard.h"
@@ -297,7 +298,7 @@ void OutputWindow::saveProcessedText()
         return;  // a cancelled dialog writes nothing
     lastSaveName_ = *chosen;
     QString error;
-    if (!outputBox_->saveFile(*chosen, &error))
+    if (!writeDocument(*chosen, outputBox_->text(), outputBox_->fontSize(), &error))
         showWarning(QStringLiteral("The processed text could not be saved to \"%1\": %2")
                         .arg(QDir::toNativeSeparators(*chosen), error));
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "ui/editor/calculator_text_edit.h"
+#include "ui/editor/shown_text.h"
 
 namespace tessaline {
 namespace {

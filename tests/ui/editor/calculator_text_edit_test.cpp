@@ -15,6 +15,7 @@
 
 #include "tests/support/text_buffer.h"
 #include "ui/editor/calculator_text_edit.h"
+#include "ui/editor/shown_text.h"
 
 namespace tessaline {
 namespace {

@@ -15,9 +15,11 @@
 #include <QTextLayout>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "tests/support/word_text.h"
+#include "ui/document/document_file.h"
 #include "ui/editor/calculator_text_edit.h"
 
 namespace tessaline {
@@ -48,8 +50,10 @@ protected:
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes.data(), static_cast<qint64>(bytes.size()));
         file.close();
-        std::size_t replaced = 0;
-        return box.loadFile(path, error, &replaced);
+        const std::optional<DocumentContent> document = readDocument(path, error);
+        if (document)
+            box.setText(document->codes);
+        return document.has_value();
     }
 
     CalculatorTextEdit box;
