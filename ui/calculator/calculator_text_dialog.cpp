@@ -6,9 +6,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QVBoxLayout>
-#include <memory>
 #include <vector>
 
 #include "ui/calculator/calculator_fields.h"
@@ -103,30 +101,13 @@ QStringList calcFilePaths(const CalcWriteResult& written, const QString& chosenP
     return paths;
 }
 
-bool writeCalcFiles(const CalcWriteResult& written, const QStringList& paths, QString* error)
+bool writeCalcFiles(const CalcWriteResult& written, const QStringList& paths, SaveFailure* failure)
 {
-    // All files are complete under their temporary names before the first
-    // takes its place.
-    std::vector<std::unique_ptr<QSaveFile>> files;
-    for (std::size_t i = 0; i < written.files.size(); ++i) {
-        const QString& path = paths.at(qsizetype(i));
-        auto& file = files.emplace_back(std::make_unique<QSaveFile>(path));
-        const std::string& bytes = written.files[i].bytes;
-        if (!file->open(QIODevice::WriteOnly) || file->write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())
-            || !file->flush() || file->error() != QFileDevice::NoError) {
-            *error = QStringLiteral("\"%1\" could not be written: %2")
-                         .arg(QDir::toNativeSeparators(path), file->errorString());
-            return false;  // the QSaveFiles remove their temporary files
-        }
-    }
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (!files[i]->commit()) {
-            *error = QStringLiteral("\"%1\" could not be written: %2")
-                         .arg(QDir::toNativeSeparators(paths.at(qsizetype(i))), files[i]->errorString());
-            return false;
-        }
-    }
-    return true;
+    std::vector<FileToSave> files;
+    files.reserve(written.files.size());
+    for (std::size_t i = 0; i < written.files.size(); ++i)
+        files.push_back({paths.at(qsizetype(i)), written.files[i].bytes});
+    return saveFilesSafely(files, failure);
 }
 
 }  // namespace tessaline

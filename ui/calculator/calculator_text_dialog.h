@@ -9,6 +9,7 @@
 #include <string>
 
 #include "formats/calc_text_file.h"
+#include "ui/document/safe_save.h"
 
 class QRadioButton;
 
@@ -50,9 +51,8 @@ QString calcFilePath(const QString& chosenPath, CalcFormat format);
 QStringList calcFilePaths(const CalcWriteResult& written, const QString& chosenPath);
 
 // Writes every file of `written` to `paths` (as calcFilePaths gives them),
-// each under a temporary name renamed into place once it is complete. When
-// one fails none is renamed into place; `error` then names the file and says
+// all or nothing (saveFilesSafely); `failure` then names the file and says
 // why.
-bool writeCalcFiles(const CalcWriteResult& written, const QStringList& paths, QString* error);
+bool writeCalcFiles(const CalcWriteResult& written, const QStringList& paths, SaveFailure* failure);
 
 }  // namespace tessaline

@@ -8,8 +8,8 @@
 #include "formats/path_check.h"
 #include "formats/rtf.h"
 #include "formats/text_file.h"
+#include "ui/document/safe_save.h"
 #include "ui/editor/paragraph_limit.h"
-#include "ui/safe_save.h"
 
 namespace tessaline {
 

@@ -33,6 +33,7 @@
 #include "ui/app_state.h"
 #include "ui/dialogs.h"
 #include "ui/document/document_file.h"
+#include "ui/document/safe_save.h"
 #include "ui/editor/calculator_text_edit.h"
 #include "ui/editor/shown_text.h"
 #include "ui/fonts.h"
@@ -692,7 +693,7 @@ bool MainWindow::saveText()
         saved = writeDocument(*chosen, editor_->text(), editor_->fontSize(), &error);
     }
     if (!saved) {
-        showFailure(QStringLiteral("Cannot save \"%1\".\n%2").arg(shownPath(*chosen), error));
+        showFailure(saveFailedMessage(*chosen, error));
         return false;
     }
     editor_->document()->setModified(false);

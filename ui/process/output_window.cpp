@@ -25,6 +25,7 @@
 #include "ui/counts.h"
 #include "ui/dialogs.h"
 #include "ui/document/document_file.h"
+#include "ui/document/safe_save.h"
 #include "ui/editor/calculator_text_edit.h"
 #include "ui/fonts.h"
 #include "ui/process/windows_clipboard.h"
@@ -299,8 +300,7 @@ void OutputWindow::saveProcessedText()
     lastSaveName_ = *chosen;
     QString error;
     if (!writeDocument(*chosen, outputBox_->text(), outputBox_->fontSize(), &error))
-        showWarning(QStringLiteral("The processed text could not be saved to \"%1\": %2")
-                        .arg(QDir::toNativeSeparators(*chosen), error));
+        showWarning(saveFailedMessage(*chosen, error));
 }
 
 void OutputWindow::copyToClipboard()
@@ -394,9 +394,9 @@ void OutputWindow::writeCalculatorText(const CalcWriteOptions& options, std::siz
         && !dialogs_->messages->confirm(this, applicationTitle(), replaceQuestion(existing),
                                         QStringLiteral("&Replace")))
         return;
-    QString error;
-    if (!writeCalcFiles(written, paths, &error))
-        showWarning(QStringLiteral("The calculator text could not be saved: %1").arg(error));
+    SaveFailure failure;
+    if (!writeCalcFiles(written, paths, &failure))
+        showWarning(saveFailedMessage(failure.path, failure.reason));
 }
 
 #ifdef TESSALINE_HAVE_LINK

@@ -14,9 +14,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include "formats/calc_text_file.h"
+#include "tests/ui/file_size_limit.h"
 #include "tests/ui/recorded_message_boxes.h"
 #include "tests/ui/window_parts.h"
 #include "ui/app_state.h"
@@ -425,6 +427,64 @@ TEST_F(CalculatorTextTest, TheDialogSavesTheTextTheWindowShowsWhenSaveIsPressed)
               QStringLiteral("The processed text changed while the dialog was open and now needs 2 variables; "
                              "choose Save as Calculator Text again."));
     EXPECT_FALSE(QFile::exists(dir.filePath("long.89t")));
+}
+
+// The files of one save are written all or nothing: a part whose name is a
+// pipe keeps the other parts from being written, and a disk that fills up
+// leaves the old file whole. The warning names the file and says why.
+TEST_F(CalculatorTextTest, AFailedSaveWritesNoPartAndSaysWhy)
+{
+    std::string codes;
+    for (int i = 0; i < 1000; ++i)
+        codes += std::string(100, char('a' + i % 26)) + "\r\n";
+    showOutput(codes);
+
+    const QString pipe = dir.filePath("Part2.89t");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+    calcAction()->trigger();
+    CalcDialogParts perPart(*openDialog());
+    perPart.fill("TI-89", "book", "main");
+    perPart.perPart->setChecked(true);
+    dialogs->answers = {dir.filePath("Part.89t")};
+    QTest::mouseClick(perPart.save, Qt::LeftButton);
+    ASSERT_EQ(messages->shown.size(), 1u);
+    EXPECT_EQ(messages->shown[0].icon, MessageBoxes::Icon::Warning);
+    EXPECT_TRUE(messages->shown[0].text.contains(QDir::toNativeSeparators(pipe)))
+        << messages->shown[0].text.toStdString();
+    EXPECT_TRUE(messages->shown[0].text.contains("not an ordinary file")) << messages->shown[0].text.toStdString();
+    // Pipes, hidden temporary files and all.
+    const auto everything = [this] {
+        return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    };
+    EXPECT_EQ(everything(), QStringList{"Part2.89t"}) << "the pipe alone";
+    struct stat status {};
+    ASSERT_EQ(stat(QFile::encodeName(pipe).constData(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+
+    const QString group = dir.filePath("book.89g");
+    const std::string old(5000, 'o');
+    {
+        QFile file(group);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(old.data(), qint64(old.size())), qint64(old.size()));
+    }
+    messages->shown.clear();
+    calcAction()->trigger();
+    CalcDialogParts oneFile(*openDialog());
+    oneFile.fill("TI-89", "book", "main");
+    dialogs->answers = {group};
+    {
+        testing::FileSizeLimit limit(8192);
+        ASSERT_TRUE(limit.active());
+        QTest::mouseClick(oneFile.save, Qt::LeftButton);
+    }
+    ASSERT_EQ(messages->shown.size(), 1u);
+    const QString shown = messages->shown[0].text;
+    EXPECT_TRUE(shown.contains(QDir::toNativeSeparators(group))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QString::fromStdString(testing::FileSizeLimit::reason()))) << shown.toStdString();
+    EXPECT_TRUE(readFile(group) == old) << "the old file changed";
+    EXPECT_EQ(everything(), QStringList({"Part2.89t", "book.89g"}));
+    EXPECT_EQ(testing::OutputWindowParts(*window()).outputBox->text(), codes);
 }
 
 }  // namespace
