@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "ui/app_state.h"
+#include "ui/document/document_file.h"
 #include "ui/editor/calculator_text_edit.h"
 #include "ui/main/main_window.h"
 
