@@ -340,6 +340,12 @@ CalcSplit splitCalcText(std::string_view codes, std::string_view name, std::stri
             return split;
     }
 
+    // A final line end ends the last line: a processed text closes with one,
+    // and it is no empty line of its own on the calculator.
+    if (codes.ends_with('\n'))
+        codes.remove_suffix(codes.ends_with("\r\n") ? 2 : 1);
+    else if (codes.ends_with('\r'))
+        codes.remove_suffix(1);
     const std::vector<std::string_view> lines = textLines(codes);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::size_t zero = lines[i].find('\0');
@@ -565,11 +571,14 @@ CalcReadResult readCalcFile(std::string_view bytes)
 
 std::string joinCalcTexts(const std::vector<CalcVariable>& variables)
 {
+    std::size_t size = 0;
+    for (const CalcVariable& variable : variables)
+        size += variable.codes.size() + 2;
     std::string codes;
-    for (std::size_t i = 0; i < variables.size(); ++i) {
-        if (i > 0)
-            codes += "\r\n";
-        codes += variables[i].codes;
+    codes.reserve(size);
+    for (const CalcVariable& variable : variables) {
+        codes += variable.codes;
+        codes += "\r\n";
     }
     return codes;
 }

@@ -63,9 +63,10 @@ struct CalcSplit {
 // The text as the variables it is saved in: one variable named `name` when it
 // fits, otherwise name1, name2, … (the name shortened so each stays within 8
 // characters), each holding whole lines. A CR LF, a lone CR and a lone LF each
-// end a line; in the variables every line end is CR LF. Refused, with the
-// message: an invalid name or folder, a character 0 (said by line and
-// column), and a line too long for any variable.
+// end a line; in the variables every line end is CR LF. A final line end
+// ends the last line and adds no empty line (a processed text closes with
+// one). Refused, with the message: an invalid name or folder, a character 0
+// (said by line and column), and a line too long for any variable.
 CalcSplit splitCalcText(std::string_view codes, std::string_view name, std::string_view folder = "main");
 
 // The bytes a calculator stores for one text variable, as its file holds them
@@ -116,8 +117,10 @@ struct CalcReadResult {
 // within a small multiple of the file's size.
 CalcReadResult readCalcFile(std::string_view bytes);
 
-// The variables' texts one after the other, joined by CR LF: the text that
-// splitCalcText() cut.
+// The variables' texts one after the other, each ended by CR LF: the text
+// that splitCalcText() cut, its last line closed by a line end as a processed
+// text's is (so a text ending in CR LF is joined back unchanged). No
+// variables join to the empty text.
 std::string joinCalcTexts(const std::vector<CalcVariable>& variables);
 
 }  // namespace tessaline

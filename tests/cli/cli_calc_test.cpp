@@ -13,6 +13,7 @@
 #include "formats/calc_text_file.h"
 #include "formats/text_file.h"
 #include "tests/cli/cli_run.h"
+#include "tests/formats/full_variable_text.h"
 
 namespace fs = std::filesystem;
 using namespace tessaline;
@@ -60,7 +61,8 @@ TEST_F(CliCalc, ASingleFileReadsBackToTheProcessedCodes)
     // The name comes from the output file's name; the folder is "main".
     EXPECT_EQ(read.variables[0].name, "mynotes");
     EXPECT_EQ(read.variables[0].folder, "main");
-    EXPECT_EQ(read.variables[0].codes, want.text);
+    // The closing line end ends the last line: no empty line of its own.
+    EXPECT_EQ(read.variables[0].codes + "\r\n", want.text);
     EXPECT_EQ(listing(dir_), (std::vector<std::string>{"My notes.89t", "stderr", "stdin", "stdout"}));
 
     // Named by hand, in another folder, for the other calculators; to
@@ -75,7 +77,7 @@ TEST_F(CliCalc, ASingleFileReadsBackToTheProcessedCodes)
         ASSERT_EQ(read.variables.size(), 1u);
         EXPECT_EQ(read.variables[0].name, "story");
         EXPECT_EQ(read.variables[0].folder, "books");
-        EXPECT_EQ(read.variables[0].codes, want.text);
+        EXPECT_EQ(read.variables[0].codes + "\r\n", want.text);
         const fs::path named = dir_ / (std::string("named.") + format);
         EXPECT_EQ(run(args + " -o " + quoted(named), text).status, 0);
         EXPECT_TRUE(readFile(named) == toStdout.out) << format;
@@ -123,6 +125,30 @@ TEST_F(CliCalc, ALongTextGoesIntoAGroupFileAndIsRefusedInASingleOne)
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(o.out, "");
     EXPECT_NE(o.err.find("--format 89g"), std::string::npos) << o.err;
+}
+
+TEST_F(CliCalc, TheLongestTextOfOneVariableIsOneFileWithOrWithoutItsClosingLineEnd)
+{
+    // The window's Save as Calculator Text writes these same bytes.
+    const std::string full = fullVariableText();
+    const std::string expected = writeCalcText(full, {{}, "story", "main", ""}).files.at(0).bytes;
+    for (const std::string& text : {full, full + "\r\n"}) {
+        const Outcome o = run("--raw --preset 3 --format 89t --name story", text);
+        EXPECT_EQ(o.status, 0) << o.err;
+        EXPECT_TRUE(o.out == expected) << text.size();
+        EXPECT_EQ(o.err, summary(full.size() + 2, text == full ? 1 : 0));
+    }
+    // Read back, it is the processed text again: nothing to change.
+    writeFile(dir_ / "story.89t", expected);
+    const Outcome back = run("--preset 3 " + quoted(dir_ / "story.89t"));
+    EXPECT_TRUE(back.out == full + "\r\n");
+    EXPECT_EQ(back.err, summary(full.size() + 2, 0));
+
+    // One character more takes a second variable, which a .89t cannot hold.
+    const Outcome more = run("--raw --preset 3 --format 89t", full + "x\r\n");
+    EXPECT_EQ(more.status, 1);
+    EXPECT_EQ(more.out, "");
+    EXPECT_NE(more.err.find("The text needs 2 variables"), std::string::npos) << more.err;
 }
 
 TEST_F(CliCalc, BadNamesAndCharacterZeroWriteNothing)
@@ -174,7 +200,8 @@ TEST_F(CliCalc, CalculatorFilesAsInput)
     EXPECT_EQ(again.err, summary(want.text.size(), 0));
 
     // A file whose variables' checksums are wrong: processed, with one line
-    // saying so in front of the summary.
+    // saying so in front of the summary. Its last line is read ended by a
+    // line end, so the text needs no closing line break.
     const CalcWriteOptions asGroup{{Calculator::Ti89, true}, "a", "main", ""};
     std::string bytes = writeCalcText("one two three\r\nfour", asGroup).files.at(0).bytes;
     const CalcReadResult read = readCalcFile(bytes);
@@ -187,7 +214,7 @@ TEST_F(CliCalc, CalculatorFilesAsInput)
     EXPECT_EQ(warned.status, 0) << warned.err;
     EXPECT_EQ(warned.out, "one two three\r\nfour\r\n");
     const std::string warningLine = damaged.string() + ": " + decodeTextFile(bytes).warning + "\n";
-    EXPECT_EQ(warned.err, warningLine + summary(21, 1));
+    EXPECT_EQ(warned.err, warningLine + summary(21, 0));
 
     // Two wrong checksums still make one line.
     std::string two = writeCalcText(std::string(70000, 'x').insert(40000, "\r\n"), asGroup).files.at(0).bytes;

@@ -10,6 +10,7 @@
 
 #include "formats/calc_text_file.h"
 #include "tests/formats/crlf_pairs.h"
+#include "tests/formats/full_variable_text.h"
 
 using namespace tessaline;
 
@@ -137,11 +138,12 @@ TEST(CalcTextFile, BadNamesAndCharacterZeroAreRefusedSayingWhy)
 TEST(CalcTextFile, EveryKindOfLineEndIsOneSeparatorAndReadsBackAsCrLf)
 {
     // A lone CR and a lone LF end a line as CR LF does; LF CR is two ends.
+    // The final line end ends the last line.
     const std::string written = writeOne("a\r\nb\rc\nd\n\re\r\n");
-    EXPECT_NE(written.find(bytesOf({0x20, 'a',  0x0D, 0x20, 'b',  0x0D, 0x20, 'c',  0x0D, 0x20,
-                                    'd',  0x0D, 0x20, 0x0D, 0x20, 'e',  0x0D, 0x20, 0x00, 0xE0})),
+    EXPECT_NE(written.find(bytesOf({0x20, 'a', 0x0D, 0x20, 'b', 0x0D, 0x20, 'c', 0x0D, 0x20, 'd', 0x0D, 0x20, 0x0D,
+                                    0x20, 'e', 0x00, 0xE0})),
               std::string::npos);
-    EXPECT_EQ(readCalcFile(written).variables.at(0).codes, "a\r\nb\r\nc\r\nd\r\n\r\ne\r\n");
+    EXPECT_EQ(readCalcFile(written).variables.at(0).codes, "a\r\nb\r\nc\r\nd\r\n\r\ne");
     // The empty text is one empty line.
     EXPECT_NE(writeOne("").find(bytesOf({0x00, 0x05, 0x00, 0x01, 0x20, 0x00, 0xE0})), std::string::npos);
 
@@ -182,7 +184,12 @@ TEST(CalcTextFile, RandomTextsRoundTripInEveryFormat)
             }
             const std::string back = joinCalcTexts(variables);
             EXPECT_TRUE(onlyCrLfPairs(back));
-            ASSERT_EQ(back, naiveCrLf(text)) << "round " << round;
+            // The last line comes back ended by a line end, as a processed
+            // text's is: a text that had one is joined back unchanged.
+            std::string expected = naiveCrLf(text);
+            if (!expected.ends_with("\r\n"))
+                expected += "\r\n";
+            ASSERT_EQ(back, expected) << "round " << round;
             EXPECT_EQ(variables.back().folder, "texts");
             EXPECT_EQ(variables.back().name,
                       variables.size() == 1 ? "round" : "round" + std::to_string(variables.size()));
@@ -202,8 +209,8 @@ TEST(CalcTextFile, SplitsOnlyAtLineEndsWithinTheLimit)
     EXPECT_NE(tooLong.error.find("Line 2 has 65514 characters"), std::string::npos) << tooLong.error;
 
     // Two lines that fill a variable exactly; one more character moves the
-    // second line on. A final line end that no longer fits is kept as a
-    // variable of one empty line.
+    // second line on. A final line end ends the last line: it never becomes
+    // a variable of one empty line.
     const std::string first(30000, 'a');
     const std::string exact = first + "\r\n" + std::string(kMaxVariableText - 3 - first.size(), 'b');
     EXPECT_EQ(splitCalcText(exact, "a").variables.size(), 1u);
@@ -212,8 +219,26 @@ TEST(CalcTextFile, SplitsOnlyAtLineEndsWithinTheLimit)
     EXPECT_EQ(split.variables[0].codes, first);
     EXPECT_EQ(split.variables[1].name, "longnam2");
     split = splitCalcText(exact + "\r\n", "a");
-    ASSERT_EQ(split.variables.size(), 2u);
-    EXPECT_EQ(split.variables[1].codes, "");
+    ASSERT_EQ(split.variables.size(), 1u);
+    EXPECT_EQ(split.variables[0].codes, exact);
+    for (const char* end : {"\r\n", "\r", "\n"})
+        EXPECT_EQ(splitCalcText(std::string(kMaxVariableText - 1, 'x') + end, "a").variables.size(), 1u) << end;
+    // Only the last line end closes the text; an empty line before it stays.
+    EXPECT_EQ(splitCalcText("abc\r\n\r\n", "a").variables.at(0).codes, "abc\r\n");
+    EXPECT_EQ(splitCalcText("\n", "a").variables.at(0).codes, "");
+
+    // The longest text of one variable, 65,513 characters, with or without
+    // its closing line end; one character more takes a second variable.
+    const std::string lines = fullVariableText();
+    ASSERT_EQ(lines.size(), 65513u);
+    ASSERT_FALSE(lines.ends_with('\r'));
+    for (const std::string& text : {lines, lines + "\r\n"}) {
+        split = splitCalcText(text, "a");
+        ASSERT_EQ(split.variables.size(), 1u);
+        EXPECT_EQ(joinCalcTexts(split.variables), lines + "\r\n");
+        EXPECT_EQ(splitCalcText(lines + "z" + text.substr(lines.size()), "a").variables.size(), 2u);
+    }
+    EXPECT_EQ(joinCalcTexts({}), "");
 
     std::string twelve;
     for (int i = 0; i < 12; ++i)

@@ -1,5 +1,5 @@
 // Open Text's reading of calculator text-variable files: recognised by their
-// signature, the variables' lines joined with CR LF, damage refused or warned of.
+// signature, the variables' lines each ended by CR LF, damage refused or warned of.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -52,13 +52,14 @@ TEST(TextFileCalc, ASingleFileGivesItsLinesWithoutModeBytes)
     for (std::string_view signature : {"**TI89**", "**TI92P*"}) {
         const DecodedText d = decodeTextFile(singleFile(signature, text));
         ASSERT_TRUE(d.ok) << d.error;
-        EXPECT_EQ(d.codes, "Hello\r\nDisp 1\r\nafter\r\n\r\n\xA9 end") << signature;
+        // The last line is ended by a line end, as a processed text's is.
+        EXPECT_EQ(d.codes, "Hello\r\nDisp 1\r\nafter\r\n\r\n\xA9 end\r\n") << signature;
         EXPECT_EQ(d.replaced, 0u);
         EXPECT_EQ(d.warning, "");
     }
     // Bytes above 127 stay calculator codes: no UTF-8 reading of a variable.
     const DecodedText utf8Like = decodeTextFile(singleFile("**TI89**", "\x20\xC3\xA9"));
-    EXPECT_EQ(utf8Like.codes, "\xC3\xA9");
+    EXPECT_EQ(utf8Like.codes, "\xC3\xA9\r\n");
 }
 
 TEST(TextFileCalc, AGroupFileGivesItsVariablesInOrderAsTheTextThatWasSaved)
@@ -76,7 +77,7 @@ TEST(TextFileCalc, AGroupFileGivesItsVariablesInOrderAsTheTextThatWasSaved)
         ASSERT_EQ(readCalcFile(written.files[0].bytes).variables.size(), 3u);
         const DecodedText d = decodeTextFile(written.files[0].bytes);
         ASSERT_TRUE(d.ok) << d.error;
-        EXPECT_TRUE(d.codes == text) << "the group's text differs";
+        EXPECT_TRUE(d.codes == text + "\r\n") << "the group's text differs";
         EXPECT_EQ(d.warning, "");
     }
 }
@@ -107,6 +108,6 @@ TEST(TextFileCalc, DamageIsRefusedAndAWrongChecksumWarns)
     wrongSum.back() ^= 0x01;
     const DecodedText warned = decodeTextFile(wrongSum);
     ASSERT_TRUE(warned.ok) << warned.error;
-    EXPECT_EQ(warned.codes, "one\r\ntwo");
+    EXPECT_EQ(warned.codes, "one\r\ntwo\r\n");
     EXPECT_NE(warned.warning.find("checksum of variable \"note\""), std::string::npos) << warned.warning;
 }

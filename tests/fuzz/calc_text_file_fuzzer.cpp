@@ -2,8 +2,8 @@
 // without a crash, a hang or a sanitizer report; a file read gives texts with
 // CR LF line ends that are written and read back unchanged. The input's bytes
 // taken as a text are written as single and group files of a calculator, read
-// back and joined into that text again; only a character 0 or a line longer
-// than a variable holds is refused.
+// back and joined into that text again (its last line ended by a line end);
+// only a character 0 or a line longer than a variable holds is refused.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -64,7 +64,8 @@ void requireReadBack(const CalcReadResult& read)
         options.format = {read.format.calculator, false};
         options.name = name;
         options.folder = folder;
-        const CalcWriteResult written = writeCalcText(variable.codes, options);
+        // Written as Open Text gives it: its last line closed by a line end.
+        const CalcWriteResult written = writeCalcText(joinCalcTexts({variable}), options);
         // A text that fits one variable is written as one file.
         if (variable.codes.size() + 1 > kMaxVariableText)
             continue;
@@ -104,7 +105,9 @@ void requireWrittenText(const std::string& codes, Calculator calculator, bool gr
         require(group || (read.variables.size() == 1 && read.variables.front().name == file.variableName),
                 "a single file holds the variable it names");
     }
-    require(joinCalcTexts(variables) == codes, "the texts read back joined are the text written");
+    const bool closed = codes.ends_with("\r\n");
+    require(joinCalcTexts(variables) == (closed ? codes : codes + "\r\n"),
+            "the texts read back joined are the text written, its last line ended");
     if (variables.size() == 1) {
         require(variables.front().name == "fuzz", "a text that fits one variable keeps the name");
     } else {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "formats/calc_text_file.h"
+#include "tests/formats/full_variable_text.h"
 #include "tests/ui/file_size_limit.h"
 #include "tests/ui/recorded_message_boxes.h"
 #include "tests/ui/window_parts.h"
@@ -200,11 +201,39 @@ TEST_F(CalculatorTextTest, ASingleVariableFileForEachCalculator)
         ASSERT_EQ(back.variables.size(), 1u);
         EXPECT_EQ(back.variables[0].name, "story");
         EXPECT_EQ(back.variables[0].folder, "books");
-        EXPECT_EQ(back.variables[0].codes, codes);
+        // The closing line end ends the last line.
+        EXPECT_EQ(back.variables[0].codes, codes.substr(0, codes.size() - 2));
     }
     EXPECT_TRUE(messages->shown.empty());
     EXPECT_EQ(filesInDir(), QStringList({"My notes.txt", "story.89t", "story.9xt", "story.v2t"}))
         << "no temporary file is left";
+}
+
+TEST_F(CalculatorTextTest, TheLongestTextOfOneVariableIsOneFileWithOrWithoutItsClosingLineEnd)
+{
+    // The command line writes these same bytes for this text.
+    const std::string full = fullVariableText();
+    const std::string expected = writeCalcText(full, {{}, "story", "main", ""}).files.at(0).bytes;
+    for (const std::string& codes : {full, full + "\r\n"}) {
+        showOutput(codes);
+        calcAction()->trigger();
+        CalcDialogParts parts(*openDialog());
+        EXPECT_EQ(parts.group, nullptr) << "one variable: no choice of files";
+        parts.fill("TI-89", "story", "main");
+        dialogs->answers = {dir.filePath("story.89t")};
+        QTest::mouseClick(parts.save, Qt::LeftButton);
+        EXPECT_TRUE(readFile(dir.filePath("story.89t")) == expected) << codes.size();
+        ASSERT_TRUE(QFile::remove(dir.filePath("story.89t")));
+    }
+    // One character more takes a second variable.
+    showOutput(full + "x\r\n");
+    calcAction()->trigger();
+    CalcDialogParts parts(*openDialog());
+    EXPECT_NE(parts.group, nullptr);
+    EXPECT_TRUE(testing::part<QLabel>(*parts.dialog, "partsNote")->text().contains("2 variables"));
+    QTest::mouseClick(parts.cancel, Qt::LeftButton);
+    EXPECT_TRUE(messages->shown.empty());
+    EXPECT_TRUE(filesInDir().isEmpty());
 }
 
 TEST_F(CalculatorTextTest, AnInvalidNameOrFolderSaysWhichRuleAndKeepsTheDialogOpen)
@@ -263,6 +292,8 @@ TEST_F(CalculatorTextTest, ALongTextBecomesOneGroupFileOrOneFilePerPart)
     ASSERT_EQ(group.variables.size(), 2u);
     EXPECT_EQ(group.variables[0].name, "book1");
     EXPECT_EQ(group.variables[1].name, "book2");
+    // The closing line end ends the last line, and closes it again when read.
+    EXPECT_EQ(group.variables[1].codes.substr(group.variables[1].codes.size() - 3), "lll");
     EXPECT_EQ(joinCalcTexts(group.variables), codes);
 
     calcAction()->trigger();
@@ -413,7 +444,7 @@ TEST_F(CalculatorTextTest, TheDialogSavesTheTextTheWindowShowsWhenSaveIsPressed)
     QTest::mouseClick(CalcDialogParts(*dialog).save, Qt::LeftButton);
     const CalcReadResult read = readCalcFile(readFile(dir.filePath("notes.89t")));
     ASSERT_TRUE(read.ok) << read.error;
-    EXPECT_EQ(read.variables.at(0).codes.rfind("Second text", 0), 0u) << read.variables.at(0).codes;
+    EXPECT_EQ(read.variables.at(0).codes, "Second text");
 
     // A text that now needs the choice of files the dialog did not offer is
     // refused, and nothing is written.

@@ -434,7 +434,7 @@ TEST_F(TextFilesTest, ACalculatorFileWithAWrongChecksumOpensWithAWarning)
     file.back() ^= 0x01;
     writeBytes(path("note.89t"), file);
     openText(path("note.89t"));
-    EXPECT_EQ(ui->editor->text(), "Hello");
+    EXPECT_EQ(ui->editor->text(), "Hello\r\n") << "the last line ended by a line end";
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].icon, MessageBoxes::Icon::Warning);
     EXPECT_TRUE(messages[0].text.contains("The checksum of variable \"note\"")) << messages[0].text.toStdString();
