@@ -2,11 +2,11 @@
 #include <QApplication>
 #include <QStyleFactory>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
 #include "ui/app_state.h"
+#include "ui/document/safe_save.h"
 #include "ui/main/main_window.h"
 
 namespace {
@@ -48,11 +48,7 @@ void startUpMessages(QtMsgType type, const QMessageLogContext& context, const QS
 
 int main(int argc, char** argv)
 {
-#ifdef SIGXFSZ
-    // Past a file-size limit (ulimit -f) a save fails with "File too large"
-    // and says so, keeping the text, instead of the signal ending the program.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
+    tessaline::ignoreFileSizeSignal();
     if (!displayAvailable()) {
         std::fputs(kNoDisplay, stderr);
         return 1;

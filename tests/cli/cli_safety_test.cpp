@@ -596,6 +596,29 @@ TEST_F(CliSafety, InputShrinkingWhileReadIsNoFault)
     }
 }
 
+TEST_F(CliSafety, AFileSizeLimitIsAFailedSaveThatLosesNothing)
+{
+    // ulimit -f: the write past the limit fails with "File too large"; the
+    // old file stays and no temporary file is left.
+    const fs::path in = dir_ / "long.txt";
+    std::string text;
+    while (text.size() < 20000) {
+        text += "a few words on a line\r\n";
+    }
+    writeFile(in, text);
+    fs::create_directory(dir_ / "out");
+    const fs::path target = dir_ / "out" / "kept.txt";
+    writeFile(target, "old");
+    Launch limited{{"-o", target.string(), in.string()}};
+    limited.fileSize = 4096;
+    EXPECT_EQ(run(limited), 1) << err();
+    const std::string said = err();
+    EXPECT_NE(said.find(std::strerror(EFBIG)), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_EQ(readFile(target), "old");
+    EXPECT_EQ(listing(dir_ / "out"), std::vector<std::string>{"kept.txt"});
+}
+
 TEST_F(CliSafety, TheChecksumWarningEscapesTheVariablesName)
 {
     // A name holding ESC [8m would hide what the terminal shows next.

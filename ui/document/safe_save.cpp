@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <memory>
 
@@ -184,6 +185,13 @@ bool saveFileSafely(const QString& path, std::string_view bytes, QString* reason
 QString saveFailedMessage(const QString& path, const QString& reason)
 {
     return QStringLiteral("Cannot save \"%1\".\n%2").arg(QDir::toNativeSeparators(path), reason);
+}
+
+void ignoreFileSizeSignal()
+{
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
 }
 
 }  // namespace tessaline

@@ -39,4 +39,9 @@ bool saveFileSafely(const QString& path, std::string_view bytes, QString* reason
 // What every window says when a save fails.
 QString saveFailedMessage(const QString& path, const QString& reason);
 
+// Called once as the program starts: past a file-size limit (ulimit -f) a
+// write then fails with "File too large", which the save reports while the
+// text stays, instead of the SIGXFSZ signal ending the program.
+void ignoreFileSizeSignal();
+
 }  // namespace tessaline

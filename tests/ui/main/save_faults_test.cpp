@@ -7,6 +7,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
@@ -18,6 +21,7 @@
 #include "tests/ui/recorded_message_boxes.h"
 #include "tests/ui/window_parts.h"
 #include "ui/app_state.h"
+#include "ui/document/safe_save.h"
 #include "ui/main/main_window.h"
 
 namespace tessaline {
@@ -115,6 +119,35 @@ TEST_F(SaveFaults, AWriteThatFailsPartWayLeavesTheOldFileWholeAndSaysWhy)
         EXPECT_EQ(messages->shown.size(), 1u);
         EXPECT_EQ(readFile(file), rtf::write(text, ui->editor->fontSize()));
     }
+}
+
+// A shell with `ulimit -f` starts the program with SIGXFSZ at its default,
+// which ends a process at the first write past the limit. The program's own
+// start-up ignores it: Save Text says "File too large", the text stays, and
+// the window goes on. Run in a child process of its own, where the signal is
+// first set back to its default.
+TEST_F(SaveFaults, PastAFileSizeLimitSaveTextSaysFileTooLargeAndTheWindowGoesOn)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const QString file = dir.filePath("story.txt");
+    const std::string text = textOfSize(150000);
+    ui->editor->setText(text);
+    EXPECT_EXIT(
+        {
+            std::signal(SIGXFSZ, SIG_DFL);
+            ignoreFileSizeSignal();
+            {
+                testing::FileSizeLimit limit(8192);
+                saveText(file);
+            }
+            const QString shown = messages->shown.empty() ? QString() : messages->shown.back().text;
+            std::fprintf(stderr, "shown: %s\n", shown.toLocal8Bit().constData());
+            // Still answering: the text is there and takes an edit.
+            const bool kept = ui->editor->text() == text && filesInFolder(dir.path()).isEmpty();
+            ui->editor->setText("edited after");
+            std::_Exit(kept && ui->editor->text() == "edited after" ? 0 : 3);
+        },
+        ::testing::ExitedWithCode(0), "shown: .*" + testing::FileSizeLimit::reason());
 }
 
 TEST_F(SaveFaults, APipeIsRefusedWithoutWaitingForAReader)
