@@ -12,8 +12,10 @@ namespace tessaline::charset::utf16 {
 inline constexpr char32_t kHighSurrogateFirst = 0xD800;
 inline constexpr char32_t kLowSurrogateFirst = 0xDC00;
 inline constexpr char32_t kSurrogateEnd = 0xE000;  // one past the last low surrogate
-// The first code point that takes two units.
+// The first code point that takes two units, and the number of values one
+// 16-bit unit takes.
 inline constexpr char32_t kFirstSupplementary = 0x10000;
+inline constexpr int kUnitValues = 0x10000;
 inline constexpr char32_t kLastCodePoint = 0x10FFFF;
 // What a unit without its other half, and any other value that is no
 // character, is read as.

@@ -466,7 +466,8 @@ private:
     {
         if (!w.hasParam)
             return;
-        unicodeUnit(w.param < 0 ? w.param + 65536 : w.param);
+        // A unit above 32767 is written as a negative number.
+        unicodeUnit(w.param < 0 ? w.param + charset::utf16::kUnitValues : w.param);
         skipUnits_ = static_cast<std::size_t>(state_.unicodeSkip);
     }
 
@@ -559,7 +560,8 @@ private:
     {
         if (state_.destination != Destination::Text)
             return;
-        pushUnicode(unit >= 0 && unit <= 0xFFFF ? static_cast<char32_t>(unit) : charset::utf16::kReplacementCharacter);
+        pushUnicode(unit >= 0 && unit < charset::utf16::kUnitValues ? static_cast<char32_t>(unit)
+                                                                    : charset::utf16::kReplacementCharacter);
     }
 
     char32_t fromCodePage(unsigned char c)

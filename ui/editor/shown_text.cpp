@@ -7,6 +7,7 @@
 #include <string>
 
 #include "charset/charset.h"
+#include "charset/utf16.h"
 
 namespace tessaline {
 
@@ -147,14 +148,13 @@ std::string codesOfText(const QString& text, std::size_t* replaced)
             // Advance by the UTF-16 units of the matched code points.
             std::size_t units = 0;
             for (std::size_t k = 0; k < m->length; ++k)
-                units += points[k] >= 0x10000 ? 2 : 1;
+                units += charset::utf16::unitCount(points[k]);
             i += static_cast<int>(units) - 1;
         } else {
             const charset::Conversion conv = charset::fromUnicode(std::u32string_view(points).substr(0, 1));
             out += conv.codes;
             unknown += conv.replaced;
-            if (points[0] >= 0x10000)
-                ++i;
+            i += static_cast<int>(charset::utf16::unitCount(points[0])) - 1;
         }
     }
     if (replaced)
