@@ -42,8 +42,10 @@ int fail(int status, const std::string& message)
 // The calculator file that holds `codes`, or false with the reason in
 // `error`. A text that needs several variables goes only into a group file:
 // one output name gives one file, and no file the user did not name is
-// written or replaced.
-bool calcFile(const std::string& codes, const tessaline::cli::Options& options, std::string& file, std::string& error)
+// written or replaced. `warning` says when the calculator of the format has
+// too little RAM for the variables.
+bool calcFile(const std::string& codes, const tessaline::cli::Options& options, std::string& file, std::string& error,
+              std::string& warning)
 {
     using namespace tessaline;
     CalcWriteOptions write;
@@ -63,6 +65,7 @@ bool calcFile(const std::string& codes, const tessaline::cli::Options& options, 
                 + " file holds one; --format " + calcFileExtension(group) + " writes them as one group file.";
         return false;
     }
+    warning = calcMemoryWarning(written.memoryUse, options.calcFormat.calculator);
     file = std::move(written.files.front().bytes);
     return true;
 }
@@ -149,6 +152,7 @@ int process(int argc, char** argv)
     }
     std::int64_t size = 0;
     std::int64_t modifications = 0;
+    std::string calcWarning;
     if (options.format == cli::OutputFormat::Rtf || options.format == cli::OutputFormat::Calc) {
         // The document or calculator file needs the whole text at once. The
         // input goes before the pass runs, so that at most the text and its
@@ -163,7 +167,7 @@ int process(int argc, char** argv)
         std::string document;
         if (options.format == cli::OutputFormat::Rtf) {
             document = rtf::write(result.text, 9.0);
-        } else if (!calcFile(result.text, options, document, error)) {
+        } else if (!calcFile(result.text, options, document, error, calcWarning)) {
             return fail(kFailed, error);
         }
         if (keepCodes)
@@ -218,6 +222,8 @@ int process(int argc, char** argv)
     }
     if (replaced > 0)
         std::fprintf(stderr, "%s\n", charset::replacedMessage(replaced).c_str());
+    if (!calcWarning.empty())
+        std::fprintf(stderr, "%s\n", cli::oneLine(calcWarning).c_str());
     std::fprintf(stderr, "%lld characters, %lld modifications\n", static_cast<long long>(size),
                  static_cast<long long>(modifications));
     if (preview) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 
 #include "charset/charset.h"
 
@@ -161,8 +160,8 @@ struct Entry {
 };
 
 // One file holding `variables`, all in one folder: a single-variable file, or
-// a group file whose folder entry comes first. nullopt when the entry count
-// or the file size does not fit its field.
+// a group file whose folder entry comes first. nullopt when the file would
+// be larger than kMaxCalcFileSize (or have more entries than its count holds).
 std::optional<std::string> writeFile(const std::vector<const CalcVariable*>& variables, CalcFormat format,
                                      std::string_view comment)
 {
@@ -182,7 +181,7 @@ std::optional<std::string> writeFile(const std::vector<const CalcVariable*>& var
         offsets.push_back(fileSize);
         fileSize += kBlockLeadSize + block.size() + kChecksumSize;
     }
-    if (entries.size() > 0xFFFF || fileSize > std::numeric_limits<std::uint32_t>::max())
+    if (entries.size() > 0xFFFF || fileSize > kMaxCalcFileSize)
         return std::nullopt;
 
     std::string out;
@@ -331,6 +330,58 @@ bool hasCalcFileSignature(std::string_view bytes)
            || bytes.starts_with(kSignatureTi92);
 }
 
+std::string calculatorModelName(Calculator calculator)
+{
+    switch (calculator) {
+    case Calculator::Ti89:
+        return "TI-89";
+    case Calculator::Ti92Plus:
+        return "TI-92 Plus";
+    case Calculator::Voyage200:
+        break;
+    }
+    return "Voyage 200";
+}
+
+CalcMemory calcFreeMemory(Calculator calculator)
+{
+    // What TI gives as free to the user on a reset calculator with its last
+    // operating system: the TI-89 and the TI-92 Plus share one board (256 KB
+    // of RAM, 2 MB of flash), of which AMS 2.09 leaves 188 KB of RAM and
+    // 639 KB of archive; the Voyage 200 has 188 KB of RAM and 2.7 MB of
+    // archive. A calculator that holds other variables has less, so these
+    // numbers warn; they refuse nothing.
+    constexpr std::size_t kKilobyte = 1024;
+    if (calculator == Calculator::Voyage200)
+        return {188 * kKilobyte, 2700 * kKilobyte};
+    return {188 * kKilobyte, 639 * kKilobyte};
+}
+
+std::size_t calcMemoryUse(const std::vector<CalcVariable>& variables)
+{
+    // A CR LF becomes a separator and the next line's mode byte, so the data
+    // is the codes, the first mode byte and the data's own overhead.
+    std::size_t bytes = 0;
+    for (const CalcVariable& variable : variables)
+        bytes += variable.codes.size() + 1 + kDataOverhead;
+    return bytes;
+}
+
+std::string calcMemoryWarning(std::size_t bytes, Calculator calculator,
+                              const std::function<std::string(std::size_t)>& count)
+{
+    const CalcMemory free = calcFreeMemory(calculator);
+    if (bytes <= free.ram)
+        return {};
+    const auto number = [&count](std::size_t n) { return count ? count(n) : std::to_string(n); };
+    const std::string model = calculatorModelName(calculator);
+    const std::string takes = "The text takes " + number(bytes) + " bytes on a " + model + ", more than its "
+                              + number(free.ram) + " bytes of free RAM";
+    if (bytes <= free.archive)
+        return takes + ": store the variables in its archive (" + number(free.archive) + " bytes free).";
+    return takes + " and its " + number(free.archive) + " bytes of free archive.";
+}
+
 CalcSplit splitCalcText(std::string_view codes, std::string_view name, std::string_view folder)
 {
     CalcSplit split;
@@ -408,6 +459,7 @@ CalcWriteResult writeCalcText(std::string_view codes, const CalcWriteOptions& op
         result.error = std::move(split.error);
         return result;
     }
+    result.memoryUse = calcMemoryUse(split.variables);
     std::vector<std::vector<const CalcVariable*>> files;
     for (const CalcVariable& variable : split.variables) {
         if (files.empty() || !options.format.group)
@@ -418,7 +470,9 @@ CalcWriteResult writeCalcText(std::string_view codes, const CalcWriteOptions& op
         std::optional<std::string> bytes = writeFile(variables, options.format, options.comment);
         if (!bytes) {
             result.files.clear();
-            result.error = "The text is too long for one calculator file; save one file per variable.";
+            result.error =
+                "The text makes a group file of 8 MiB or more, which calculator link programs "
+                "refuse; save it as one file per part, or in smaller pieces.";
             return result;
         }
         result.files.push_back({options.format.group ? std::string() : variables.front()->name, std::move(*bytes)});

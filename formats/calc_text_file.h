@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,8 +28,21 @@ std::optional<CalcFormat> calcFormatFromExtension(std::string_view extension);
 // The most one text variable holds: its lines' mode bytes, characters and the
 // separators between lines. The longest line is one less (its mode byte).
 inline constexpr std::size_t kMaxVariableText = 65514;
+// Programs that read calculator files (TI's link software, libtifiles) refuse
+// a file of 8 MiB or more: the largest group file written is one byte less.
+inline constexpr std::size_t kMaxCalcFileSize = 8 * 1024 * 1024 - 1;
 inline constexpr std::size_t kMaxCalcNameLength = 8;
 inline constexpr std::size_t kMaxCalcCommentLength = 40;
+
+// "TI-89", "TI-92 Plus" or "Voyage 200".
+std::string calculatorModelName(Calculator calculator);
+
+// The memory a calculator offers variables, in bytes.
+struct CalcMemory {
+    std::size_t ram = 0;
+    std::size_t archive = 0;  // the flash memory variables can be archived in
+};
+CalcMemory calcFreeMemory(Calculator calculator);
 
 enum class NameRole { Variable, Folder };
 
@@ -69,6 +83,16 @@ struct CalcSplit {
 // (said by line and column), and a line too long for any variable.
 CalcSplit splitCalcText(std::string_view codes, std::string_view name, std::string_view folder = "main");
 
+// The bytes `variables` take in a calculator's memory: each one's data as
+// calcVariableData() gives it.
+std::size_t calcMemoryUse(const std::vector<CalcVariable>& variables);
+
+// Empty when `bytes` fit in the free RAM of `calculator`; otherwise a
+// warning that says how much the text takes and what the calculator has,
+// every number written by `count` (plain decimal by default).
+std::string calcMemoryWarning(std::size_t bytes, Calculator calculator,
+                              const std::function<std::string(std::size_t)>& count = {});
+
 // The bytes a calculator stores for one text variable, as its file holds them
 // between the four zero bytes and the checksum: size word, cursor word, the
 // lines with their mode bytes, 0x00 and the text tag. `codes` has CR LF line
@@ -91,10 +115,13 @@ struct CalcWriteResult {
     bool ok = false;
     std::vector<CalcFileBytes> files;  // one group file, or one file per variable
     std::string error;                 // why, when !ok; nothing is to be written
+    std::size_t memoryUse = 0;         // calcMemoryUse() of the variables, when ok
 };
 
 // The text split as splitCalcText() does, written as one group file
-// (format.group) or as one single-variable file per variable in order.
+// (format.group) or as one single-variable file per variable in order. A
+// group file larger than kMaxCalcFileSize is refused, and nothing is to be
+// written.
 CalcWriteResult writeCalcText(std::string_view codes, const CalcWriteOptions& options);
 
 struct CalcReadResult {

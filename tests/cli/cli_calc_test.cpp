@@ -97,7 +97,10 @@ TEST_F(CliCalc, ALongTextGoesIntoAGroupFileAndIsRefusedInASingleOne)
     const fs::path group = dir_ / "book.89g";
     Outcome o = run("--raw --format 89g --name chapter -o " + quoted(group), text);
     EXPECT_EQ(o.status, 0) << o.err;
-    EXPECT_EQ(o.err, summary(want.text.size(), want.modificationCount));
+    // More than a TI-89's RAM: said before the summary.
+    const std::size_t use = calcMemoryUse(splitCalcText(want.text, "chapter").variables);
+    EXPECT_EQ(o.err,
+              calcMemoryWarning(use, Calculator::Ti89) + "\n" + summary(want.text.size(), want.modificationCount));
     const CalcReadResult read = readCalcFile(readFile(group));
     ASSERT_TRUE(read.ok) << read.error;
     EXPECT_TRUE(read.format.group);
@@ -149,6 +152,36 @@ TEST_F(CliCalc, TheLongestTextOfOneVariableIsOneFileWithOrWithoutItsClosingLineE
     EXPECT_EQ(more.status, 1);
     EXPECT_EQ(more.out, "");
     EXPECT_NE(more.err.find("The text needs 2 variables"), std::string::npos) << more.err;
+}
+
+TEST_F(CliCalc, AWarningWhenTheCalculatorHasTooLittleRamAndNoGroupFileOf8MiB)
+{
+    // About 200 KB: more than a TI-92 Plus's RAM. The warning comes before
+    // the summary; the file is written.
+    const std::string text = longText();
+    const PassResult want = processed(text, 0);
+    const fs::path group = dir_ / "book.9xg";
+    Outcome o = run("--raw --format 9xg --name chapter -o " + quoted(group), text);
+    EXPECT_EQ(o.status, 0) << o.err;
+    const std::size_t use = calcMemoryUse(splitCalcText(want.text, "chapter").variables);
+    EXPECT_EQ(o.err,
+              calcMemoryWarning(use, Calculator::Ti92Plus) + "\n" + summary(want.text.size(), want.modificationCount));
+    EXPECT_NE(o.err.find("on a TI-92 Plus"), std::string::npos) << o.err;
+    EXPECT_TRUE(readCalcFile(readFile(group)).ok);
+    // A text that fits says nothing more.
+    EXPECT_EQ(run("--raw --format 89t", "short").err, summary(7, 1));
+
+    // A text whose group file would reach 8 MiB: refused, nothing written.
+    std::string huge;
+    while (huge.size() < kMaxCalcFileSize)
+        huge += "words to be broken at the line length of the preset ";
+    fs::create_directory(dir_ / "out");
+    o = run("--raw --preset 3 --format 89g -o " + quoted(dir_ / "out" / "huge.89g"), huge);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err,
+              "tessaline-process: The text makes a group file of 8 MiB or more, which calculator link programs "
+              "refuse; save it as one file per part, or in smaller pieces.\n");
+    EXPECT_TRUE(fs::is_empty(dir_ / "out"));
 }
 
 TEST_F(CliCalc, BadNamesAndCharacterZeroWriteNothing)

@@ -249,6 +249,77 @@ TEST(CalcTextFile, SplitsOnlyAtLineEndsWithinTheLimit)
     EXPECT_EQ(split.variables[11].name, "abcdef12");
 }
 
+TEST(CalcTextFile, WhatATextTakesOnACalculatorAndWhenItsRamIsTooSmall)
+{
+    // A text takes its variables' data, as written.
+    std::string text;
+    for (int i = 0; text.size() < 3 * kMaxVariableText; ++i)
+        text += "line " + std::to_string(i) + "\r\n";
+    const CalcSplit split = splitCalcText(text, "book");
+    ASSERT_EQ(split.variables.size(), 4u);
+    std::size_t data = 0;
+    for (const CalcVariable& variable : split.variables)
+        data += calcVariableData(variable.codes).size();
+    EXPECT_EQ(calcMemoryUse(split.variables), data);
+    EXPECT_EQ(writeCalcText(text, {{Calculator::Ti89, true}, "book", "main", ""}).memoryUse, data);
+    EXPECT_EQ(calcMemoryUse({}), 0u);
+
+    // Up to the free RAM nothing is said; a byte more points to the archive;
+    // past the archive both are named.
+    for (Calculator calculator : {Calculator::Ti89, Calculator::Ti92Plus, Calculator::Voyage200}) {
+        const CalcMemory free = calcFreeMemory(calculator);
+        SCOPED_TRACE(calculatorModelName(calculator));
+        ASSERT_LT(free.ram, free.archive);
+        EXPECT_EQ(calcMemoryWarning(free.ram, calculator), "");
+        const std::string over = calcMemoryWarning(free.ram + 1, calculator);
+        EXPECT_NE(over.find(" on a " + calculatorModelName(calculator) + ","), std::string::npos) << over;
+        EXPECT_NE(over.find("store the variables in its archive"), std::string::npos) << over;
+        const std::string beyond = calcMemoryWarning(free.archive + 1, calculator);
+        EXPECT_NE(beyond.find("bytes of free archive."), std::string::npos) << beyond;
+    }
+    EXPECT_EQ(calcMemoryWarning(192513, Calculator::Ti89),
+              "The text takes 192513 bytes on a TI-89, more than its 192512 bytes of free RAM: store the variables in "
+              "its archive (654336 bytes free).");
+    // A megabyte fits only a Voyage 200's archive; the numbers as the caller writes them.
+    const auto marked = [](std::size_t n) { return "<" + std::to_string(n) + ">"; };
+    EXPECT_EQ(calcMemoryWarning(1000000, Calculator::Ti92Plus, marked),
+              "The text takes <1000000> bytes on a TI-92 Plus, more than its <192512> bytes of free RAM and its "
+              "<654336> bytes of free archive.");
+    EXPECT_NE(calcMemoryWarning(1000000, Calculator::Voyage200, marked).find("archive (<2764800> bytes free)."),
+              std::string::npos);
+}
+
+TEST(CalcTextFile, AGroupFileStaysUnder8MiBAndOneFilePerPartHasNoSuchLimit)
+{
+    // 139 lines of 60,000 characters, a variable each, then a last line
+    // that makes the group file one byte short of 8 MiB; one character more
+    // is refused, with nothing to write.
+    std::string text;
+    for (int i = 0; i < 139; ++i)
+        text += std::string(60000, 'x') + "\r\n";
+    const CalcWriteOptions group{{Calculator::Ti89, true}, "book", "main", ""};
+    // A last line too long to join the 139th variable: a variable of its own.
+    const std::string last(10000, 'y');
+    const std::size_t shorter = writeCalcText(text + last, group).files.at(0).bytes.size();
+    ASSERT_LT(shorter, kMaxCalcFileSize);
+    text += last + std::string(kMaxCalcFileSize - shorter, 'y');
+    const CalcWriteResult largest = writeCalcText(text, group);
+    ASSERT_TRUE(largest.ok) << largest.error;
+    EXPECT_EQ(largest.files.at(0).bytes.size(), kMaxCalcFileSize);
+    EXPECT_EQ(kMaxCalcFileSize, 8388607u);
+    EXPECT_EQ(readCalcFile(largest.files[0].bytes).variables.size(), 140u);
+
+    const CalcWriteResult refused = writeCalcText(text + "y", group);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_TRUE(refused.files.empty());
+    EXPECT_EQ(refused.error,
+              "The text makes a group file of 8 MiB or more, which calculator link programs refuse; save it as one "
+              "file per part, or in smaller pieces.");
+    const CalcWriteResult parts = writeCalcText(text + "y", {{Calculator::Ti89, false}, "book", "main", ""});
+    ASSERT_TRUE(parts.ok) << parts.error;
+    EXPECT_EQ(parts.files.size(), 140u);
+}
+
 TEST(CalcTextFile, A200KilobyteTextBecomesFourVariablesOfWholeLines)
 {
     std::mt19937 random(7);

@@ -98,3 +98,31 @@ TEST(TifilesCrossCheck, TheCalculatorLibraryReadsEveryFileWeWrite)
     tifiles_content_delete_regular(content);
 #endif
 }
+
+TEST(TifilesCrossCheck, TheLargestGroupFileWeWriteIsReadWhole)
+{
+#ifndef TESSALINE_HAVE_TIFILES
+    GTEST_SKIP() << "libtifiles is not installed";
+#else
+    // The library refuses a file of 8 MiB or more; the largest we write,
+    // one byte less, it reads with all its variables.
+    tifiles_library_init();
+    std::string text;
+    for (int i = 0; i < 139; ++i)
+        text += std::string(60000, char('a' + i % 26)) + "\r\n";
+    const CalcWriteOptions group{{Calculator::Ti89, true}, "book", "main", ""};
+    const std::string last(10000, 'z');  // too long to join the 139th variable
+    text += last + std::string(kMaxCalcFileSize - writeCalcText(text + last, group).files.at(0).bytes.size(), 'z');
+    const CalcWriteResult largest = writeCalcText(text, group);
+    ASSERT_TRUE(largest.ok) << largest.error;
+    ASSERT_EQ(largest.files.at(0).bytes.size(), kMaxCalcFileSize);
+    CalcModel fileModel = CALC_NONE;
+    FileContent* content = readWithTifiles(largest.files[0].bytes, "89g", &fileModel);
+    EXPECT_EQ(content->num_entries, 140u);
+    if (content->num_entries == 140) {
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(content->entries[139]->data), content->entries[139]->size),
+                  expectedData(splitCalcText(text, "book").variables.at(139).codes));
+    }
+    tifiles_content_delete_regular(content);
+#endif
+}

@@ -14,10 +14,10 @@ CalculatorFields::CalculatorFields(QWidget* parent, const std::string& name) : Q
 
     calculator_ = new QComboBox(this);
     calculator_->setObjectName(QStringLiteral("calculator"));
-    calculator_->addItem(QStringLiteral("TI-89"), int(Calculator::Ti89));
-    calculator_->addItem(QStringLiteral("TI-92 Plus"), int(Calculator::Ti92Plus));
-    calculator_->addItem(QStringLiteral("Voyage 200"), int(Calculator::Voyage200));
+    for (Calculator calculator : {Calculator::Ti89, Calculator::Ti92Plus, Calculator::Voyage200})
+        calculator_->addItem(QString::fromStdString(calculatorModelName(calculator)), int(calculator));
     form_->addRow(QStringLiteral("&Calculator:"), calculator_);
+    connect(calculator_, &QComboBox::currentIndexChanged, this, &CalculatorFields::calculatorChanged);
 
     name_ = new QLineEdit(QString::fromStdString(name), this);
     name_->setObjectName(QStringLiteral("variableName"));

@@ -31,6 +31,9 @@ public:
     // The layout, for the dialogs to add their own rows below.
     QFormLayout* form() const { return form_; }
 
+signals:
+    void calculatorChanged();
+
 private:
     QFormLayout* form_ = nullptr;
     QComboBox* calculator_ = nullptr;

@@ -14,8 +14,9 @@
 
 namespace tessaline {
 
-CalculatorTextDialog::CalculatorTextDialog(QWidget* parent, const std::string& name, std::size_t parts)
-    : QDialog(parent)
+CalculatorTextDialog::CalculatorTextDialog(QWidget* parent, const std::string& name, std::size_t parts,
+                                           std::size_t memoryUse)
+    : QDialog(parent), memoryUse_(memoryUse)
 {
     setObjectName(QStringLiteral("calculatorTextDialog"));
     setWindowTitle(QStringLiteral("Save as Calculator Text"));
@@ -40,6 +41,13 @@ CalculatorTextDialog::CalculatorTextDialog(QWidget* parent, const std::string& n
         layout->addWidget(perPart);
     }
 
+    memoryWarning_ = new QLabel(this);
+    memoryWarning_->setObjectName(QStringLiteral("memoryWarning"));
+    memoryWarning_->setWordWrap(true);
+    layout->addWidget(memoryWarning_);
+    showMemoryWarning();
+    connect(fields_, &CalculatorFields::calculatorChanged, this, &CalculatorTextDialog::showMemoryWarning);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);
     buttons->setObjectName(QStringLiteral("buttons"));
     connect(buttons, &QDialogButtonBox::accepted, this, &CalculatorTextDialog::accept);
@@ -58,6 +66,14 @@ CalcWriteOptions CalculatorTextDialog::writeOptions() const
     return options;
 }
 
+void CalculatorTextDialog::showMemoryWarning()
+{
+    const std::string warning = calcMemoryWarning(
+        memoryUse_, fields_->calculator(), [](std::size_t n) { return formatCount(std::int64_t(n)).toStdString(); });
+    memoryWarning_->setText(QString::fromStdString(warning));
+    memoryWarning_->setVisible(!warning.empty());
+}
+
 void CalculatorTextDialog::accept()
 {
     if (fields_->check())
@@ -66,11 +82,9 @@ void CalculatorTextDialog::accept()
 
 QString calcFileFilter(CalcFormat format)
 {
-    const char* model = format.calculator == Calculator::Ti89       ? "TI-89"
-                        : format.calculator == Calculator::Ti92Plus ? "TI-92 Plus"
-                                                                    : "Voyage 200";
     return QStringLiteral("%1 %2 (*.%3)")
-        .arg(QLatin1String(model), format.group ? QStringLiteral("group") : QStringLiteral("text"),
+        .arg(QString::fromStdString(calculatorModelName(format.calculator)),
+             format.group ? QStringLiteral("group") : QStringLiteral("text"),
              QString::fromStdString(calcFileExtension(format)));
 }
 

@@ -11,6 +11,7 @@
 #include "formats/calc_text_file.h"
 #include "ui/document/safe_save.h"
 
+class QLabel;
 class QRadioButton;
 
 namespace tessaline {
@@ -22,7 +23,9 @@ class CalculatorTextDialog : public QDialog {
 public:
     // `parts` is the number of variables the text needs; with more than one
     // the dialog offers a group file (the default) or one file per part.
-    CalculatorTextDialog(QWidget* parent, const std::string& name, std::size_t parts);
+    // `memoryUse` is the bytes they take on a calculator: a line warns while
+    // the chosen calculator has too little RAM for them.
+    CalculatorTextDialog(QWidget* parent, const std::string& name, std::size_t parts, std::size_t memoryUse);
 
     // What the user chose; the name and folder are valid once accepted.
     CalcWriteOptions writeOptions() const;
@@ -31,8 +34,12 @@ public:
     void accept() override;
 
 private:
+    void showMemoryWarning();
+
     CalculatorFields* fields_ = nullptr;
     QRadioButton* groupChoice_ = nullptr;
+    QLabel* memoryWarning_ = nullptr;
+    std::size_t memoryUse_ = 0;
 };
 
 // The name filter of the save dialog for `format` ("TI-89 text (*.89t)").

@@ -344,7 +344,7 @@ void OutputWindow::saveCalculatorText()
         return;
     }
     const std::size_t parts = split.variables.size();
-    auto* dialog = new CalculatorTextDialog(this, calculatorName(), parts);
+    auto* dialog = new CalculatorTextDialog(this, calculatorName(), parts, calcMemoryUse(split.variables));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this,
             [this, dialog, parts] { writeCalculatorText(dialog->writeOptions(), parts); });

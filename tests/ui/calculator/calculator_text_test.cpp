@@ -24,6 +24,7 @@
 #include "tests/ui/window_parts.h"
 #include "ui/app_state.h"
 #include "ui/calculator/calculator_text_dialog.h"
+#include "ui/counts.h"
 #include "ui/editor/calculator_text_edit.h"
 #include "ui/file_dialogs.h"
 #include "ui/main/main_window.h"
@@ -234,6 +235,40 @@ TEST_F(CalculatorTextTest, TheLongestTextOfOneVariableIsOneFileWithOrWithoutItsC
     QTest::mouseClick(parts.cancel, Qt::LeftButton);
     EXPECT_TRUE(messages->shown.empty());
     EXPECT_TRUE(filesInDir().isEmpty());
+}
+
+TEST_F(CalculatorTextTest, TheDialogWarnsWhileTheChosenCalculatorHasTooLittleRam)
+{
+    // About 200 KB: more than the RAM of any of them, less than their archive.
+    std::string codes;
+    for (int i = 0; codes.size() < 200000; ++i)
+        codes += std::string(100, char('a' + i % 26)) + "\r\n";
+    showOutput(codes);
+    calcAction()->trigger();
+    CalcDialogParts parts(*openDialog());
+    const QLabel* warning = testing::part<QLabel>(*parts.dialog, "memoryWarning");
+    const std::size_t use = calcMemoryUse(splitCalcText(codes, "text").variables);
+    const auto counted = [](std::size_t n) { return formatCount(std::int64_t(n)).toStdString(); };
+    for (Calculator calculator : {Calculator::Voyage200, Calculator::Ti89, Calculator::Ti92Plus}) {
+        const QString model = QString::fromStdString(calculatorModelName(calculator));
+        parts.calculator->setCurrentIndex(parts.calculator->findText(model));
+        EXPECT_FALSE(warning->isHidden()) << model.toStdString();
+        EXPECT_EQ(warning->text().toStdString(), calcMemoryWarning(use, calculator, counted));
+        EXPECT_TRUE(warning->text().contains(formatCount(std::int64_t(use))));
+    }
+    // A warning only: the file is saved.
+    parts.fill("TI-89", "book", "main");
+    dialogs->answers = {dir.filePath("book.89g")};
+    QTest::mouseClick(parts.save, Qt::LeftButton);
+    EXPECT_TRUE(readCalcFile(readFile(dir.filePath("book.89g"))).ok);
+    EXPECT_TRUE(messages->shown.empty());
+
+    // A text that fits says nothing.
+    showOutput("Hello\r\n");
+    calcAction()->trigger();
+    CalcDialogParts small(*openDialog());
+    EXPECT_TRUE(testing::part<QLabel>(*small.dialog, "memoryWarning")->isHidden());
+    QTest::mouseClick(small.cancel, Qt::LeftButton);
 }
 
 TEST_F(CalculatorTextTest, AnInvalidNameOrFolderSaysWhichRuleAndKeepsTheDialogOpen)
