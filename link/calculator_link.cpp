@@ -7,7 +7,22 @@ namespace {
 // The link library cuts a larger variable short and reports success.
 constexpr std::size_t kMaxVariableData = 0xFFFF;
 
+// The deadline allows the connection and the calculator's variable list
+// this many step timeouts, and one more for each variable.
+constexpr int kSetupSteps = 3;
+// The slowest cable moves about 1 KB a second (a GrayLink at 9600 baud).
+constexpr std::size_t kSlowestBytesPerSecond = 800;
+// And a little more, for a machine too busy to run the link promptly.
+constexpr auto kDeadlineMargin = std::chrono::seconds(2);
+
 }  // namespace
+
+const std::vector<std::string>& knownCableModels()
+{
+    static const std::vector<std::string> models = {"SilverLink", "DirectLink", "GrayLink", "BlackLink",
+                                                    "Parallel",   "TiEmu",      "VTi"};
+    return models;
+}
 
 SendPlan planSend(const SendRequest& request)
 {
@@ -32,6 +47,18 @@ SendPlan planSend(const SendRequest& request)
     }
     plan.ok = true;
     return plan;
+}
+
+int timeoutTenths(const SendRequest& request)
+{
+    return request.timeoutTenths > 0 ? request.timeoutTenths : kDefaultTimeoutTenths;
+}
+
+std::chrono::milliseconds sendDeadline(const SendPlan& plan, int timeoutTenths)
+{
+    const auto steps =
+        std::chrono::milliseconds(100) * timeoutTenths * (kSetupSteps + static_cast<long long>(plan.variables.size()));
+    return steps + std::chrono::milliseconds(plan.totalBytes * 1000 / kSlowestBytesPerSecond) + kDeadlineMargin;
 }
 
 }  // namespace tessaline

@@ -4,6 +4,7 @@
 #include "formats/calc_text_file.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -18,6 +19,9 @@ struct CableInfo {
     std::string label;  // for a list: "SilverLink, port 1"
 };
 
+// The cables the link library knows, by the names it reads.
+const std::vector<std::string>& knownCableModels();
+
 struct SendRequest {
     std::string codes;  // the processed text: calculator codes, CR LF line ends
     Calculator calculator = Calculator::Ti89;
@@ -27,10 +31,20 @@ struct SendRequest {
     // findCables() lists, on its port.
     std::string cableModel;
     int port = 1;
-    // How long the calculator may stay silent, in tenths of a second; 0 keeps
-    // the link library's own (1.5 s).
+    // How long one step of the exchange (a packet, a part of a large one) may
+    // wait for the calculator, in tenths of a second; 0: kDefaultTimeoutTenths.
     int timeoutTenths = 0;
+    // Variables of the same names the calculator holds are replaced only when
+    // set; otherwise the send ends before any variable goes, with their names.
+    bool replace = false;
+    // The variables go to the calculator's archive (flash) instead of its RAM.
+    bool archive = false;
 };
+
+// A calculator storing a 64 KB variable takes seconds to acknowledge it
+// (the emulated TI-89 5 to 10 s); the link library's own 1.5 s cuts such
+// variables short.
+inline constexpr int kDefaultTimeoutTenths = 100;
 
 enum class SendStatus {
     Sent,
@@ -38,7 +52,8 @@ enum class SendStatus {
     NoCable,
     NoCalculator,  // the cable opens, nothing answers
     Refused,       // the calculator answers and turns the variable down
-    Timeout,       // the calculator stops answering during the transfer
+    Held,          // the calculator holds variables of these names, and the request does not replace them
+    Timeout,       // the calculator stops answering, or the transfer overruns its deadline
     Cancelled,
     Failed,
 };
@@ -47,6 +62,7 @@ struct SendResult {
     SendStatus status = SendStatus::Failed;
     std::vector<std::string> sent;  // "folder\name" of each variable that arrived, in order
     std::size_t bytesSent = 0;      // their variable data
+    std::vector<std::string> held;  // with SendStatus::Held: "folder\name" of each the calculator holds
     std::string message;            // one line for the user
     bool ok() const { return status == SendStatus::Sent; }
 };
@@ -72,6 +88,14 @@ struct SendPlan {
 // larger than a calculator variable may be.
 SendPlan planSend(const SendRequest& request);
 
+// The step timeout a request uses, in tenths of a second.
+int timeoutTenths(const SendRequest& request);
+
+// How long a whole send of `plan` may take: every step of the exchange its
+// timeout, and the data at a slow cable's pace. A calculator that answers
+// each step just within the timeout still ends within this.
+std::chrono::milliseconds sendDeadline(const SendPlan& plan, int timeoutTenths);
+
 // Bytes sent so far and in all, over every part.
 using ProgressCallback = std::function<void(std::size_t done, std::size_t total)>;
 
@@ -81,9 +105,10 @@ public:
     // The cables connected now.
     virtual std::vector<CableInfo> findCables() = 0;
     // Sends planSend(request)'s variables one after the other. `progress` may
-    // be empty; `cancel` may be null, and setting it stops the transfer
-    // between and, where the cable allows, within variables. Blocks until the
-    // transfer ends; the cable is released whatever the result.
+    // be empty and is called on the sending thread; `cancel` may be null, and
+    // setting it stops the transfer within a second, between or within
+    // variables. Blocks until the transfer ends, at most sendDeadline() and a
+    // second; the cable is released whatever the result.
     virtual SendResult send(const SendRequest& request, const ProgressCallback& progress,
                             const std::atomic<bool>* cancel) = 0;
 };

@@ -3,9 +3,12 @@
 #include "link/ti_libraries.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <thread>
 
 namespace tessaline {
 
@@ -13,6 +16,15 @@ namespace {
 
 constexpr unsigned char kTextType = 0x0B;
 constexpr unsigned kProbeTimeoutTenths = 5;
+// A calculator at its home screen answers "ready?" at once: one that does
+// not within this many tenths is taken to be off, whatever the step timeout.
+constexpr int kReadyTimeoutTenths = 20;
+// A stopped transfer's reads and writes give up after this many tenths.
+constexpr unsigned kStoppedTimeoutTenths = 1;
+constexpr auto kWatchInterval = std::chrono::milliseconds(50);
+
+// The libraries keep per-process state: one probe or transfer at a time.
+std::timed_mutex libraryMutex;
 
 // The link library's numbers for the answers in which a calculator turns a
 // variable down: refused, out of memory, and the range of errors the
@@ -67,12 +79,14 @@ std::string joinedPaths(const std::vector<std::string>& paths)
     return joined;
 }
 
+class Watchdog;
+
 // The library's progress callbacks take no arguments; they reach the
 // transfer running on their thread through this.
 struct Transfer {
+    Watchdog* watchdog = nullptr;
     CalcUpdate update{};
     const ProgressCallback* progress = nullptr;
-    const std::atomic<bool>* cancel = nullptr;
     std::size_t before = 0;   // data bytes of the variables already sent
     std::size_t current = 0;  // data bytes of the variable being sent
     std::size_t total = 0;
@@ -80,9 +94,96 @@ struct Transfer {
 
 thread_local Transfer* currentTransfer = nullptr;
 
+// Stops a transfer from its own thread when it is cancelled or overruns its
+// deadline: lowering the cable's timeout ends a read or write that is already
+// waiting (a 10 s wait lowered after 0.5 s returns at 0.52 s), and the
+// library's next progress call finds the transfer cancelled. The library
+// reads the timeout without a lock; a stale read only delays the stop by one
+// wait.
+class Watchdog {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    Watchdog(const std::atomic<bool>* cancel, std::chrono::milliseconds allowed)
+        : cancel_(cancel), allowed_(allowed), deadline_(Clock::now() + allowed), thread_([this] { run(); })
+    {
+    }
+    ~Watchdog()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            done_ = true;
+        }
+        wake_.notify_one();
+        thread_.join();
+    }
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+    // The cable whose timeout a stop lowers, once it exists.
+    void watch(CableHandle* cable)
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        cable_ = cable;
+        if (stopped_)
+            ticables_options_set_timeout(cable_, kStoppedTimeoutTenths);
+    }
+    // Checks at once, on the caller's thread, whether the transfer is to stop.
+    bool stopped()
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        check();
+        return stopped_;
+    }
+    bool overran() const { return overran_; }
+    // "6 seconds", rounded.
+    std::string allowed() const
+    {
+        const long long seconds = std::max<long long>(1, std::chrono::round<std::chrono::seconds>(allowed_).count());
+        return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
+    }
+
+private:
+    void run()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (!done_ && !check())
+            wake_.wait_for(lock, kWatchInterval);
+    }
+    bool check()
+    {
+        if (stopped_)
+            return true;
+        if (cancel_ && cancel_->load()) {
+            stop();
+        } else if (Clock::now() >= deadline_) {
+            overran_ = true;
+            stop();
+        }
+        return stopped_;
+    }
+    void stop()
+    {
+        stopped_ = true;
+        if (cable_)
+            ticables_options_set_timeout(cable_, kStoppedTimeoutTenths);
+    }
+
+    const std::atomic<bool>* cancel_;
+    const std::chrono::milliseconds allowed_;
+    const Clock::time_point deadline_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    CableHandle* cable_ = nullptr;
+    bool done_ = false;
+    std::atomic<bool> stopped_{false};
+    std::atomic<bool> overran_{false};
+    std::thread thread_;  // last: starts once the rest is set up
+};
+
 void pollCancel()
 {
-    if (currentTransfer && currentTransfer->cancel && currentTransfer->cancel->load())
+    if (currentTransfer && currentTransfer->watchdog && currentTransfer->watchdog->stopped())
         currentTransfer->update.cancel = 1;
 }
 
@@ -101,6 +202,8 @@ void reportProgress()
 }
 
 void noUpdate() {}
+
+std::vector<CableInfo> probeCables();
 
 // Releases the handles in the order the library needs, on every path out.
 class Connection {
@@ -138,7 +241,7 @@ private:
 };
 
 // A file content holding one text variable; the library frees what it holds.
-FileContent* textContent(CalcModel model, const LinkVariable& variable)
+FileContent* textContent(CalcModel model, const LinkVariable& variable, bool archive)
 {
     FileContent* content = tifiles_content_create_regular(model);
     VarEntry* entry = tifiles_ve_create_alloc_data(static_cast<uint32_t>(variable.data.size()));
@@ -152,7 +255,7 @@ FileContent* textContent(CalcModel model, const LinkVariable& variable)
     std::snprintf(entry->folder, sizeof entry->folder, "%s", variable.folder.c_str());
     std::snprintf(entry->name, sizeof entry->name, "%s", variable.name.c_str());
     entry->type = kTextType;
-    entry->attr = ATTRB_NONE;
+    entry->attr = archive ? ATTRB_ARCHIVED : ATTRB_NONE;
     entry->size = static_cast<uint32_t>(variable.data.size());
     std::memcpy(entry->data, variable.data.data(), variable.data.size());
     std::snprintf(content->default_folder, sizeof content->default_folder, "%s", variable.folder.c_str());
@@ -193,6 +296,14 @@ TiLink::TiLink() { initialiseLinkLibraries(); }
 
 std::vector<CableInfo> TiLink::findCables()
 {
+    const std::lock_guard<std::timed_mutex> library(libraryMutex);
+    return probeCables();
+}
+
+namespace {
+
+std::vector<CableInfo> probeCables()
+{
     std::vector<CableInfo> cables;
     int** found = nullptr;
     const int failed = ticables_probing_do(&found, kProbeTimeoutTenths, PROBE_ALL);
@@ -218,15 +329,50 @@ std::vector<CableInfo> TiLink::findCables()
     return cables;
 }
 
+}  // namespace
+
+namespace {
+
+// The paths of the plan's variables that the calculator's list holds.
+std::vector<std::string> heldVariables(GNode* list, const SendPlan& plan)
+{
+    std::vector<std::string> held;
+    for (const LinkVariable& variable : plan.variables) {
+        VarEntry probe{};
+        std::snprintf(probe.folder, sizeof probe.folder, "%s", variable.folder.c_str());
+        std::snprintf(probe.name, sizeof probe.name, "%s", variable.name.c_str());
+        if (list && ticalcs_dirlist_ve_exist(list, &probe))
+            held.push_back(variable.path());
+    }
+    return held;
+}
+
+std::string heldMessage(const std::vector<std::string>& held)
+{
+    return "The calculator already holds " + joinedPaths(held) + "; nothing was sent";
+}
+
+}  // namespace
+
 SendResult TiLink::send(const SendRequest& request, const ProgressCallback& progress, const std::atomic<bool>* cancel)
 {
     const SendPlan plan = planSend(request);
     if (!plan.ok)
         return failure(SendStatus::InvalidRequest, plan.error);
 
+    const int timeout = timeoutTenths(request);
+    // The deadline runs from here: waiting for another transfer to end counts.
+    Watchdog watchdog(cancel, sendDeadline(plan, timeout));
+    std::unique_lock<std::timed_mutex> library(libraryMutex, std::defer_lock);
+    while (!library.try_lock_for(kWatchInterval)) {
+        if (watchdog.stopped())
+            return failure(watchdog.overran() ? SendStatus::Timeout : SendStatus::Cancelled,
+                           watchdog.overran() ? "Timeout: another transfer kept the link busy"
+                                              : "Cancelled before anything was sent");
+    }
     CableInfo chosen{request.cableModel, request.port, {}};
     if (chosen.model.empty()) {
-        const std::vector<CableInfo> found = findCables();
+        const std::vector<CableInfo> found = probeCables();
         if (found.empty())
             return failure(SendStatus::NoCable, "No cable: none is connected");
         chosen = found.front();
@@ -242,11 +388,11 @@ SendResult TiLink::send(const SendRequest& request, const ProgressCallback& prog
 
     // The transfer outlives the connection: detaching may still call back.
     Transfer transfer;
+    transfer.watchdog = &watchdog;
     transfer.update.start = transfer.update.stop = transfer.update.label = noUpdate;
     transfer.update.refresh = pollCancel;
     transfer.update.pbar = reportProgress;
     transfer.progress = &progress;
-    transfer.cancel = cancel;
     transfer.total = plan.totalBytes;
     struct Current {
         Transfer* outer = currentTransfer;
@@ -254,38 +400,72 @@ SendResult TiLink::send(const SendRequest& request, const ProgressCallback& prog
     } current;
     currentTransfer = &transfer;
 
+    SendResult result;
+    // Why the transfer stopped when the watchdog stopped it; `during` names
+    // the step.
+    const auto stopped = [&](const std::string& during) {
+        if (watchdog.overran())
+            return failure(SendStatus::Timeout,
+                           "Timeout: the calculator answers too slowly; the transfer did not end within its "
+                               + watchdog.allowed() + " (" + during + ")",
+                           std::move(result));
+        return failure(SendStatus::Cancelled, "Cancelled " + during, std::move(result));
+    };
+
     const CalcModel model = calcModel(request.calculator);
     Connection connection(cableModel, CablePort(chosen.port), model);
     if (!connection.created())
         return failure(SendStatus::Failed, "The link library could not set up the " + cableName);
-    if (request.timeoutTenths > 0)
-        ticables_options_set_timeout(connection.cable(), unsigned(request.timeoutTenths));
+    ticables_options_set_timeout(connection.cable(), unsigned(std::min(timeout, kReadyTimeoutTenths)));
+    watchdog.watch(connection.cable());
     ticalcs_update_set(connection.calc(), &transfer.update);
 
     if (const int error = connection.attach())
         return failure(SendStatus::NoCable,
                        "No cable: the " + cableName + " does not open (" + libraryMessage(error) + ")");
     if (ticalcs_calc_isready(connection.calc()) != 0) {
-        if (cancel && cancel->load())
-            return failure(SendStatus::Cancelled, "Cancelled before anything was sent");
+        if (watchdog.stopped())
+            return stopped("before anything was sent");
         return failure(SendStatus::NoCalculator,
                        "No calculator answers on the " + cableName + "; check that it is on and at its home screen");
     }
 
-    SendResult result;
+    // Set before the watchdog's check, so that a stop already made stands.
+    ticables_options_set_timeout(connection.cable(), unsigned(timeout));
+    if (watchdog.stopped())
+        watchdog.watch(connection.cable());
+
+    if (!request.replace) {
+        GNode* variables = nullptr;
+        GNode* applications = nullptr;
+        const int error = ticalcs_calc_get_dirlist(connection.calc(), &variables, &applications);
+        result.held = heldVariables(variables, plan);
+        ticalcs_dirlist_destroy(&variables);
+        ticalcs_dirlist_destroy(&applications);
+        if (watchdog.stopped())
+            return stopped("before anything was sent");
+        if (error != 0)
+            return failure(SendStatus::Failed, "The calculator does not list its variables (" + libraryMessage(error)
+                                                   + "), so sending could replace one of them; nothing was sent");
+        if (!result.held.empty()) {
+            std::string message = heldMessage(result.held);
+            return failure(SendStatus::Held, std::move(message), std::move(result));
+        }
+    }
+
     if (progress)
         progress(0, plan.totalBytes);
     for (const LinkVariable& variable : plan.variables) {
-        if (cancel && cancel->load())
-            return failure(SendStatus::Cancelled, "Cancelled before " + variable.path(), std::move(result));
-        FileContent* content = textContent(model, variable);
+        if (watchdog.stopped())
+            return stopped("before " + variable.path());
+        FileContent* content = textContent(model, variable, request.archive);
         if (!content)
             return failure(SendStatus::Failed, "Out of memory for " + variable.path(), std::move(result));
         transfer.current = variable.data.size();
         const int error = ticalcs_calc_send_var(connection.calc(), MODE_NORMAL, content);
         tifiles_content_delete_regular(content);
-        if (error == ERROR_ABORT || (error != 0 && cancel && cancel->load()))
-            return failure(SendStatus::Cancelled, "Cancelled while sending " + variable.path(), std::move(result));
+        if (error != 0 && watchdog.stopped())
+            return stopped("while sending " + variable.path());
         if (error == ERROR_READ_TIMEOUT || error == ERROR_WRITE_TIMEOUT)
             return failure(SendStatus::Timeout,
                            "Timeout: the calculator stopped answering while receiving " + variable.path(),
@@ -310,6 +490,8 @@ SendResult TiLink::send(const SendRequest& request, const ProgressCallback& prog
     result.message = "Sent " + std::to_string(result.bytesSent) + " bytes as " + joinedPaths(result.sent);
     if (result.sent.size() > 1)
         result.message += " (" + std::to_string(result.sent.size()) + " parts)";
+    if (request.archive)
+        result.message += " to the archive";
     result.message += ".";
     return result;
 }

@@ -1,20 +1,19 @@
 #include "tests/link/fake_calculator.h"
 
 #include <string>
+#include <vector>
 
+// link_fake_calculator ARGUMENTS... STOREFILE, as fakeArguments() makes them.
 int main(int argc, char** argv)
 {
     using namespace tessaline;
-    if (argc != 4)
+    if (argc < 2)
         return 2;
-    const std::string calculator = argv[1];
-    const std::string answer = argv[2];
-    return test::runFakeCalculator(calculator == "89"    ? Calculator::Ti89
-                                   : calculator == "92p" ? Calculator::Ti92Plus
-                                                         : Calculator::Voyage200,
-                                   answer == "accept"   ? test::FakeAnswer::Accept
-                                   : answer == "silent" ? test::FakeAnswer::Silent
-                                   : answer == "refuse" ? test::FakeAnswer::Refuse
-                                                        : test::FakeAnswer::SilentAfterHeader,
-                                   argv[3]);
+    const std::vector<std::string> args(argv + 1, argv + argc - 1);
+    Calculator calculator = Calculator::Ti89;
+    test::FakeAnswer answer = test::FakeAnswer::Accept;
+    test::FakeOptions options;
+    if (!test::readFakeArguments(args, calculator, answer, options))
+        return 2;
+    return test::runFakeCalculator(calculator, answer, options, argv[argc - 1]);
 }

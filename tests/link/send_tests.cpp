@@ -2,12 +2,26 @@
 
 #include "link/ti_link.h"
 
+#include "link/ti_libraries.h"
+
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 namespace tessaline::test {
 namespace {
 
 constexpr int kTestTimeoutTenths = 3;
+
+using Clock = std::chrono::steady_clock;
+
+// Cancel takes effect within a second; the half more is room for a machine
+// busy with other work (the link library counts its timeouts in processor
+// time).
+constexpr double kCancelSeconds = 1.5;
+
+double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 // "TiEmu" is the link library's name for its virtual cable; port 2 is the
 // PC's end, the fake calculator holds port 1.
@@ -298,6 +312,203 @@ TEST_F(SendTest, ATextNoVariableHoldsIsRefusedBeforeAnyCableOpens)
             EXPECT_EQ(result.message, split.error);
             EXPECT_EQ(result.bytesSent, 0u);
         }
+    }
+}
+
+// A calculator answering each byte just within the step timeout would keep
+// a send going for hours; the deadline ends it with a message.
+TEST_F(SendTest, ADrippingCalculatorEndsAtTheDeadline)
+{
+    const SendRequest request = virtualCableRequest("Hello");
+    const double deadline = std::chrono::duration<double>(sendDeadline(planSend(request), kTestTimeoutTenths)).count();
+    {
+        FakeCalculator fake(Calculator::Ti89, FakeAnswer::Drip, {250, {}});
+        ASSERT_TRUE(fake.start());
+        const Clock::time_point start = Clock::now();
+        const SendResult result = send(request);
+        const double took = secondsSince(start);
+        fake.stop();
+        EXPECT_EQ(result.status, SendStatus::Timeout) << result.message;
+        EXPECT_EQ(
+            result.message.rfind("Timeout: the calculator answers too slowly; the transfer did not end within its ", 0),
+            0u)
+            << result.message;
+        EXPECT_GE(took, deadline - 0.05);
+        // The last step's reads end in the library's processor-time timeout,
+        // which a loaded machine stretches.
+        EXPECT_LT(took, deadline + 10.0);
+        EXPECT_TRUE(fake.stored().empty());
+    }
+    clearVirtualCable();
+    expectSecondSendWorks();
+}
+
+TEST_F(SendTest, TheDeadlineGrowsWithTheTimeoutTheVariablesAndTheBytes)
+{
+    SendPlan plan;
+    plan.variables.resize(1);
+    const auto one = sendDeadline(plan, 10);
+    EXPECT_GT(sendDeadline(plan, 20), one);
+    plan.variables.resize(3);
+    EXPECT_GT(sendDeadline(plan, 10), one);
+    const auto threeParts = sendDeadline(plan, 10);
+    plan.totalBytes = 150000;
+    // The emulated TI-89 takes about 10 s for 150 KB; a slow cable several
+    // times that.
+    EXPECT_GE(sendDeadline(plan, kDefaultTimeoutTenths)
+                  - sendDeadline(SendPlan{true, plan.variables, 0, {}}, kDefaultTimeoutTenths),
+              std::chrono::seconds(120));
+    EXPECT_GT(sendDeadline(plan, 10), threeParts);
+    SendRequest request;
+    EXPECT_EQ(timeoutTenths(request), kDefaultTimeoutTenths);
+    request.timeoutTenths = 1;
+    EXPECT_EQ(timeoutTenths(request), 1);
+}
+
+// Cancel stops a variable whose data the calculator stopped reading, with a
+// step timeout far longer than a second.
+TEST_F(SendTest, CancelEndsAStalledVariableWithinASecond)
+{
+    {
+        FakeCalculator fake(Calculator::Ti89, FakeAnswer::StopMidVariable);
+        ASSERT_TRUE(fake.start());
+        SendRequest request = virtualCableRequest(std::string(kMaxVariableText - 1, 'x'));
+        request.timeoutTenths = 100;
+        std::atomic<bool> cancel{false};
+        Clock::time_point cancelled;
+        std::thread canceller([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(800));
+            cancelled = Clock::now();
+            cancel = true;
+        });
+        const SendResult result = link_.send(request, {}, &cancel);
+        const double took = secondsSince(cancelled);
+        canceller.join();
+        fake.stop();
+        EXPECT_EQ(result.status, SendStatus::Cancelled) << result.message;
+        EXPECT_EQ(result.message, "Cancelled while sending main\\notes.");
+        EXPECT_LT(took, kCancelSeconds);
+        EXPECT_TRUE(fake.stored().empty());
+    }
+    clearVirtualCable();
+    expectSecondSendWorks();
+}
+
+TEST_F(SendTest, ACalculatorStoppingMidVariableIsATimeout)
+{
+    {
+        FakeCalculator fake(Calculator::Ti89, FakeAnswer::StopMidVariable);
+        ASSERT_TRUE(fake.start());
+        const SendResult result = send(virtualCableRequest(std::string(kMaxVariableText - 1, 'x')));
+        fake.stop();
+        EXPECT_EQ(result.status, SendStatus::Timeout) << result.message;
+        EXPECT_TRUE(result.sent.empty());
+        EXPECT_EQ(result.bytesSent, 0u);
+        EXPECT_TRUE(fake.stored().empty());
+    }
+    clearVirtualCable();
+    expectSecondSendWorks();
+}
+
+// A calculator that takes two seconds to store the largest variable: the
+// default step timeout lets it through; a timeout well under the wait does
+// not (the library counts it in processor time, so only a wide margin is
+// sure to expire).
+TEST_F(SendTest, TheDefaultTimeoutWaitsForASlowAcknowledgement)
+{
+    const std::string largest(kMaxVariableText - 1, 'x');
+    {
+        FakeCalculator fake(Calculator::Ti89, FakeAnswer::SlowAcknowledgement, {2000, {}});
+        ASSERT_TRUE(fake.start());
+        SendRequest request = virtualCableRequest(largest);
+        request.timeoutTenths = 0;
+        const SendResult result = send(request);
+        fake.stop();
+        EXPECT_TRUE(result.ok()) << result.message;
+        ASSERT_EQ(fake.stored().size(), 1u);
+        EXPECT_TRUE(fake.stored()[0].data == writtenVariableData(request)[0]);
+    }
+    {
+        FakeCalculator fake(Calculator::Ti89, FakeAnswer::SlowAcknowledgement, {2000, {}});
+        ASSERT_TRUE(fake.start());
+        SendRequest request = virtualCableRequest(largest);
+        request.timeoutTenths = 2;
+        const SendResult result = send(request);
+        fake.stop();
+        EXPECT_EQ(result.status, SendStatus::Timeout) << result.message;
+        EXPECT_EQ(result.message, "Timeout: the calculator stopped answering while receiving main\\notes.");
+    }
+    clearVirtualCable();
+    expectSecondSendWorks();
+}
+
+TEST_F(SendTest, VariablesTheCalculatorHoldsAreReplacedOnlyWhenAsked)
+{
+    // Two parts: the first two lines, then the third.
+    const SendRequest parts = virtualCableRequest(lines(3, 30000));
+    {
+        // One part of two held, in another folder a variable of the same name.
+        FakeCalculator fake(Calculator::Voyage200, FakeAnswer::Accept, {0, {"main\\notes2", "books\\notes1"}});
+        ASSERT_TRUE(fake.start());
+        SendRequest request = parts;
+        request.calculator = Calculator::Voyage200;
+        const SendResult result = send(request);
+        fake.stop();
+        EXPECT_EQ(result.status, SendStatus::Held);
+        EXPECT_EQ(result.held, std::vector<std::string>{"main\\notes2"});
+        EXPECT_EQ(result.message, "The calculator already holds main\\notes2; nothing was sent.");
+        EXPECT_TRUE(fake.stored().empty()) << "not even the parts it does not hold";
+    }
+    {
+        FakeCalculator fake(Calculator::Ti89, FakeAnswer::Accept, {0, {"main\\notes1", "main\\notes2"}});
+        ASSERT_TRUE(fake.start());
+        SendRequest request = parts;
+        request.replace = true;
+        const SendResult result = send(request);
+        fake.stop();
+        EXPECT_TRUE(result.ok()) << result.message;
+        EXPECT_TRUE(result.held.empty());
+        EXPECT_EQ(fake.stored().size(), 2u);
+    }
+    {
+        // What it received, it lists: the same send again is held.
+        FakeCalculator fake(Calculator::Ti92Plus);
+        ASSERT_TRUE(fake.start());
+        SendRequest request = virtualCableRequest("Hello", Calculator::Ti92Plus);
+        EXPECT_TRUE(send(request).ok());
+        const SendResult again = send(request);
+        fake.stop();
+        EXPECT_EQ(again.status, SendStatus::Held);
+        EXPECT_EQ(fake.stored().size(), 1u);
+    }
+}
+
+TEST_F(SendTest, TheArchiveIsAskedForOnlyWhenChosen)
+{
+    FakeCalculator fake(Calculator::Ti89);
+    ASSERT_TRUE(fake.start());
+    SendRequest request = virtualCableRequest("Hello");
+    request.archive = true;
+    const SendResult archived = send(request);
+    request.name = "other";
+    request.archive = false;
+    const SendResult inRam = send(request);
+    fake.stop();
+    EXPECT_EQ(archived.message, "Sent " + std::to_string(archived.bytesSent) + " bytes as main\\notes to the archive.");
+    EXPECT_TRUE(inRam.ok()) << inRam.message;
+    ASSERT_EQ(fake.stored().size(), 2u);
+    EXPECT_TRUE(fake.stored()[0].archived);
+    EXPECT_FALSE(fake.stored()[1].archived);
+    EXPECT_TRUE(fake.stored()[0].data == fake.stored()[1].data);
+}
+
+TEST(CableModels, EveryNameOfferedIsOneTheLinkLibraryReads)
+{
+    initialiseLinkLibraries();
+    for (const std::string& model : knownCableModels()) {
+        const CableModel read = ticables_string_to_model(model.c_str());
+        EXPECT_NE(read, CABLE_NUL) << model;
+        EXPECT_EQ(std::string(ticables_model_to_string(read)), model);
     }
 }
 
