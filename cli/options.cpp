@@ -12,7 +12,8 @@ const char* const kUsage =
     "                         [--name NAME] [--folder FOLDER] [-o OUT] [IN]\n"
     "       tessaline-process --send [--calculator ti89|ti92plus|v200]\n"
     "                         [--name NAME] [--folder FOLDER] [--cable MODEL]\n"
-    "                         [--port N] [other options] [IN]\n"
+    "                         [--port N] [--timeout SECONDS] [--replace]\n"
+    "                         [--archive] [other options] [IN]\n"
     "       tessaline-process --preview OUT.png [--zoom N] [--screens FIRST-LAST]\n"
     "                         [other options] [IN]\n"
     "\n"
@@ -68,7 +69,14 @@ const char* const kUsage =
     "                   (SilverLink, DirectLink, GrayLink, BlackLink, ...);\n"
     "                   by default the first cable found\n"
     "  --port N         with --send: the link library's port number, 1 to 4\n"
-    "                   (default 1)\n"
+    "                   (default 1); the emulator TiEmu is --cable TiEmu --port 2\n"
+    "  --timeout S      with --send: how long each step may wait for the\n"
+    "                   calculator, 0.1 to 600 seconds (default 10); the whole\n"
+    "                   send ends after a deadline scaled to it and the bytes\n"
+    "  --replace        with --send: replace variables of the same names that\n"
+    "                   the calculator holds (without it, nothing is sent then)\n"
+    "  --archive        with --send: store the variables in the calculator's\n"
+    "                   archive (flash) instead of its RAM\n"
     "  --preview PNG    draw the processed text as the calculator's screens in its\n"
     "                   small font into PNG, a column of screens parted by a\n"
     "                   grey row (the reader's screens for presets 0, 1 and 5,\n"
@@ -87,6 +95,22 @@ const char* const kUsage =
 namespace {
 
 constexpr std::string_view kFormats = "text, utf8, rtf, 89t, 9xt, v2t, 89g, 9xg or v2g";
+constexpr int kMaxTimeoutTenths = 6000;
+
+// "12" or "1.5": seconds with at most one decimal, in tenths; -1 for
+// anything else.
+int readTenths(const std::string& text)
+{
+    const std::size_t point = text.find('.');
+    const std::string whole = text.substr(0, point);
+    const std::string tenth = point == std::string::npos ? "0" : text.substr(point + 1);
+    const auto digits = [](const std::string& part) {
+        return !part.empty() && part.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (!digits(whole) || !digits(tenth) || tenth.size() != 1 || whole.size() > 5)
+        return -1;
+    return std::stoi(whole) * 10 + (tenth[0] - '0');
+}
 
 // "3" or "3-7": screens counted from 1.
 bool readScreenRange(const std::string& text, int& first, int& last)
@@ -253,6 +277,20 @@ ParseResult parseOptions(const std::vector<std::string>& args)
                 }
                 o.port = value[0] - '0';
                 sendNamed = true;
+            } else if (takeValue(args, i, "--timeout", value, missing)) {
+                const int tenths = missing ? -1 : readTenths(value);
+                if (tenths < 1 || tenths > kMaxTimeoutTenths) {
+                    return fail("--timeout must be a number of seconds from 0.1 to 600"
+                                + (missing ? std::string() : ", not \"" + value + "\""));
+                }
+                o.timeoutTenths = tenths;
+                sendNamed = true;
+            } else if (arg == "--replace") {
+                o.replace = true;
+                sendNamed = true;
+            } else if (arg == "--archive") {
+                o.archive = true;
+                sendNamed = true;
             } else if (takeValue(args, i, "--preview", value, missing)) {
                 if (missing || value.empty()) {
                     return fail("--preview needs a PNG file name");
@@ -296,7 +334,7 @@ ParseResult parseOptions(const std::vector<std::string>& args)
         return fail("--zoom and --screens go with --preview");
     }
     if (sendNamed && !o.send) {
-        return fail("--calculator, --cable and --port go with --send");
+        return fail("--calculator, --cable, --port, --timeout, --replace and --archive go with --send");
     }
     o.calculator = calculator                       ? *calculator
                    : o.format == OutputFormat::Calc ? o.calcFormat.calculator

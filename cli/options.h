@@ -29,6 +29,9 @@ struct Options {
     Calculator calculator = Calculator::Ti89;  // --calculator, or a calculator --format's
     std::string cableModel;                    // the link library's cable name; empty: the first cable found
     int port = 1;
+    int timeoutTenths = 0;  // --timeout in tenths of a second; 0: the link's own
+    bool replace = false;   // --replace: variables of the same names on the calculator are replaced
+    bool archive = false;   // --archive: the variables go to the calculator's archive
     // --preview: the calculator's screens of the processed text as a PNG.
     std::string previewPath;  // empty: no preview
     int zoom = 1;             // 1 to 4

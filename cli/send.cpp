@@ -15,6 +15,9 @@ int sendProcessedText(const Options& options, std::string codes)
     request.folder = options.calcFolder;
     request.cableModel = options.cableModel;
     request.port = options.port;
+    request.timeoutTenths = options.timeoutTenths;
+    request.replace = options.replace;
+    request.archive = options.archive;
     request.name = options.calcName;
     if (request.name.empty()) {
         const std::string& file = !options.outputPath.empty() ? options.outputPath
@@ -31,7 +34,10 @@ int sendProcessedText(const Options& options, std::string codes)
     TiLink link;
     const SendResult result = link.send(request, {}, nullptr);
     if (!result.ok()) {
-        std::fprintf(stderr, "tessaline-process: %s\n", result.message.c_str());
+        std::string message = result.message;
+        if (result.status == SendStatus::Held)
+            message += result.held.size() == 1 ? " --replace replaces it." : " --replace replaces them.";
+        std::fprintf(stderr, "tessaline-process: %s\n", message.c_str());
         return result.status == SendStatus::InvalidRequest ? 1 : kLinkFailed;
     }
     std::fprintf(stderr, "%s\n", result.message.c_str());

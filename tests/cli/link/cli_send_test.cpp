@@ -2,6 +2,7 @@
 // virtual cable ("TiEmu", the PC's end on port 2).
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -234,9 +235,21 @@ TEST_F(CliSend, ATextOrNameNoVariableHoldsIsRefusedBeforeAnyCableOpens)
 
 TEST_F(CliSend, SendOptionsWithoutSendOrWithBadValuesAreUsageErrors)
 {
+    const std::string kSendOnly = "--calculator, --cable, --port, --timeout, --replace and --archive go with --send";
     const std::pair<std::string, std::string> cases[] = {
-        {"--cable SilverLink", "--calculator, --cable and --port go with --send"},
-        {"--calculator v200 --format 89t", "--calculator, --cable and --port go with --send"},
+        {"--cable SilverLink", kSendOnly},
+        {"--calculator v200 --format 89t", kSendOnly},
+        {"--timeout 5", kSendOnly},
+        {"--replace", kSendOnly},
+        {"--archive -o x.txt", kSendOnly},
+        {"--send --timeout", "--timeout must be a number of seconds from 0.1 to 600"},
+        {"--send --timeout 0", "--timeout must be a number of seconds from 0.1 to 600, not \"0\""},
+        {"--send --timeout 0.0", "--timeout must be a number of seconds from 0.1 to 600, not \"0.0\""},
+        {"--send --timeout 600.1", "--timeout must be a number of seconds from 0.1 to 600, not \"600.1\""},
+        {"--send --timeout 1.25", "--timeout must be a number of seconds from 0.1 to 600, not \"1.25\""},
+        {"--send --timeout .5", "--timeout must be a number of seconds from 0.1 to 600, not \".5\""},
+        {"--send --timeout -3", "--timeout must be a number of seconds from 0.1 to 600, not \"-3\""},
+        {"--send --timeout 99999999999", "--timeout must be a number of seconds from 0.1 to 600, not \"99999999999\""},
         {"--name notes",
          "--name and --folder go with a calculator format (--format 89t, 9xt, v2t, 89g, 9xg or v2g) "
          "or --send"},
@@ -251,6 +264,44 @@ TEST_F(CliSend, SendOptionsWithoutSendOrWithBadValuesAreUsageErrors)
         EXPECT_EQ(o.err, "tessaline-process: " + message + "\n") << args;
         EXPECT_TRUE(o.out.empty()) << args;
     }
+}
+
+// Each byte one second apart, within the step timeout: the send still ends
+// at its deadline, with exit status 3 and one line.
+TEST_F(CliSend, ADrippingCalculatorEndsAtTheDeadline)
+{
+    test::FakeCalculator fake(Calculator::Ti89, test::FakeAnswer::Drip, {1000, {}});
+    ASSERT_TRUE(fake.start());
+    const auto start = std::chrono::steady_clock::now();
+    const Outcome o = run(std::string("--send --timeout 1.5") + kVirtualCable, "Hello");
+    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    fake.stop();
+    EXPECT_EQ(o.status, 3) << o.err;
+    EXPECT_EQ(lastLine(o.err).rfind("tessaline-process: Timeout: the calculator answers too slowly; the transfer did "
+                                    "not end within its 8 seconds (",
+                                    0),
+              0u)
+        << o.err;
+    EXPECT_LT(took, 8.0 + 3.0);
+    EXPECT_TRUE(fake.stored().empty());
+    test::clearVirtualCable();
+}
+
+TEST_F(CliSend, AVariableTheCalculatorHoldsIsReplacedOnlyWithReplace)
+{
+    test::FakeCalculator fake(Calculator::Ti89, test::FakeAnswer::Accept, {0, {"main\\diary"}});
+    ASSERT_TRUE(fake.start());
+    const Outcome refused = run(std::string("--send --name diary") + kVirtualCable, "Dear diary");
+    const Outcome replaced = run(std::string("--send --replace --archive --name diary") + kVirtualCable, "Dear diary");
+    fake.stop();
+    EXPECT_EQ(refused.status, 3);
+    EXPECT_EQ(lastLine(refused.err),
+              "tessaline-process: The calculator already holds main\\diary; nothing was sent. --replace replaces it.");
+    EXPECT_EQ(replaced.status, 0) << replaced.err;
+    ASSERT_EQ(fake.stored().size(), 1u);
+    EXPECT_EQ(fake.stored()[0].path, "main\\diary");
+    EXPECT_TRUE(fake.stored()[0].archived);
+    EXPECT_EQ(lastLine(replaced.err).substr(lastLine(replaced.err).size() - 16), " to the archive.");
 }
 
 }  // namespace
