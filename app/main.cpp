@@ -2,12 +2,16 @@
 #include <QApplication>
 #include <QStyleFactory>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
 #include "ui/app_state.h"
 #include "ui/document/safe_save.h"
 #include "ui/main/main_window.h"
+#ifdef TESSALINE_HAVE_LINK
+#include "ui/calculator/send_dialog.h"
+#endif
 
 namespace {
 
@@ -65,5 +69,11 @@ int main(int argc, char** argv)
     tessaline::AppState state;
     tessaline::MainWindow window(state);
     window.show();
-    return app.exec();
+    const int status = app.exec();
+#ifdef TESSALINE_HAVE_LINK
+    // A transfer cut by quitting stops within a second; the libraries it
+    // uses must not be torn down under it.
+    tessaline::SendDialog::waitForBackgroundWork(std::chrono::milliseconds(1500));
+#endif
+    return status;
 }

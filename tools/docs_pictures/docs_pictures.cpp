@@ -182,9 +182,12 @@ void drawCalculatorDialogs(Pictures& pictures, tessaline::OutputWindow& output)
     output.setCalculatorLink(std::make_shared<PicturedLink>());
     part<QAction>(output, "sendToCalculator")->trigger();
     auto* sendDialog = part<QDialog>(output, "sendDialog");
-    click(part<QPushButton>(*sendDialog, "send"));
-    auto* close = part<QPushButton>(*sendDialog, "close");
-    if (!QTest::qWaitFor([close] { return close->text() == QLatin1String("Close"); }, 5000))
+    // The cables are listed, and the transfer ends, on threads of their own.
+    auto* send = part<QPushButton>(*sendDialog, "send");
+    if (!QTest::qWaitFor([send] { return send->isEnabled(); }, 5000))
+        std::fputs("docs_pictures: the pictured cables were not listed\n", stderr);
+    click(send);
+    if (!QTest::qWaitFor([send] { return send->isEnabled(); }, 5000))
         std::fputs("docs_pictures: the pictured transfer did not end\n", stderr);
     QApplication::processEvents();
     pictures.save(sendDialog->grab(), "send-dialog.png");

@@ -1,13 +1,20 @@
 #include "ui/calculator/send_dialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThread>
+#include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include "ui/calculator/calculator_fields.h"
@@ -19,8 +26,63 @@ namespace {
 // The progress bar counts in these steps, so that a total over what an int
 // holds still shows.
 constexpr int kProgressSteps = 1000;
+constexpr int kPollMs = 50;
+constexpr int kLastPort = 4;
+
+// The link library's virtual cable, whose port 2 an emulator (TiEmu) serves.
+const CableInfo kEmulatorCable{"TiEmu", 2, "TiEmu emulator, port 2"};
+
+// Threads that do the dialogs' link work. None is waited for by a dialog;
+// the program waits for those still running before it ends.
+class BackgroundWork {
+public:
+    static BackgroundWork& instance()
+    {
+        static BackgroundWork* work = new BackgroundWork;  // outlives every thread it counts
+        return *work;
+    }
+    void start(std::function<void()> job)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            ++running_;
+        }
+        std::thread([this, job = std::move(job)] {
+            job();
+            const std::lock_guard<std::mutex> lock(mutex_);
+            --running_;
+            ended_.notify_all();
+        }).detach();
+    }
+    bool waitForAll(std::chrono::milliseconds limit)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return ended_.wait_for(lock, limit, [this] { return running_ == 0; });
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    int running_ = 0;
+};
 
 }  // namespace
+
+// What a thread shares with the dialog: the results are read only once
+// `finished` is set.
+struct SendDialog::Probe {
+    std::atomic<bool> finished{false};
+    std::vector<CableInfo> cables;
+};
+
+struct SendDialog::Transfer {
+    std::atomic<bool> cancel{false};
+    std::atomic<std::size_t> done{0};
+    std::atomic<std::size_t> total{0};
+    std::atomic<bool> finished{false};
+    std::size_t planned = 0;  // the bytes of the plan, for the bar after a failure
+    SendResult result;
+};
 
 SendDialog::SendDialog(QWidget* parent, std::shared_ptr<CalculatorLink> link, TextSource text, const std::string& name)
     : QDialog(parent), link_(std::move(link)), text_(std::move(text))
@@ -41,6 +103,29 @@ SendDialog::SendDialog(QWidget* parent, std::shared_ptr<CalculatorLink> link, Te
     auto* cableLabel = new QLabel(QStringLiteral("Ca&ble:"), this);
     cableLabel->setBuddy(cableList_);
     fields_->form()->insertRow(0, cableLabel, cableRow);
+
+    // Any cable the link library knows, on any port.
+    otherCable_ = new QWidget(this);
+    auto* otherRow = new QHBoxLayout(otherCable_);
+    otherRow->setContentsMargins(0, 0, 0, 0);
+    otherModel_ = new QComboBox(otherCable_);
+    otherModel_->setObjectName(QStringLiteral("otherCableModel"));
+    for (const std::string& model : knownCableModels())
+        otherModel_->addItem(QString::fromStdString(model));
+    auto* portLabel = new QLabel(QStringLiteral("&Port:"), otherCable_);
+    otherPort_ = new QSpinBox(otherCable_);
+    otherPort_->setObjectName(QStringLiteral("otherCablePort"));
+    otherPort_->setRange(1, kLastPort);
+    portLabel->setBuddy(otherPort_);
+    otherRow->addWidget(otherModel_, 1);
+    otherRow->addWidget(portLabel);
+    otherRow->addWidget(otherPort_);
+    fields_->form()->insertRow(1, QString(), otherCable_);
+    otherCable_->setVisible(false);
+
+    archive_ = new QCheckBox(QStringLiteral("Store in the &archive (flash) instead of RAM"), this);
+    archive_->setObjectName(QStringLiteral("archive"));
+    fields_->form()->addRow(QString(), archive_);
     layout->addWidget(fields_);
 
     progressBar_ = new QProgressBar(this);
@@ -67,39 +152,72 @@ SendDialog::SendDialog(QWidget* parent, std::shared_ptr<CalculatorLink> link, Te
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
+    poller_ = new QTimer(this);
+    poller_->setInterval(kPollMs);
+
     connect(refreshButton_, &QPushButton::clicked, this, &SendDialog::refreshCables);
+    connect(cableList_, &QComboBox::currentIndexChanged, this, &SendDialog::chooseCable);
     connect(sendButton_, &QPushButton::clicked, this, &SendDialog::send);
-    connect(closeButton_, &QPushButton::clicked, this, &SendDialog::reject);
+    connect(closeButton_, &QPushButton::clicked, this, &SendDialog::closeOrCancel);
+    connect(poller_, &QTimer::timeout, this, &SendDialog::poll);
     refreshCables();
 }
 
 SendDialog::~SendDialog()
 {
-    if (worker_) {
+    if (transfer_)
         transfer_->cancel = true;
-        worker_->wait();
-        delete worker_;
-    }
+}
+
+bool SendDialog::waitForBackgroundWork(std::chrono::milliseconds limit)
+{
+    return BackgroundWork::instance().waitForAll(limit);
 }
 
 void SendDialog::refreshCables()
 {
-    cables_ = link_->findCables();
+    if (probe_ || transfer_)
+        return;
+    probe_ = std::make_shared<Probe>();
+    resultLine_->setText(QStringLiteral("Looking for cables…"));
+    BackgroundWork::instance().start([link = link_, probe = probe_] {
+        probe->cables = link->findCables();
+        probe->finished.store(true, std::memory_order_release);
+    });
+    setBusy();
+    poller_->start();
+}
+
+void SendDialog::showCables()
+{
+    const bool found = !probe_->cables.empty();
+    cables_ = std::move(probe_->cables);
+    probe_.reset();
+    const bool emulatorListed = std::any_of(cables_.begin(), cables_.end(), [](const CableInfo& cable) {
+        return cable.model == kEmulatorCable.model && cable.port == kEmulatorCable.port;
+    });
+    if (!emulatorListed)
+        cables_.push_back(kEmulatorCable);
+    cables_.push_back({{}, 0, "Other cable…"});
+    const QSignalBlocker quiet(cableList_);
     cableList_->clear();
     for (const CableInfo& cable : cables_)
         cableList_->addItem(QString::fromStdString(cable.label));
-    if (cables_.empty()) {
-        cableList_->addItem(QStringLiteral("(no cable found)"));
-        resultLine_->setText(QStringLiteral("No cable found: connect the cable, then press Refresh."));
-    } else {
+    chooseCable();
+    if (found)
         resultLine_->clear();
-    }
-    sendButton_->setEnabled(!cables_.empty());
+    else
+        resultLine_->setText(QStringLiteral("No cable found: connect the cable, then press Refresh."));
+}
+
+void SendDialog::chooseCable()
+{
+    otherCable_->setVisible(!cables_.empty() && cableList_->currentIndex() == int(cables_.size()) - 1);
 }
 
 void SendDialog::send()
 {
-    if (worker_ || !fields_->check())
+    if (transfer_ || probe_ || !fields_->check())
         return;
     // The window this dialog belongs to may have processed a new text since
     // the dialog opened: the text sent is the one it shows now.
@@ -113,8 +231,12 @@ void SendDialog::send()
     request.calculator = fields_->calculator();
     request.name = fields_->name();
     request.folder = fields_->folder();
+    request.archive = archive_->isChecked();
     const int chosen = cableList_->currentIndex();
-    if (chosen >= 0 && std::size_t(chosen) < cables_.size()) {
+    if (otherCable_->isVisible()) {
+        request.cableModel = otherModel_->currentText().toStdString();
+        request.port = otherPort_->value();
+    } else if (chosen >= 0 && std::size_t(chosen) < cables_.size()) {
         request.cableModel = cables_[std::size_t(chosen)].model;
         request.port = cables_[std::size_t(chosen)].port;
     }
@@ -125,73 +247,108 @@ void SendDialog::send()
         resultLine_->setText(QString::fromStdString(plan.error));
         return;
     }
+    // The calculator's variables are replaced only when the user has seen
+    // their names and pressed Replace for this very request.
+    std::vector<std::string> paths;
+    for (const LinkVariable& variable : plan.variables)
+        paths.push_back(variable.path());
+    request.replace = !held_.empty() && std::all_of(held_.begin(), held_.end(), [&](const std::string& path) {
+        return std::find(paths.begin(), paths.end(), path) != paths.end();
+    });
+    held_.clear();
+    sendButton_->setText(QStringLiteral("&Send"));
 
     transfer_ = std::make_shared<Transfer>();
+    transfer_->planned = plan.totalBytes;
     progressBar_->setValue(0);
     resultLine_->setText(
         plan.variables.size() == 1
             ? QStringLiteral("Sending %1 bytes…").arg(plan.totalBytes)
             : QStringLiteral("Sending %1 bytes in %2 variables…").arg(plan.totalBytes).arg(plan.variables.size()));
-    // The worker posts its progress to the dialog; the dialog outlives the
-    // worker (its destructor waits), so the posts always find it.
-    worker_ = QThread::create([this, link = link_, transfer = transfer_, request = std::move(request)] {
-        const ProgressCallback progress = [this](std::size_t done, std::size_t total) {
-            QMetaObject::invokeMethod(
-                this, [this, done, total] { showProgress(done, total); }, Qt::QueuedConnection);
+    // The thread shares only the transfer with the dialog, which reads it on
+    // its timer: the dialog may go first.
+    BackgroundWork::instance().start([link = link_, transfer = transfer_, request = std::move(request)] {
+        const ProgressCallback progress = [&transfer](std::size_t done, std::size_t total) {
+            transfer->total = total;
+            transfer->done = done;
         };
         transfer->result = link->send(request, progress, &transfer->cancel);
+        transfer->finished.store(true, std::memory_order_release);
     });
-    connect(worker_, &QThread::finished, this, &SendDialog::finishSend);
-    setSending(true);
-    worker_->start();
+    setBusy();
+    poller_->start();
 }
 
-void SendDialog::showProgress(std::size_t done, std::size_t total)
+void SendDialog::poll()
 {
-    if (!worker_ || total == 0)
-        return;
-    progressBar_->setValue(int(std::min<std::size_t>(done, total) * kProgressSteps / total));
+    if (probe_ && probe_->finished.load(std::memory_order_acquire))
+        showCables();
+    if (transfer_) {
+        if (transfer_->finished.load(std::memory_order_acquire)) {
+            finishSend();
+        } else if (const std::size_t total = transfer_->total; total > 0) {
+            progressBar_->setValue(int(std::min<std::size_t>(transfer_->done, total) * kProgressSteps / total));
+        }
+    }
+    if (!probe_ && !transfer_)
+        poller_->stop();
+    setBusy();
 }
 
 void SendDialog::finishSend()
 {
-    worker_->wait();
-    delete worker_;
-    worker_ = nullptr;
-    const SendResult result = transfer_->result;
+    const SendResult result = std::move(transfer_->result);
+    const std::size_t planned = transfer_->planned;
     transfer_.reset();
-    if (result.ok())
-        progressBar_->setValue(kProgressSteps);
-    resultLine_->setText(QString::fromStdString(result.message));
-    setSending(false);
+    // After a failure the bar shows only the variables that arrived whole.
+    progressBar_->setValue(result.ok() || planned == 0
+                               ? (result.ok() ? kProgressSteps : 0)
+                               : int(std::min(result.bytesSent, planned) * kProgressSteps / planned));
+    QString line = QString::fromStdString(result.message);
+    if (result.status == SendStatus::Held) {
+        held_ = result.held;
+        sendButton_->setText(QStringLiteral("&Replace"));
+        line += held_.size() == 1 ? QStringLiteral(" Press Replace to replace it on the calculator.")
+                                  : QStringLiteral(" Press Replace to replace them on the calculator.");
+    }
+    resultLine_->setText(line);
     emit sendFinished(result);
 }
 
 void SendDialog::cancel()
 {
-    if (!worker_)
+    if (!transfer_ || transfer_->cancel)
         return;
     transfer_->cancel = true;
     resultLine_->setText(QStringLiteral("Cancelling…"));
-    closeButton_->setEnabled(false);
+    setBusy();
 }
 
-void SendDialog::reject()
+void SendDialog::closeOrCancel()
 {
-    if (worker_)
+    if (transfer_ && !transfer_->cancel)
         cancel();
     else
         QDialog::reject();
 }
 
-void SendDialog::setSending(bool sending)
+void SendDialog::reject()
 {
-    sendButton_->setEnabled(!sending && !cables_.empty());
-    refreshButton_->setEnabled(!sending);
-    cableList_->setEnabled(!sending);
-    fields_->setEnabled(!sending);
-    closeButton_->setEnabled(true);
-    closeButton_->setText(sending ? QStringLiteral("Cancel") : QStringLiteral("Close"));
+    cancel();
+    QDialog::reject();
+}
+
+void SendDialog::setBusy()
+{
+    const bool sending = transfer_ != nullptr;
+    const bool busy = sending || probe_ != nullptr;
+    sendButton_->setEnabled(!busy);
+    refreshButton_->setEnabled(!busy);
+    cableList_->setEnabled(!busy);
+    otherCable_->setEnabled(!busy);
+    fields_->setEnabled(!busy);
+    archive_->setEnabled(!busy);
+    closeButton_->setText(sending && !transfer_->cancel ? QStringLiteral("Cancel") : QStringLiteral("Close"));
 }
 
 }  // namespace tessaline

@@ -1,10 +1,12 @@
 // Send to Calculator…: the dialog against a fake calculator on the link
 // library's virtual cable.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -19,6 +21,7 @@
 #include "tests/ui/recorded_message_boxes.h"
 #include "tests/ui/window_parts.h"
 #include "ui/app_state.h"
+#include "ui/calculator/send_dialog.h"
 #include "ui/main/main_window.h"
 #include "ui/process/output_window.h"
 
@@ -34,8 +37,16 @@ public:
     // While held, a send waits before it starts, as a slow cable would.
     std::atomic<bool> held{false};
     std::atomic<bool> waiting{false};
+    // While set, probing waits, as the link library's probing takes a while.
+    std::atomic<bool> slowProbe{false};
+    int timeoutTenths = 3;
 
-    std::vector<CableInfo> findCables() override { return cables; }
+    std::vector<CableInfo> findCables() override
+    {
+        while (slowProbe)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return cables;
+    }
     SendResult send(const SendRequest& request, const ProgressCallback& progress,
                     const std::atomic<bool>* cancel) override
     {
@@ -45,7 +56,7 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         waiting = false;
         SendRequest quick = request;
-        quick.timeoutTenths = 3;
+        quick.timeoutTenths = timeoutTenths;
         return link_.send(quick, progress, cancel);
     }
 
@@ -89,6 +100,9 @@ protected:
     {
         form.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        link->held = false;
+        link->slowProbe = false;
+        EXPECT_TRUE(SendDialog::waitForBackgroundWork(std::chrono::seconds(5)));
     }
 
     // Processes a short text, puts `codes` in the output box as the
@@ -105,8 +119,12 @@ protected:
         testing::OutputWindowParts(*window).outputBox->setText(codes);
         testing::part<QAction>(*window->menuBar(), "sendToCalculator")->trigger();
         for (QDialog* dialog : window->findChildren<QDialog*>("sendDialog"))
-            if (dialog->isVisible())
+            if (dialog->isVisible()) {
+                // The cables are listed once probing has ended.
+                EXPECT_TRUE(QTest::qWaitFor([&] { return testing::part<QPushButton>(*dialog, "refresh")->isEnabled(); },
+                                            10000));
                 return dialog;
+            }
         ADD_FAILURE() << "no dialog";
         return nullptr;
     }
@@ -218,11 +236,17 @@ TEST_F(SendDialogTest, AMissingCableIsSaid)
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(testing::part<QLabel>(*dialog, "result")->text(),
               "No cable found: connect the cable, then press Refresh.");
-    EXPECT_FALSE(testing::part<QPushButton>(*dialog, "send")->isEnabled());
+    // The emulator's cable and any other stay on offer.
+    auto* cables = testing::part<QComboBox>(*dialog, "cables");
+    ASSERT_EQ(cables->count(), 2);
+    EXPECT_EQ(cables->itemText(0), "TiEmu emulator, port 2");
+    EXPECT_EQ(cables->itemText(1), "Other cable…");
+    EXPECT_TRUE(testing::part<QPushButton>(*dialog, "send")->isEnabled());
 
     // Refresh finds a cable that is listed but does not open.
     link->cables = {{"SilverLink", 4, "SilverLink, port 4"}};
     QTest::mouseClick(testing::part<QPushButton>(*dialog, "refresh"), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return testing::part<QPushButton>(*dialog, "refresh")->isEnabled(); }, 10000));
     EXPECT_EQ(testing::part<QComboBox>(*dialog, "cables")->currentText(), "SilverLink, port 4");
     EXPECT_TRUE(testing::part<QLabel>(*dialog, "result")->text().isEmpty());
     EXPECT_TRUE(sendAndWait(*dialog).startsWith("No cable: the SilverLink cable on port 4 does not open ("));
@@ -261,7 +285,8 @@ TEST_F(SendDialogTest, TheWindowKeepsRunningDuringATransferAndCancelStopsIt)
     QTest::mouseClick(close, Qt::LeftButton);
     EXPECT_EQ(testing::part<QLabel>(*dialog, "result")->text(), QStringLiteral("Cancelling…"));
     link->held = false;
-    EXPECT_TRUE(QTest::qWaitFor([&] { return close->text() == "Close"; }, 60000));
+    auto* send = testing::part<QPushButton>(*dialog, "send");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return send->isEnabled(); }, 60000));
     EXPECT_TRUE(dialog->isVisible()) << "Cancel stops the transfer, not the dialog";
     fake.stop();
     const QString result = testing::part<QLabel>(*dialog, "result")->text();
@@ -269,23 +294,141 @@ TEST_F(SendDialogTest, TheWindowKeepsRunningDuringATransferAndCancelStopsIt)
     EXPECT_TRUE(fake.stored().empty());
 }
 
-// Closing the window's dialog during a transfer stops it and waits for the
-// worker: nothing is left running.
-TEST_F(SendDialogTest, ClosingTheOutputWindowDuringATransferStopsIt)
+// Closing the dialog during a transfer cancels it and goes at once, even
+// while the link does not let go; the transfer ends on its own.
+TEST_F(SendDialogTest, ClosingTheDialogDuringATransferNeverWaits)
 {
     QDialog* dialog = openDialog("Hello");
     ASSERT_NE(dialog, nullptr);
     link->held = true;
     QTest::mouseClick(testing::part<QPushButton>(*dialog, "send"), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return link->waiting.load(); }, 60000));
-    std::thread release([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        link->held = false;
-    });
+    const auto start = std::chrono::steady_clock::now();
     delete dialog;  // as closing the output window does
-    release.join();
-    EXPECT_FALSE(link->waiting);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+    EXPECT_TRUE(link->waiting) << "the link still holds the transfer";
+    link->held = false;
+    EXPECT_TRUE(SendDialog::waitForBackgroundWork(std::chrono::seconds(5)));
     test::clearVirtualCable();
+}
+
+// Quitting during a transfer, once the user agrees, cuts it at once: the
+// windows go without waiting for the link.
+TEST_F(SendDialogTest, QuittingDuringATransferNeverWaits)
+{
+    QDialog* dialog = openDialog("Hello");
+    ASSERT_NE(dialog, nullptr);
+    link->held = true;
+    QTest::mouseClick(testing::part<QPushButton>(*dialog, "send"), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return link->waiting.load(); }, 60000));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(form->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+    ASSERT_FALSE(messages->actions.empty());
+    EXPECT_EQ(messages->actions.back(), "&Quit Anyway");
+    link->held = false;
+    EXPECT_TRUE(SendDialog::waitForBackgroundWork(std::chrono::seconds(5)));
+    test::clearVirtualCable();
+}
+
+// A calculator dripping its answers, within the step timeout: the dialog
+// ends with the deadline's message, and the bar claims nothing arrived.
+TEST_F(SendDialogTest, ADrippingCalculatorEndsWithAMessageAndAnEmptyBar)
+{
+    QDialog* dialog = openDialog("Hello");
+    ASSERT_NE(dialog, nullptr);
+    test::FakeCalculator fake(Calculator::Ti89, test::FakeAnswer::Drip, {250, {}});
+    ASSERT_TRUE(fake.start());
+    const QString result = sendAndWait(*dialog);
+    fake.stop();
+    EXPECT_TRUE(result.startsWith("Timeout: the calculator answers too slowly")) << result.toStdString();
+    EXPECT_EQ(testing::part<QProgressBar>(*dialog, "progress")->value(), 0);
+    test::clearVirtualCable();
+}
+
+TEST_F(SendDialogTest, CancelEndsAStalledVariableWithinASecondAndTheDialogCanClose)
+{
+    link->timeoutTenths = 100;
+    QDialog* dialog = openDialog(std::string(kMaxVariableText - 1, 'x'));
+    ASSERT_NE(dialog, nullptr);
+    test::FakeCalculator fake(Calculator::Ti89, test::FakeAnswer::StopMidVariable);
+    ASSERT_TRUE(fake.start());
+    auto* close = testing::part<QPushButton>(*dialog, "close");
+    auto* send = testing::part<QPushButton>(*dialog, "send");
+    QTest::mouseClick(send, Qt::LeftButton);
+    QTest::qWait(800);
+    EXPECT_EQ(close->text(), "Cancel");
+    QTest::mouseClick(close, Qt::LeftButton);
+    const auto cancelled = std::chrono::steady_clock::now();
+    EXPECT_EQ(close->text(), "Close") << "while it cancels, the dialog can close";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return send->isEnabled(); }, 5000));
+    // A second, and room for a machine busy with other work.
+    EXPECT_LT(std::chrono::steady_clock::now() - cancelled, std::chrono::milliseconds(1500));
+    fake.stop();
+    EXPECT_EQ(testing::part<QLabel>(*dialog, "result")->text(), "Cancelled while sending main\\text.");
+    EXPECT_EQ(testing::part<QProgressBar>(*dialog, "progress")->value(), 0);
+    EXPECT_TRUE(fake.stored().empty());
+    test::clearVirtualCable();
+}
+
+TEST_F(SendDialogTest, AVariableTheCalculatorHoldsIsReplacedOnlyAfterReplace)
+{
+    QDialog* dialog = openDialog("Hello");
+    ASSERT_NE(dialog, nullptr);
+    fill(*dialog, "TI-89", "notes", "main");
+    test::FakeCalculator fake(Calculator::Ti89, test::FakeAnswer::Accept, {0, {"main\\notes"}});
+    ASSERT_TRUE(fake.start());
+    auto* send = testing::part<QPushButton>(*dialog, "send");
+    EXPECT_EQ(sendAndWait(*dialog),
+              "The calculator already holds main\\notes; nothing was sent. Press Replace to replace it on the "
+              "calculator.");
+    EXPECT_EQ(send->text(), "&Replace");
+    // A new name is a new question: Send again, not Replace.
+    fill(*dialog, "TI-89", "other", "main");
+    testing::part<QCheckBox>(*dialog, "archive")->setChecked(true);
+    EXPECT_TRUE(sendAndWait(*dialog).startsWith("Sent "));
+    EXPECT_EQ(send->text(), "&Send");
+    fill(*dialog, "TI-89", "notes", "main");
+    EXPECT_TRUE(sendAndWait(*dialog).startsWith("The calculator already holds main\\notes;"));
+    EXPECT_TRUE(sendAndWait(*dialog).startsWith("Sent ")) << "Replace replaces";
+    fake.stop();
+    ASSERT_EQ(fake.stored().size(), 2u);
+    EXPECT_EQ(fake.stored()[0].path, "main\\other");
+    EXPECT_TRUE(fake.stored()[0].archived);
+    EXPECT_EQ(fake.stored()[1].path, "main\\notes");
+}
+
+// Any cable by name and port, and probing that never holds the window.
+TEST_F(SendDialogTest, AnyCableByNameAndPortAndProbingOffTheWindow)
+{
+    link->cables.clear();
+    QDialog* dialog = openDialog("Hello");
+    ASSERT_NE(dialog, nullptr);
+    auto* cables = testing::part<QComboBox>(*dialog, "cables");
+    auto* model = testing::part<QComboBox>(*dialog, "otherCableModel");
+    auto* port = testing::part<QSpinBox>(*dialog, "otherCablePort");
+    EXPECT_FALSE(model->isVisible());
+    cables->setCurrentIndex(1);
+    EXPECT_TRUE(model->isVisible());
+    model->setCurrentIndex(model->findText("TiEmu"));
+    port->setValue(2);
+    test::FakeCalculator fake(Calculator::Ti89);
+    ASSERT_TRUE(fake.start());
+    EXPECT_TRUE(sendAndWait(*dialog).startsWith("Sent "));
+    fake.stop();
+    EXPECT_EQ(fake.stored().size(), 1u);
+
+    link->slowProbe = true;
+    QTest::mouseClick(testing::part<QPushButton>(*dialog, "refresh"), Qt::LeftButton);
+    EXPECT_EQ(testing::part<QLabel>(*dialog, "result")->text(), QStringLiteral("Looking for cables…"));
+    EXPECT_FALSE(testing::part<QPushButton>(*dialog, "send")->isEnabled());
+    QTest::qWait(100);  // the window keeps running meanwhile
+    link->cables = {{"SilverLink", 1, "SilverLink, port 1"}};
+    link->slowProbe = false;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return cables->count() == 3; }, 5000));
+    EXPECT_EQ(cables->itemText(0), "SilverLink, port 1");
+    EXPECT_TRUE(testing::part<QLabel>(*dialog, "result")->text().isEmpty());
 }
 
 }  // namespace
