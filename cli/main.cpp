@@ -11,6 +11,7 @@
 #include "cli/file_io.h"
 #include "cli/messages.h"
 #include "cli/options.h"
+#include "cli/pictures.h"
 #include "cli/preview_png.h"
 #include "cli/text_input.h"
 #ifdef TESSALINE_HAVE_LINK
@@ -44,7 +45,8 @@ int fail(int status, const std::string& message)
 // one output name gives one file, and no file the user did not name is
 // written or replaced. `warning` says when the calculator of the format has
 // too little RAM for the variables.
-bool calcFile(const std::string& codes, const tessaline::cli::Options& options, std::string& file, std::string& error,
+bool calcFile(const std::string& codes, const tessaline::cli::Options& options,
+              const std::vector<tessaline::CalcPicture>& pictures, std::string& file, std::string& error,
               std::string& warning)
 {
     using namespace tessaline;
@@ -52,7 +54,7 @@ bool calcFile(const std::string& codes, const tessaline::cli::Options& options, 
     write.format = options.calcFormat;
     write.name = options.calcName.empty() ? calcNameFromFileName(options.outputPath) : options.calcName;
     write.folder = options.calcFolder;
-    CalcWriteResult written = writeCalcText(codes, write);
+    CalcWriteResult written = writeCalcText(codes, write, pictures);
     if (!written.ok) {
         error = std::move(written.error);
         return false;
@@ -104,6 +106,9 @@ int process(int argc, char** argv)
         std::fputs("tessaline-process " TESSALINE_VERSION "\n", stdout);
         return std::fflush(stdout) == 0 ? kDone : kFailed;
     }
+    if (options.format == cli::OutputFormat::Picture) {
+        return cli::convertOneImage(options);
+    }
 
     LineSettings settings;
     settings.charWidths = defaultCharWidths();
@@ -146,6 +151,26 @@ int process(int argc, char** argv)
     const bool keepCodes = options.send || preview;
     const bool writeOutput = !keepCodes || !options.outputPath.empty();
     std::string sentCodes;
+    // The pictures of the "_PIC" lines, found once the processed text is
+    // known, for the group file, --send and --preview.
+    const bool groupFile = options.format == cli::OutputFormat::Calc && options.calcFormat.group;
+    const bool picturesWanted = groupFile || keepCodes;
+    std::vector<TextPicture> pictures;
+    bool picturesComplete = true;
+    // The calculator the pictures are made for: the file's or --send's, else
+    // the one whose screen the preview shows.
+    const Calculator pictureCalculator = options.format == cli::OutputFormat::Calc || options.send ? options.calculator
+                                         : screen::targetFor(settings).size.width > screen::kTi89Screen.width
+                                             ? Calculator::Ti92Plus
+                                             : Calculator::Ti89;
+    auto gatherPictures = [&](std::string_view processed) {
+        pictures = cli::findPictures(options, processed, input.bookPictures(), pictureCalculator, picturesComplete);
+        if (!picturesComplete && options.requirePictures) {
+            error = "--require-pictures: a picture is missing, so nothing is written or sent";
+            return false;
+        }
+        return true;
+    };
     cli::OutputSink output;
     if (writeOutput && !output.open(options.outputPath, error)) {
         return fail(kFailed, error);
@@ -164,10 +189,14 @@ int process(int argc, char** argv)
         }
         size = static_cast<std::int64_t>(result.text.size());
         modifications = result.modificationCount;
+        if (picturesWanted && !gatherPictures(result.text)) {
+            return fail(kFailed, error);
+        }
         std::string document;
         if (options.format == cli::OutputFormat::Rtf) {
             document = rtf::write(result.text, 9.0);
-        } else if (!calcFile(result.text, options, document, error, calcWarning)) {
+        } else if (!calcFile(result.text, options, groupFile ? foundPictures(pictures) : std::vector<CalcPicture>(),
+                             document, error, calcWarning)) {
             return fail(kFailed, error);
         }
         if (keepCodes)
@@ -207,6 +236,9 @@ int process(int argc, char** argv)
         }
         size = result.size;
         modifications = result.modificationCount;
+        if (picturesWanted && !gatherPictures(sentCodes)) {
+            return fail(kFailed, error);
+        }
     }
     if (writeOutput && !output.commit(error)) {
         return fail(kFailed, error);
@@ -229,7 +261,8 @@ int process(int argc, char** argv)
     if (preview) {
         // The layout keeps the text; --send still needs it afterwards.
         std::string shown = options.send ? sentCodes : std::move(sentCodes);
-        const screen::ScreenLayout layout(std::move(shown), screen::targetFor(settings));
+        const auto lookup = [&pictures](std::string_view name) { return foundPicture(pictures, name); };
+        const screen::ScreenLayout layout(std::move(shown), screen::targetFor(settings), lookup);
         const int count = layout.screenCount();
         if (options.firstScreen > count) {
             return fail(kFailed, "--screens " + std::to_string(options.firstScreen) + ": the text has "
@@ -246,7 +279,7 @@ int process(int argc, char** argv)
     }
 #ifdef TESSALINE_HAVE_LINK
     if (options.send) {
-        return cli::sendProcessedText(options, std::move(sentCodes));
+        return cli::sendProcessedText(options, std::move(sentCodes), foundPictures(pictures));
     }
 #endif
     return kDone;

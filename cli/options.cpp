@@ -3,6 +3,8 @@
 #include <optional>
 #include <string_view>
 
+#include "formats/calc_picture.h"
+
 namespace tessaline::cli {
 
 const char* const kUsage =
@@ -10,6 +12,9 @@ const char* const kUsage =
     "                         [--chapters LEVEL] [--hyphenate LANG]\n"
     "                         [--format text|utf8|rtf|89t|9xt|v2t|89g|9xg|v2g]\n"
     "                         [--name NAME] [--folder FOLDER] [-o OUT] [IN]\n"
+    "                         [--pictures DIR] [--require-pictures]\n"
+    "       tessaline-process --format 89i|9xi|v2i [--fit] [--threshold N]\n"
+    "                         [--name NAME] [--folder FOLDER] -o OUT IMAGE\n"
     "       tessaline-process --send [--calculator ti89|ti92plus|v200]\n"
     "                         [--name NAME] [--folder FOLDER] [--cable MODEL]\n"
     "                         [--port N] [--timeout SECONDS] [--replace]\n"
@@ -47,8 +52,20 @@ const char* const kUsage =
     "                   holding one text variable; 89g, 9xg, v2g: a group file\n"
     "                   holding the text in as many variables as it needs\n"
     "                   (NAME1, NAME2, ..., each at most 65514 bytes, cut at line\n"
-    "                   ends). A text too long for one variable is refused in\n"
-    "                   89t, 9xt and v2t.\n"
+    "                   ends), and the pictures of its \"_PIC name\" lines. A\n"
+    "                   text too long for one variable is refused in 89t, 9xt\n"
+    "                   and v2t. 89i, 9xi, v2i: IMAGE (PNG, JPEG, GIF or BMP)\n"
+    "                   as a picture variable\n"
+    "  --pictures DIR   the folder of the pictures \"_PIC name\" lines ask for in\n"
+    "                   a group format, with --send and --preview: NAME.png,\n"
+    "                   .jpg, .gif or .bmp (default: the folder of IN; a book's\n"
+    "                   own pictures come first). A missing picture is one line\n"
+    "                   on standard error and the text goes without it\n"
+    "  --require-pictures  a missing picture fails the run; nothing is written\n"
+    "  --fit            enlarge images smaller than the screen to fit it (larger\n"
+    "                   ones are always scaled down to fit, keeping their shape)\n"
+    "  --threshold N    1 to 255: pixels darker than N are black, for line art;\n"
+    "                   by default pictures are dithered\n"
     "  --name NAME      the variable name for the calculator formats (1 to 8\n"
     "                   letters, digits or _, a letter first); by default made\n"
     "                   from the name of OUT, or \"text\"\n"
@@ -94,7 +111,7 @@ const char* const kUsage =
 
 namespace {
 
-constexpr std::string_view kFormats = "text, utf8, rtf, 89t, 9xt, v2t, 89g, 9xg or v2g";
+constexpr std::string_view kFormats = "text, utf8, rtf, 89t, 9xt, v2t, 89g, 9xg, v2g, 89i, 9xi or v2i";
 constexpr int kMaxTimeoutTenths = 6000;
 
 // "12" or "1.5": seconds with at most one decimal, in tenths; -1 for
@@ -164,6 +181,8 @@ ParseResult parseOptions(const std::vector<std::string>& args)
     bool sendNamed = false;  // an option that only --send reads was given
     bool haveCustom = false;
     bool previewNamed = false;             // an option that only --preview reads was given
+    bool picturesNamed = false;            // --pictures or --require-pictures given
+    bool imageNamed = false;               // --fit or --threshold given
     std::optional<Calculator> calculator;  // --calculator
     auto fail = [](std::string message) { return ParseResult{std::nullopt, std::move(message)}; };
 
@@ -222,6 +241,9 @@ ParseResult parseOptions(const std::vector<std::string>& args)
                 } else if (std::optional<CalcFormat> calc = calcFormatFromExtension(value)) {
                     o.format = OutputFormat::Calc;
                     o.calcFormat = *calc;
+                } else if (std::optional<Calculator> picture = calcPictureCalculatorFromExtension(value)) {
+                    o.format = OutputFormat::Picture;
+                    o.calcFormat = {*picture, false};
                 } else {
                     return fail("--format must be " + std::string(kFormats) + ", not \"" + value + "\"");
                 }
@@ -296,6 +318,26 @@ ParseResult parseOptions(const std::vector<std::string>& args)
                     return fail("--preview needs a PNG file name");
                 }
                 o.previewPath = value;
+            } else if (takeValue(args, i, "--pictures", value, missing)) {
+                if (missing || value.empty()) {
+                    return fail("--pictures needs a folder");
+                }
+                o.picturesDir = value;
+                picturesNamed = true;
+            } else if (arg == "--require-pictures") {
+                o.requirePictures = true;
+                picturesNamed = true;
+            } else if (arg == "--fit") {
+                o.fitPictures = true;
+                imageNamed = true;
+            } else if (takeValue(args, i, "--threshold", value, missing)) {
+                const bool digits =
+                    !value.empty() && value.size() <= 3 && value.find_first_not_of("0123456789") == std::string::npos;
+                if (missing || !digits || std::stoi(value) < 1 || std::stoi(value) > 255) {
+                    return fail("--threshold must be a number from 1 to 255");
+                }
+                o.threshold = std::stoi(value);
+                imageNamed = true;
             } else if (takeValue(args, i, "--zoom", value, missing)) {
                 if (missing || value.size() != 1 || value[0] < '1' || value[0] > '4') {
                     return fail("--zoom must be a number from 1 to 4");
@@ -325,20 +367,35 @@ ParseResult parseOptions(const std::vector<std::string>& args)
         haveInput = true;
     }
     // An option nothing would read is a mistake to point out, not to drop.
-    if (calcNamed && o.format != OutputFormat::Calc && !o.send) {
+    if (calcNamed && o.format != OutputFormat::Calc && o.format != OutputFormat::Picture && !o.send) {
         return fail(
-            "--name and --folder go with a calculator format (--format 89t, 9xt, v2t, 89g, 9xg or v2g) "
-            "or --send");
+            "--name and --folder go with a calculator format (--format 89t, 9xt, v2t, 89g, 9xg, v2g, 89i, 9xi or "
+            "v2i) or --send");
     }
     if (previewNamed && o.previewPath.empty()) {
         return fail("--zoom and --screens go with --preview");
     }
+    const bool groupFormat = o.format == OutputFormat::Calc && o.calcFormat.group;
+    const bool pictures = groupFormat || o.send || !o.previewPath.empty();
+    if (picturesNamed && !pictures) {
+        return fail(
+            "--pictures and --require-pictures go with a group format (--format 89g, 9xg or v2g), --send "
+            "or --preview");
+    }
+    if (imageNamed && !pictures && o.format != OutputFormat::Picture) {
+        return fail(
+            "--fit and --threshold go with a picture format (--format 89i, 9xi or v2i), a group format, "
+            "--send or --preview");
+    }
+    if (o.format == OutputFormat::Picture && (o.send || !o.previewPath.empty())) {
+        return fail("--format 89i, 9xi and v2i convert an image; they do not go with --send or --preview");
+    }
     if (sendNamed && !o.send) {
         return fail("--calculator, --cable, --port, --timeout, --replace and --archive go with --send");
     }
-    o.calculator = calculator                       ? *calculator
-                   : o.format == OutputFormat::Calc ? o.calcFormat.calculator
-                                                    : Calculator::Ti89;
+    o.calculator = calculator                                                            ? *calculator
+                   : o.format == OutputFormat::Calc || o.format == OutputFormat::Picture ? o.calcFormat.calculator
+                                                                                         : Calculator::Ti89;
     const bool customPreset = o.preset == 4 || o.preset == 5;
     if (!o.help && !o.version && haveCustom != customPreset) {
         const std::string preset = std::to_string(o.preset);

@@ -9,7 +9,7 @@
 
 namespace tessaline::cli {
 
-enum class OutputFormat { Text, Utf8, Rtf, Calc };
+enum class OutputFormat { Text, Utf8, Rtf, Calc, Picture };
 
 struct Options {
     int preset = 0;
@@ -19,8 +19,8 @@ struct Options {
     int chapterLevel = 0;   // --chapters: the heading levels that start a book's chapters; 0: the book's own
     std::string hyphenate;  // --hyphenate: the dictionary's language; empty: off
     OutputFormat format = OutputFormat::Text;
-    CalcFormat calcFormat;            // the calculator file written, with OutputFormat::Calc
-    std::string calcName;             // a valid variable name; empty: made from OUT's name (with --send: OUT's or IN's)
+    CalcFormat calcFormat;  // the calculator file written, with OutputFormat::Calc (and Picture: its calculator)
+    std::string calcName;   // a valid variable name; empty: made from OUT's name (with --send: OUT's or IN's)
     std::string calcFolder = "main";  // a valid folder name
     std::string outputPath;           // empty: standard output
     std::string inputPath = "-";      // "-": standard input
@@ -32,6 +32,11 @@ struct Options {
     int timeoutTenths = 0;  // --timeout in tenths of a second; 0: the link's own
     bool replace = false;   // --replace: variables of the same names on the calculator are replaced
     bool archive = false;   // --archive: the variables go to the calculator's archive
+    // The pictures of "_PIC" lines, for a group format, --send and --preview.
+    std::string picturesDir;       // --pictures; empty: the input file's folder
+    bool requirePictures = false;  // a missing picture fails the run
+    bool fitPictures = false;      // --fit: small images enlarged to the screen
+    int threshold = 0;             // --threshold: 1 to 255 for line art; 0 dithers
     // --preview: the calculator's screens of the processed text as a PNG.
     std::string previewPath;  // empty: no preview
     int zoom = 1;             // 1 to 4

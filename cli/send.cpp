@@ -7,10 +7,11 @@
 
 namespace tessaline::cli {
 
-int sendProcessedText(const Options& options, std::string codes)
+int sendProcessedText(const Options& options, std::string codes, std::vector<CalcPicture> pictures)
 {
     SendRequest request;
     request.codes = std::move(codes);
+    request.pictures = std::move(pictures);
     request.calculator = options.calculator;
     request.folder = options.calcFolder;
     request.cableModel = options.cableModel;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "cli/options.h"
 
@@ -10,10 +11,10 @@ namespace tessaline::cli {
 // The exit status of a failed link.
 inline constexpr int kLinkFailed = 3;
 
-// Sends `codes` (the processed text) as `options` ask; returns the exit
+// Sends `codes` (the processed text), then `pictures`, as `options` ask; returns the exit
 // status: 0 sent, 1 a text or name the variables cannot hold (refused before
 // any cable is opened), kLinkFailed for anything that went wrong on the link.
 // Says what happened in one line on standard error.
-int sendProcessedText(const Options& options, std::string codes);
+int sendProcessedText(const Options& options, std::string codes, std::vector<CalcPicture> pictures = {});
 
 }  // namespace tessaline::cli

@@ -254,6 +254,7 @@ bool TextInput::openBook(book::BookKind kind, const std::string& path, Reading r
     replaced_ = text.replaced;
     warning_ = std::move(text.warning);
     decoded_ = std::move(text.codes);
+    bookPictures_ = std::move(text.pictures);
     bookPiece_ = reading == Reading::Pieces;
     codes_ = bookPiece_ ? std::string_view() : std::string_view(decoded_);
     return true;

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/file_io.h"
 #include "formats/book/book_reader.h"
@@ -56,6 +57,8 @@ public:
     std::size_t replaced() const;
     // A problem of the input that the text survives.
     const std::string& warning() const { return warning_; }
+    // A book's own pictures, by the names its "_PIC" lines give.
+    const std::vector<book::BookPicture>& bookPictures() const { return bookPictures_; }
     // "standard input" or the path, for messages.
     const std::string& name() const { return file_.name(); }
 
@@ -78,6 +81,7 @@ private:
     bool atEnd_ = false;
     std::string readError_;
     int chapterLevel_ = 0;
+    std::vector<book::BookPicture> bookPictures_;
     bool bookPiece_ = false;  // a book read in pieces: its codes are the one piece
     bool bookPieceGiven_ = false;
 };

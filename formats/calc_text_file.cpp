@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "charset/charset.h"
+#include "formats/calc_picture.h"
 
 namespace tessaline {
 
@@ -22,7 +23,8 @@ constexpr std::size_t kEntrySize = 16;
 constexpr std::size_t kTableTrailerSize = 6;  // file size, A5 5A
 constexpr std::size_t kBlockLeadSize = 4;     // 00 00 00 00 before each variable's data
 constexpr std::size_t kChecksumSize = 2;
-constexpr unsigned char kTextType = 0x0B;
+constexpr unsigned char kTextType = kCalcTextType;
+constexpr unsigned char kPictureType = kCalcPictureType;
 constexpr unsigned char kFolderType = 0x1F;
 constexpr char kLineMode = 0x20;  // the mode byte of an ordinary line
 constexpr char kLineSeparator = 0x0D;
@@ -159,25 +161,25 @@ struct Entry {
     std::size_t block = 0;            // the data block it points to
 };
 
-// One file holding `variables`, all in one folder: a single-variable file, or
+// One file holding `variables`, all in `folder`: a single-variable file, or
 // a group file whose folder entry comes first. nullopt when the file would
 // be larger than kMaxCalcFileSize (or have more entries than its count holds).
-std::optional<std::string> writeFile(const std::vector<const CalcVariable*>& variables, CalcFormat format,
-                                     std::string_view comment)
+std::optional<std::string> writeFile(const std::vector<CalcVariableBytes>& variables, std::string_view folder,
+                                     CalcFormat format, std::string_view comment)
 {
     std::vector<Entry> entries;
     if (format.group)
-        entries.push_back({variables.front()->folder, kFolderType, static_cast<unsigned>(variables.size()), 0});
-    std::vector<std::string> blocks;
-    for (const CalcVariable* variable : variables) {
-        entries.push_back({variable->name, kTextType, 0, blocks.size()});
-        blocks.push_back(variableData(variable->codes));
+        entries.push_back({std::string(folder), kFolderType, static_cast<unsigned>(variables.size()), 0});
+    std::vector<std::string_view> blocks;
+    for (const CalcVariableBytes& variable : variables) {
+        entries.push_back({variable.name, variable.type, 0, blocks.size()});
+        blocks.push_back(variable.data);
     }
 
     const std::size_t tableEnd = kEntryTableAt + kEntrySize * entries.size() + kTableTrailerSize;
     std::vector<std::size_t> offsets;
     std::size_t fileSize = tableEnd;
-    for (const std::string& block : blocks) {
+    for (std::string_view block : blocks) {
         offsets.push_back(fileSize);
         fileSize += kBlockLeadSize + block.size() + kChecksumSize;
     }
@@ -188,7 +190,7 @@ std::optional<std::string> writeFile(const std::vector<const CalcVariable*>& var
     out.reserve(fileSize);
     out += format.calculator == Calculator::Ti89 ? kSignatureTi89 : kSignatureTi92Plus;
     out += std::string_view("\x01\x00", 2);
-    putPadded(out, variables.front()->folder, kMaxCalcNameLength);
+    putPadded(out, folder, kMaxCalcNameLength);
     putPadded(out, comment, kMaxCalcCommentLength);
     putLe16(out, static_cast<unsigned>(entries.size()));
     for (const Entry& entry : entries) {
@@ -200,7 +202,7 @@ std::optional<std::string> writeFile(const std::vector<const CalcVariable*>& var
     }
     putLe32(out, static_cast<std::uint32_t>(fileSize));
     out += "\xA5\x5A";
-    for (const std::string& block : blocks) {
+    for (std::string_view block : blocks) {
         out.append(kBlockLeadSize, '\0');
         out += block;
         putLe16(out, checksum(block));
@@ -446,37 +448,116 @@ CalcSplit splitCalcText(std::string_view codes, std::string_view name, std::stri
 
 std::string calcVariableData(std::string_view codes) { return variableData(codes); }
 
-CalcWriteResult writeCalcText(std::string_view codes, const CalcWriteOptions& options)
+namespace {
+
+std::string commentProblem(std::string_view comment)
+{
+    if (comment.size() <= kMaxCalcCommentLength)
+        return {};
+    return "The file comment has " + std::to_string(comment.size()) + " characters; at most 40 are allowed.";
+}
+
+// Empty when the picture can be written as a variable named picture.name.
+std::string pictureProblem(const CalcPicture& picture, Calculator calculator)
+{
+    std::string problem = calcNameProblem(picture.name, NameRole::Variable);
+    if (problem.empty())
+        problem = calcPictureSizeProblem(picture.bitmap, calculator);
+    return problem;
+}
+
+}  // namespace
+
+CalcVariableList calcVariables(std::string_view codes, std::string_view name, std::string_view folder,
+                               Calculator calculator, const std::vector<CalcPicture>& pictures)
+{
+    CalcVariableList list;
+    CalcSplit split = splitCalcText(codes, name, folder);
+    if (!split.ok) {
+        list.error = std::move(split.error);
+        return list;
+    }
+    for (const CalcVariable& variable : split.variables)
+        list.variables.push_back({variable.name, kTextType, variableData(variable.codes)});
+    list.textCount = list.variables.size();
+    list.folder = split.variables.front().folder;
+    for (const CalcPicture& picture : pictures) {
+        if (std::string problem = pictureProblem(picture, calculator); !problem.empty()) {
+            list.variables.clear();
+            list.error = "The picture " + quoted(picture.name) + " cannot be saved: " + problem;
+            return list;
+        }
+        list.variables.push_back({lowerCase(picture.name), kPictureType, calcPictureData(picture.bitmap)});
+    }
+    const auto what = [&list](std::size_t k) { return k < list.textCount ? "a text" : "a picture"; };
+    for (std::size_t i = 0; i < list.variables.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (list.variables[i].name != list.variables[j].name)
+                continue;
+            list.error = "The name " + quoted(list.variables[i].name) + " is used twice, by " + what(j) + " and by "
+                         + what(i) + "; every variable in a folder needs a name of its own.";
+            list.variables.clear();
+            return list;
+        }
+    }
+    list.ok = true;
+    return list;
+}
+
+CalcWriteResult writeCalcText(std::string_view codes, const CalcWriteOptions& options,
+                              const std::vector<CalcPicture>& pictures)
 {
     CalcWriteResult result;
-    if (options.comment.size() > kMaxCalcCommentLength) {
-        result.error =
-            "The file comment has " + std::to_string(options.comment.size()) + " characters; at most 40 are allowed.";
+    result.error = commentProblem(options.comment);
+    if (!result.error.empty())
+        return result;
+    const Calculator calculator = options.format.calculator;
+    CalcVariableList list = calcVariables(codes, options.name, options.folder, calculator, pictures);
+    if (!list.ok) {
+        result.error = std::move(list.error);
         return result;
     }
-    CalcSplit split = splitCalcText(codes, options.name, options.folder);
-    if (!split.ok) {
-        result.error = std::move(split.error);
-        return result;
-    }
-    result.memoryUse = calcMemoryUse(split.variables);
-    std::vector<std::vector<const CalcVariable*>> files;
-    for (const CalcVariable& variable : split.variables) {
-        if (files.empty() || !options.format.group)
-            files.emplace_back();
-        files.back().push_back(&variable);
-    }
-    for (const auto& variables : files) {
-        std::optional<std::string> bytes = writeFile(variables, options.format, options.comment);
+    for (const CalcVariableBytes& variable : list.variables)
+        result.memoryUse += variable.data.size();
+
+    const std::string& folder = list.folder;
+    if (options.format.group) {
+        std::optional<std::string> bytes = writeFile(list.variables, folder, options.format, options.comment);
         if (!bytes) {
-            result.files.clear();
             result.error =
                 "The text makes a group file of 8 MiB or more, which calculator link programs "
                 "refuse; save it as one file per part, or in smaller pieces.";
             return result;
         }
-        result.files.push_back({options.format.group ? std::string() : variables.front()->name, std::move(*bytes)});
+        result.files.push_back({std::string(), std::move(*bytes), calcFileExtension(options.format)});
+        result.ok = true;
+        return result;
     }
+    for (std::size_t i = 0; i < list.variables.size(); ++i) {
+        const std::string extension =
+            i < list.textCount ? calcFileExtension(options.format) : calcPictureExtension(calculator);
+        std::optional<std::string> bytes = writeFile({list.variables[i]}, folder, options.format, options.comment);
+        // One variable's data is at most 64 KiB, so its file fits every field.
+        result.files.push_back({list.variables[i].name, std::move(*bytes), extension});
+    }
+    result.ok = true;
+    return result;
+}
+
+CalcWriteResult writeCalcPicture(const CalcPicture& picture, Calculator calculator, std::string_view comment)
+{
+    CalcWriteResult result;
+    result.error = commentProblem(comment);
+    if (result.error.empty())
+        result.error = pictureProblem(picture, calculator);
+    if (result.error.empty())
+        result.error = calcNameProblem(picture.folder, NameRole::Folder);
+    if (!result.error.empty())
+        return result;
+    const std::string name = lowerCase(picture.name);
+    std::optional<std::string> bytes = writeFile({{name, kPictureType, calcPictureData(picture.bitmap)}},
+                                                 lowerCase(picture.folder), {calculator, false}, comment);
+    result.files.push_back({name, std::move(*bytes), calcPictureExtension(calculator)});
     result.ok = true;
     return result;
 }
@@ -521,6 +602,7 @@ CalcReadResult readCalcFile(std::string_view bytes)
         std::uint32_t begin, end;  // the block: its lead, data and checksum
         std::uint32_t entryAt;     // its entry in the table
         std::uint32_t folderAt;    // the name field of the folder it is in
+        bool picture;
     };
     std::vector<Block> blocks;
     std::size_t folderAt = kFolderAt;
@@ -553,9 +635,9 @@ CalcReadResult readCalcFile(std::string_view bytes)
             result.format.group = true;
             continue;
         }
-        if (type != kTextType)
-            return fail(entryName(i, at) + " is not a text variable (its type is " + hex(type, 2)
-                        + "); only text variables can be read.");
+        if (type != kTextType && type != kPictureType)
+            return fail(entryName(i, at) + " is not a text or picture variable (its type is " + hex(type, 2)
+                        + "); only texts and pictures can be read.");
         if (folderVariablesLeft) {
             if (*folderVariablesLeft == 0)
                 return fail("The folder entry " + quoted(folderEntry) + " says " + countOfVariables(folderVariables)
@@ -570,17 +652,20 @@ CalcReadResult readCalcFile(std::string_view bytes)
         const std::size_t dataAt = offset + kBlockLeadSize;
         const std::size_t sizeWord = readBe16(bytes, dataAt);
         const std::size_t dataSize = 2 + sizeWord;
-        if (sizeWord < kDataOverhead - 2)
-            return fail(entryName(i, at) + " has a size word of " + std::to_string(sizeWord)
-                        + ", too small for a text variable.");
+        // A picture's data ends with its tag alone; its size is checked as it
+        // is decoded.
+        const bool picture = type == kPictureType;
+        if (sizeWord < (picture ? 1 : kDataOverhead - 2))
+            return fail(entryName(i, at) + " has a size word of " + std::to_string(sizeWord) + ", too small for a "
+                        + (picture ? "picture" : "text") + " variable.");
         if (bytes.size() - dataAt < dataSize + kChecksumSize)
             return fail(entryName(i, at) + " has a size word of " + std::to_string(sizeWord)
                         + ": its data runs past the end of the file.");
-        if (bytes[dataAt + dataSize - 2] != '\0' || byteAt(bytes, dataAt + dataSize - 1) != kTextTag)
+        if (!picture && (bytes[dataAt + dataSize - 2] != '\0' || byteAt(bytes, dataAt + dataSize - 1) != kTextTag))
             return fail(entryName(i, at) + " does not end with the end of text (0x00) and the text tag (0xE0).");
         // The stated file size fits 32 bits, so every offset in it does.
         blocks.push_back({std::uint32_t(offset), std::uint32_t(dataAt + dataSize + kChecksumSize), std::uint32_t(at),
-                          std::uint32_t(folderAt)});
+                          std::uint32_t(folderAt), picture});
     }
     if (std::string problem = checkFolderCount(); !problem.empty())
         return fail(problem);
@@ -597,16 +682,25 @@ CalcReadResult readCalcFile(std::string_view bytes)
     std::vector<Block>().swap(byPlace);
 
     // The blocks are apart, so decoding them all reads the file once.
-    result.variables.reserve(blocks.size());
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         const Block& block = blocks[i];
         const std::string name = nameAt(block.entryAt + 4);
         const std::size_t dataAt = block.begin + kBlockLeadSize;
         const std::string_view data = bytes.substr(dataAt, block.end - kChecksumSize - dataAt);
-        const std::string_view text = data.substr(4, data.size() - kDataOverhead);
-        if (const std::size_t zero = text.find('\0'); zero != std::string_view::npos)
-            return fail(entryName((block.entryAt - kEntryTableAt) / kEntrySize, block.entryAt)
-                        + " holds character 0 inside its text, at byte " + std::to_string(zero + 1) + " of the text.");
+        const std::string entry = entryName((block.entryAt - kEntryTableAt) / kEntrySize, block.entryAt);
+        std::optional<MonoBitmap> bitmap;
+        std::string_view text;
+        if (block.picture) {
+            CalcPictureDecode decoded = decodeCalcPictureData(data);
+            if (!decoded.bitmap)
+                return fail(entry + " is a picture, but " + decoded.error);
+            bitmap = std::move(decoded.bitmap);
+        } else {
+            text = data.substr(4, data.size() - kDataOverhead);
+            if (const std::size_t zero = text.find('\0'); zero != std::string_view::npos)
+                return fail(entry + " holds character 0 inside its text, at byte " + std::to_string(zero + 1)
+                            + " of the text.");
+        }
         const unsigned stored = readLe16(bytes, dataAt + data.size());
         const unsigned computed = checksum(data);
         if (stored != computed) {
@@ -615,9 +709,12 @@ CalcReadResult readCalcFile(std::string_view bytes)
             result.warning += "The checksum of variable " + quoted(name) + " is " + hex(stored, 4)
                               + ", but its data sums to " + hex(computed, 4) + "; the file may be damaged.";
         }
-        result.variables.push_back({name, nameAt(block.folderAt), decodeText(text)});
+        if (bitmap)
+            result.pictures.push_back({name, nameAt(block.folderAt), std::move(*bitmap)});
+        else
+            result.variables.push_back({name, nameAt(block.folderAt), decodeText(text)});
     }
-    if (result.variables.size() > 1)
+    if (blocks.size() > 1)
         result.format.group = true;
     result.ok = true;
     return result;

@@ -1,7 +1,8 @@
 // Calculator text-variable files: the files that hold one text variable of a
 // TI-89 (.89t), TI-92 Plus (.9xt) or Voyage 200 (.v2t), and the group files
-// (.89g, .9xg, .v2g) that hold several. Texts are calculator codes with CR LF
-// line ends, as the processed text is.
+// (.89g, .9xg, .v2g) that hold several, with the pictures the text shows
+// beside them (calc_picture.h). Texts are calculator codes with CR LF line
+// ends, as the processed text is.
 #pragma once
 
 #include <cstddef>
@@ -10,6 +11,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "formats/mono_bitmap.h"
 
 namespace tessaline {
 
@@ -68,6 +71,12 @@ struct CalcVariable {
     std::string codes;   // the text, CR LF line ends
 };
 
+struct CalcPicture {
+    std::string name;    // lower case
+    std::string folder;  // lower case
+    MonoBitmap bitmap;
+};
+
 struct CalcSplit {
     bool ok = false;
     std::vector<CalcVariable> variables;  // at least one when ok
@@ -99,6 +108,32 @@ std::string calcMemoryWarning(std::size_t bytes, Calculator calculator,
 // ends, as the variables of splitCalcText() have.
 std::string calcVariableData(std::string_view codes);
 
+// The type bytes of the variables written.
+inline constexpr unsigned char kCalcTextType = 0x0B;
+inline constexpr unsigned char kCalcPictureType = 0x10;
+
+// One variable as a file holds it and the link sends it.
+struct CalcVariableBytes {
+    std::string name;  // lower case
+    unsigned char type = kCalcTextType;
+    std::string data;  // calcVariableData() or calcPictureData()
+};
+
+struct CalcVariableList {
+    bool ok = false;
+    std::vector<CalcVariableBytes> variables;  // the text's, then the pictures'
+    std::size_t textCount = 0;                 // how many of them are the text's
+    std::string folder;                        // lower case
+    std::string error;                         // why, when !ok
+};
+
+// The variables of a text and the pictures beside it, all in one folder: the
+// text split as splitCalcText() does, then each picture. Refused, with the
+// message, where splitCalcText() refuses, for a picture writeCalcPicture()
+// refuses, and for a name two variables share.
+CalcVariableList calcVariables(std::string_view codes, std::string_view name, std::string_view folder,
+                               Calculator calculator, const std::vector<CalcPicture>& pictures = {});
+
 struct CalcWriteOptions {
     CalcFormat format;
     std::string name;  // the variable name, or the parts' base name
@@ -109,20 +144,23 @@ struct CalcWriteOptions {
 struct CalcFileBytes {
     std::string variableName;  // single files: the variable's; group files: empty
     std::string bytes;
+    std::string extension;  // "89t", "9xg", "v2i", …: what the file is
 };
 
 struct CalcWriteResult {
     bool ok = false;
     std::vector<CalcFileBytes> files;  // one group file, or one file per variable
     std::string error;                 // why, when !ok; nothing is to be written
-    std::size_t memoryUse = 0;         // calcMemoryUse() of the variables, when ok
+    std::size_t memoryUse = 0;         // the variables' data (calcMemoryUse() of the text's), when ok
 };
 
-// The text split as splitCalcText() does, written as one group file
-// (format.group) or as one single-variable file per variable in order. A
-// group file larger than kMaxCalcFileSize is refused, and nothing is to be
-// written.
-CalcWriteResult writeCalcText(std::string_view codes, const CalcWriteOptions& options);
+// The variables of calcVariables(), the pictures in options.folder whatever
+// their own, written as one group file (format.group) or as one file per
+// variable in order (a picture's is a picture file, calc_picture.h). Refused,
+// with the message, where calcVariables() refuses and for a group file over
+// kMaxCalcFileSize.
+CalcWriteResult writeCalcText(std::string_view codes, const CalcWriteOptions& options,
+                              const std::vector<CalcPicture>& pictures = {});
 
 struct CalcReadResult {
     bool ok = false;
@@ -130,16 +168,17 @@ struct CalcReadResult {
     // Ti92Plus. group is true for a file with a folder entry or several
     // variables.
     CalcFormat format;
-    std::vector<CalcVariable> variables;  // in file order
+    std::vector<CalcVariable> variables;  // in file order; none in a file of pictures only
+    std::vector<CalcPicture> pictures;    // in file order
     std::string warning;                  // a problem the text survives (a wrong checksum)
     std::string error;                    // why, when !ok
 };
 
-// The text variables of a single or group file. Each line's mode byte is
-// dropped and every line end becomes CR LF. Any byte string is read without
-// reading past its end: a file whose signature, entry table, offsets, sizes,
-// size words or end-of-text tags do not agree, or that holds a variable other
-// than a text, is refused with a message saying what is wrong. The whole
+// The text and picture variables of a single or group file. Each line's mode
+// byte is dropped and every line end becomes CR LF. Any byte string is read
+// without reading past its end: a file whose signature, entry table, offsets,
+// sizes, size words or end tags do not agree, or that holds a variable other
+// than a text or a picture, is refused with a message saying what is wrong. The whole
 // entry table is checked before any variable is decoded, so that memory stays
 // within a small multiple of the file's size.
 CalcReadResult readCalcFile(std::string_view bytes);

@@ -27,16 +27,18 @@ const std::vector<std::string>& knownCableModels()
 SendPlan planSend(const SendRequest& request)
 {
     SendPlan plan;
-    CalcSplit split = splitCalcText(request.codes, request.name, request.folder);
-    if (!split.ok) {
-        plan.error = std::move(split.error);
+    CalcVariableList list =
+        calcVariables(request.codes, request.name, request.folder, request.calculator, request.pictures);
+    if (!list.ok) {
+        plan.error = std::move(list.error);
         return plan;
     }
-    for (CalcVariable& variable : split.variables) {
+    for (CalcVariableBytes& variable : list.variables) {
         LinkVariable& sent = plan.variables.emplace_back();
-        sent.folder = std::move(variable.folder);
+        sent.folder = list.folder;
         sent.name = std::move(variable.name);
-        sent.data = calcVariableData(variable.codes);
+        sent.data = std::move(variable.data);
+        sent.type = variable.type;
         if (sent.data.size() > kMaxVariableData) {
             plan.variables.clear();
             plan.error = "The variable " + sent.path() + " would hold " + std::to_string(sent.data.size())

@@ -24,6 +24,8 @@ const std::vector<std::string>& knownCableModels();
 
 struct SendRequest {
     std::string codes;  // the processed text: calculator codes, CR LF line ends
+    // Sent after the text, in its folder.
+    std::vector<CalcPicture> pictures;
     Calculator calculator = Calculator::Ti89;
     std::string name;  // the variable name, or the parts' base name
     std::string folder = "main";
@@ -71,7 +73,8 @@ struct SendResult {
 struct LinkVariable {
     std::string folder;
     std::string name;
-    std::string data;  // calcVariableData() of its text
+    std::string data;  // calcVariableData() of its text, or calcPictureData()
+    unsigned char type = kCalcTextType;
     std::string path() const { return folder + "\\" + name; }
 };
 
@@ -82,10 +85,10 @@ struct SendPlan {
     std::string error;  // why, when !ok
 };
 
-// The variables a request sends: the text split as splitCalcText() does, each
-// variable's data as the calculator file holds it. Refused, with the message,
-// exactly where splitCalcText() refuses; no variable in a plan that is ok is
-// larger than a calculator variable may be.
+// The variables a request sends: calcVariables() of the text and its
+// pictures, each variable's data as the calculator file holds it. Refused,
+// with the message, exactly where calcVariables() refuses; no variable in a
+// plan that is ok is larger than a calculator variable may be.
 SendPlan planSend(const SendRequest& request);
 
 // The step timeout a request uses, in tenths of a second.

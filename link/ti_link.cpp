@@ -14,7 +14,6 @@ namespace tessaline {
 
 namespace {
 
-constexpr unsigned char kTextType = 0x0B;
 constexpr unsigned kProbeTimeoutTenths = 5;
 // A calculator at its home screen answers "ready?" at once: one that does
 // not within this many tenths is taken to be off, whatever the step timeout.
@@ -240,7 +239,7 @@ private:
     bool attached_ = false;
 };
 
-// A file content holding one text variable; the library frees what it holds.
+// A file content holding one variable; the library frees what it holds.
 FileContent* textContent(CalcModel model, const LinkVariable& variable, bool archive)
 {
     FileContent* content = tifiles_content_create_regular(model);
@@ -254,7 +253,7 @@ FileContent* textContent(CalcModel model, const LinkVariable& variable, bool arc
     }
     std::snprintf(entry->folder, sizeof entry->folder, "%s", variable.folder.c_str());
     std::snprintf(entry->name, sizeof entry->name, "%s", variable.name.c_str());
-    entry->type = kTextType;
+    entry->type = variable.type;
     entry->attr = archive ? ATTRB_ARCHIVED : ATTRB_NONE;
     entry->size = static_cast<uint32_t>(variable.data.size());
     std::memcpy(entry->data, variable.data.data(), variable.data.size());

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/calc_picture.h"
 #include "formats/calc_text_file.h"
 
 #ifdef TESSALINE_HAVE_TIFILES
@@ -124,5 +125,51 @@ TEST(TifilesCrossCheck, TheLargestGroupFileWeWriteIsReadWhole)
                   expectedData(splitCalcText(text, "book").variables.at(139).codes));
     }
     tifiles_content_delete_regular(content);
+#endif
+}
+
+TEST(TifilesCrossCheck, TheCalculatorLibraryReadsTextAndPicturesOfAGroup)
+{
+#ifndef TESSALINE_HAVE_TIFILES
+    GTEST_SKIP() << "libtifiles is not installed";
+#else
+    tifiles_library_init();
+    for (Calculator calculator : {Calculator::Ti89, Calculator::Ti92Plus, Calculator::Voyage200}) {
+        const CalcScreenSize screen = calcScreenSize(calculator);
+        MonoBitmap full(screen.width, screen.height);
+        for (int y = 0; y < screen.height; ++y)
+            for (int x = 0; x < screen.width; x += 1 + y % 5)
+                full.ink(x, y);
+        MonoBitmap small(13, 3);
+        small.ink(12, 2);
+        const std::string text = "A garden\r\n_PIC rose\r\n_PIC bud";
+        const CalcFormat format{calculator, true};
+        const CalcWriteResult written =
+            writeCalcText(text, {format, "garden", "flowers", ""}, {{"rose", "", full}, {"bud", "", small}});
+        ASSERT_TRUE(written.ok) << written.error;
+        CalcModel fileModel = CALC_NONE;
+        FileContent* content = readWithTifiles(written.files.at(0).bytes, calcFileExtension(format), &fileModel);
+        ASSERT_EQ(content->num_entries, 3);
+        const std::string names[] = {"garden", "rose", "bud"};
+        const int types[] = {0x0B, 0x10, 0x10};
+        const std::string data[] = {expectedData(text), calcPictureData(full), calcPictureData(small)};
+        for (int i = 0; i < 3; ++i) {
+            const VarEntry* entry = content->entries[i];
+            EXPECT_EQ(entry->name, names[i]);
+            EXPECT_STREQ(entry->folder, "flowers");
+            EXPECT_EQ(entry->type, types[i]);
+            EXPECT_EQ(std::string(reinterpret_cast<char*>(entry->data), entry->size), data[i]) << names[i];
+        }
+        EXPECT_EQ(content->entries[1]->size, screen.width * screen.height / 8 + 7u);
+        tifiles_content_delete_regular(content);
+
+        // A picture file on its own.
+        const CalcWriteResult single = writeCalcPicture({"rose", "main", full}, calculator);
+        content = readWithTifiles(single.files.at(0).bytes, calcPictureExtension(calculator), &fileModel);
+        ASSERT_EQ(content->num_entries, 1);
+        EXPECT_EQ(content->entries[0]->type, 0x10);
+        EXPECT_EQ(content->checksum, content->stored_checksum);
+        tifiles_content_delete_regular(content);
+    }
 #endif
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "charset/charset.h"
+#include "formats/calc_picture.h"
 #include "formats/calc_text_file.h"
 #include "tests/formats/crlf_pairs.h"
 #include "tests/fuzz/fuzz_check.h"
@@ -52,7 +53,11 @@ Calculator familyOf(Calculator calculator)
 void requireReadBack(const CalcReadResult& read)
 {
     require(!read.variables.empty(), "a file read holds a variable");
-    require(read.variables.size() == 1 || read.format.group, "several variables make a group");
+    require(read.variables.size() + read.pictures.size() == 1 || read.format.group, "several variables make a group");
+    for (const CalcPicture& picture : read.pictures) {
+        const CalcPictureDecode again = decodeCalcPictureData(calcPictureData(picture.bitmap));
+        require(again.bitmap && *again.bitmap == picture.bitmap, "a picture survives writing and reading");
+    }
     for (const CalcVariable& variable : read.variables) {
         require(onlyCrLfPairs(variable.codes), "reader: line ends are CR LF pairs");
         require(variable.codes.find('\0') == std::string::npos, "reader: no character 0 in a text");
@@ -128,7 +133,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (read.ok)
         requireReadBack(read);
     else
-        require(read.variables.empty() && read.warning.empty(), "a refused file gives nothing");
+        require(read.variables.empty() && read.pictures.empty() && read.warning.empty(),
+                "a refused file gives nothing");
 
     const std::string codes = charset::normalizeLineEnds(input);
     const Calculator calculators[] = {Calculator::Ti89, Calculator::Ti92Plus, Calculator::Voyage200};

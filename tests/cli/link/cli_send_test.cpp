@@ -12,6 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "formats/calc_picture.h"
 #include "formats/calc_text_file.h"
 #include "tests/link/fake_calculator.h"
 
@@ -251,8 +252,8 @@ TEST_F(CliSend, SendOptionsWithoutSendOrWithBadValuesAreUsageErrors)
         {"--send --timeout -3", "--timeout must be a number of seconds from 0.1 to 600, not \"-3\""},
         {"--send --timeout 99999999999", "--timeout must be a number of seconds from 0.1 to 600, not \"99999999999\""},
         {"--name notes",
-         "--name and --folder go with a calculator format (--format 89t, 9xt, v2t, 89g, 9xg or v2g) "
-         "or --send"},
+         "--name and --folder go with a calculator format (--format 89t, 9xt, v2t, 89g, 9xg, v2g, 89i, 9xi or "
+         "v2i) or --send"},
         {"--send --calculator ti83", "--calculator must be ti89, ti92plus or v200, not \"ti83\""},
         {"--send --port 5", "--port must be a number from 1 to 4"},
         {"--send --port", "--port must be a number from 1 to 4"},
@@ -305,4 +306,62 @@ TEST_F(CliSend, AVariableTheCalculatorHoldsIsReplacedOnlyWithReplace)
 }
 
 }  // namespace
+}  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+// A 30 x 20 BMP, black above and white below, 24 bits a pixel.
+std::string twoToneBmp()
+{
+    std::string rows;
+    for (int y = 0; y < 20; ++y) {  // bottom row first
+        rows += std::string(30 * 3, y < 10 ? '\xFF' : '\0');
+        rows += std::string(2, '\0');  // each row padded to 4 bytes
+    }
+    auto le32 = [](std::uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+    return "BM" + le32(54 + std::uint32_t(rows.size())) + le32(0) + le32(54) + le32(40) + le32(30) + le32(20)
+           + std::string("\x01\x00\x18\x00", 4) + le32(0) + le32(std::uint32_t(rows.size())) + le32(2835) + le32(2835)
+           + le32(0) + le32(0) + rows;
+}
+
+}  // namespace
+
+TEST_F(CliSend, ThePicturesGoAfterTheTextAsTheGroupFileHoldsThem)
+{
+    writeFile(dir_ / "rose.bmp", twoToneBmp());
+    writeFile(dir_ / "story.txt", "A rose\n_PIC rose\nand no tulip\n_PIC tulip\n");
+    const Outcome saved =
+        run("--format 89g -o '" + (dir_ / "story.89g").string() + "' '" + (dir_ / "story.txt").string() + "'");
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    const CalcReadResult group = readCalcFile(readFile(dir_ / "story.89g"));
+    ASSERT_EQ(group.pictures.size(), 1u);
+
+    test::FakeCalculator fake(Calculator::Ti89);
+    ASSERT_TRUE(fake.start());
+    const Outcome o = run("--send --name story '" + (dir_ / "story.txt").string() + "'" + kVirtualCable);
+    fake.stop();
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.err.find("No picture for \"tulip\" (line 4)"), std::string::npos) << o.err;
+    ASSERT_EQ(fake.stored().size(), 2u) << o.err;
+    EXPECT_EQ(fake.stored()[0].path, "main\\story");
+    EXPECT_EQ(fake.stored()[0].type, 0x0Bu);
+    EXPECT_EQ(fake.stored()[1].path, "main\\rose");
+    EXPECT_EQ(fake.stored()[1].type, 0x10u);
+    // Byte for byte the group file's entries.
+    const std::string& file = readFile(dir_ / "story.89g");
+    EXPECT_NE(file.find(fake.stored()[0].data), std::string::npos);
+    EXPECT_NE(file.find(fake.stored()[1].data), std::string::npos);
+    EXPECT_EQ(fake.stored()[1].data, calcPictureData(group.pictures[0].bitmap));
+    EXPECT_EQ(lastLine(o.err).rfind("Sent ", 0), 0u) << o.err;
+
+    // With --require-pictures nothing is sent.
+    test::FakeCalculator idle(Calculator::Ti89);
+    ASSERT_TRUE(idle.start());
+    const Outcome strict = run("--send --require-pictures '" + (dir_ / "story.txt").string() + "'" + kVirtualCable);
+    idle.stop();
+    EXPECT_EQ(strict.status, 1);
+    EXPECT_TRUE(idle.stored().empty());
+}
+
 }  // namespace tessaline
