@@ -29,6 +29,13 @@ struct PictureImage {
     std::string origin;  // where it came from, for messages: a path, "the book"
 };
 
+// Where a text's pictures are looked for: images at hand (a book's, a group
+// file's, ones the user chose), then the folder of the document.
+struct PictureSources {
+    std::string folder;  // empty: none
+    std::vector<PictureImage> images;
+};
+
 enum class PictureState {
     Found,       // converted: `bitmap` holds it
     Missing,     // no image of that name

@@ -8,12 +8,16 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QMainWindow>
+#include <QPainter>
 #include <QPixmap>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadialGradient>
 #include <QStyleFactory>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdio>
@@ -195,6 +199,37 @@ void drawCalculatorDialogs(Pictures& pictures, tessaline::OutputWindow& output)
 #endif
 }
 
+// Save as Calculator Text for a text with pictures: one found beside the
+// document (a shaded disc drawn here), one missing.
+void drawPictureDialog(Pictures& pictures, tessaline::OutputWindow& output)
+{
+    QTemporaryDir folder;
+    QImage disc(300, 200, QImage::Format_RGB32);
+    disc.fill(Qt::white);
+    QPainter painter(&disc);
+    QRadialGradient shade(QPointF(120, 80), 110);
+    shade.setColorAt(0, Qt::white);
+    shade.setColorAt(1, Qt::black);
+    painter.setBrush(shade);
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(QPointF(150, 100), 95, 95);
+    painter.end();
+    disc.save(folder.filePath("moon.png"), "PNG");
+    const std::string before = output.processedText().value_or(std::string());
+    part<tessaline::CalculatorTextEdit>(output, "text2")
+        ->setText("The moon rose\r\n_PIC moon\r\nover the sea\r\n_PIC sea\r\n");
+    const tessaline::PictureSources sources = output.pictureSources();
+    output.setPictureSources({QFile::encodeName(folder.path()).toStdString(), {}});
+    part<QAction>(output, "saveCalculatorText")->trigger();
+    auto* calcDialog = part<QDialog>(output, "calculatorTextDialog");
+    QApplication::processEvents();
+    pictures.save(calcDialog->grab(), "calculator-text-pictures.png");
+    calcDialog->reject();
+    QApplication::processEvents();
+    output.setPictureSources(sources);
+    part<tessaline::CalculatorTextEdit>(output, "text2")->setText(before);
+}
+
 // The Calculator Screen window, opened from the output window, at its
 // first screen.
 void drawCalculatorScreen(Pictures& pictures, tessaline::OutputWindow& output)
@@ -223,6 +258,7 @@ void drawOutputWindow(Pictures& pictures, const std::string& text)
     pictures.save(part<QMainWindow>(window, "Form2")->grab(), "output-done.png");
     drawCalculatorDialogs(pictures, *part<tessaline::OutputWindow>(window, "Form2"));
     drawCalculatorScreen(pictures, *part<tessaline::OutputWindow>(window, "Form2"));
+    drawPictureDialog(pictures, *part<tessaline::OutputWindow>(window, "Form2"));
 }
 
 }  // namespace

@@ -9,13 +9,15 @@
 #include <QVBoxLayout>
 #include <vector>
 
+#include "formats/calc_picture.h"
 #include "ui/calculator/calculator_fields.h"
+#include "ui/calculator/picture_list.h"
 #include "ui/counts.h"
 
 namespace tessaline {
 
 CalculatorTextDialog::CalculatorTextDialog(QWidget* parent, const std::string& name, std::size_t parts,
-                                           std::size_t memoryUse)
+                                           std::size_t memoryUse, PictureList* pictures)
     : QDialog(parent), memoryUse_(memoryUse)
 {
     setObjectName(QStringLiteral("calculatorTextDialog"));
@@ -24,6 +26,17 @@ CalculatorTextDialog::CalculatorTextDialog(QWidget* parent, const std::string& n
     fields_ = new CalculatorFields(this, name);
     layout->addWidget(fields_);
 
+    const bool withPictures = pictures && !pictures->entries().empty();
+    if (withPictures) {
+        pictures_ = pictures;
+        pictures->setParent(this);
+        pictures->setCalculator(fields_->calculator());
+        connect(fields_, &CalculatorFields::calculatorChanged, pictures,
+                [this] { pictures_->setCalculator(fields_->calculator()); });
+        layout->addWidget(pictures);
+    } else if (pictures) {
+        pictures->deleteLater();
+    }
     if (parts > 1) {
         auto* note =
             new QLabel(QStringLiteral("The text needs %1 variables (each at most %2 bytes), numbered after the name.")
@@ -32,10 +45,16 @@ CalculatorTextDialog::CalculatorTextDialog(QWidget* parent, const std::string& n
         note->setObjectName(QStringLiteral("partsNote"));
         note->setWordWrap(true);
         layout->addWidget(note);
-        groupChoice_ = new QRadioButton(QStringLiteral("One &group file"), this);
+    }
+    if (parts > 1 || withPictures) {
+        groupChoice_ = new QRadioButton(withPictures ? QStringLiteral("One &group file (the text and its pictures)")
+                                                     : QStringLiteral("One &group file"),
+                                        this);
         groupChoice_->setObjectName(QStringLiteral("groupFile"));
         groupChoice_->setChecked(true);
-        auto* perPart = new QRadioButton(QStringLiteral("One file &per part"), this);
+        auto* perPart = new QRadioButton(withPictures ? QStringLiteral("The text file and one file &per picture")
+                                                      : QStringLiteral("One file &per part"),
+                                         this);
         perPart->setObjectName(QStringLiteral("filePerPart"));
         layout->addWidget(groupChoice_);
         layout->addWidget(perPart);
@@ -74,6 +93,11 @@ void CalculatorTextDialog::showMemoryWarning()
     memoryWarning_->setVisible(!warning.empty());
 }
 
+std::vector<CalcPicture> CalculatorTextDialog::pictures() const
+{
+    return pictures_ ? pictures_->pictures() : std::vector<CalcPicture>();
+}
+
 void CalculatorTextDialog::accept()
 {
     if (fields_->check())
@@ -105,13 +129,21 @@ QString calcFilePath(const QString& chosenPath, CalcFormat format)
 
 QStringList calcFilePaths(const CalcWriteResult& written, const QString& chosenPath)
 {
-    if (written.files.size() <= 1)
-        return {chosenPath};
     const QFileInfo chosen(chosenPath);
     const QString suffix = chosen.suffix().isEmpty() ? QString() : QLatin1Char('.') + chosen.suffix();
+    std::size_t texts = 0;
+    for (const CalcFileBytes& file : written.files)
+        texts += !calcPictureCalculatorFromExtension(file.extension);
     QStringList paths;
-    for (std::size_t i = 0; i < written.files.size(); ++i)
-        paths << chosen.dir().filePath(chosen.completeBaseName() + QString::number(i + 1) + suffix);
+    std::size_t text = 0;
+    for (const CalcFileBytes& file : written.files) {
+        if (calcPictureCalculatorFromExtension(file.extension))
+            paths << chosen.dir().filePath(QString::fromStdString(file.variableName + "." + file.extension));
+        else if (texts <= 1)
+            paths << chosenPath;
+        else
+            paths << chosen.dir().filePath(chosen.completeBaseName() + QString::number(++text) + suffix);
+    }
     return paths;
 }
 

@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "ui/calculator/calculator_fields.h"
+#include "ui/calculator/picture_list.h"
 
 namespace tessaline {
 
@@ -174,6 +175,20 @@ bool SendDialog::waitForBackgroundWork(std::chrono::milliseconds limit)
     return BackgroundWork::instance().waitForAll(limit);
 }
 
+void SendDialog::setPictures(PictureList* pictures)
+{
+    if (pictures->entries().empty()) {
+        delete pictures;
+        return;
+    }
+    pictures_ = pictures;
+    pictures->setParent(this);
+    pictures->setCalculator(fields_->calculator());
+    connect(fields_, &CalculatorFields::calculatorChanged, pictures,
+            [this] { pictures_->setCalculator(fields_->calculator()); });
+    static_cast<QVBoxLayout*>(layout())->insertWidget(1, pictures);
+}
+
 void SendDialog::refreshCables()
 {
     if (probe_ || transfer_)
@@ -231,6 +246,8 @@ void SendDialog::send()
     request.calculator = fields_->calculator();
     request.name = fields_->name();
     request.folder = fields_->folder();
+    if (pictures_)
+        request.pictures = pictures_->pictures();
     request.archive = archive_->isChecked();
     const int chosen = cableList_->currentIndex();
     if (otherCable_->isVisible()) {

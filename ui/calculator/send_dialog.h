@@ -27,6 +27,7 @@ class QTimer;
 namespace tessaline {
 
 class CalculatorFields;
+class PictureList;
 
 class SendDialog : public QDialog {
     Q_OBJECT
@@ -42,6 +43,10 @@ public:
     ~SendDialog() override;
 
     bool isSending() const { return transfer_ != nullptr; }
+
+    // Lists the text's pictures above the progress bar (when it has any) and
+    // sends the ones found after the text; the dialog takes `pictures`.
+    void setPictures(PictureList* pictures);
 
     // Closing the dialog during a transfer cancels it.
     void reject() override;
@@ -79,6 +84,7 @@ private:
     QComboBox* otherModel_ = nullptr;
     QSpinBox* otherPort_ = nullptr;
     CalculatorFields* fields_ = nullptr;
+    PictureList* pictures_ = nullptr;
     QCheckBox* archive_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
     QLabel* resultLine_ = nullptr;

@@ -1,13 +1,17 @@
 #include "ui/document/document_file.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImage>
 
 #include <cstdint>
 #include <cstring>
 
+#include "formats/calc_text_file.h"
 #include "formats/path_check.h"
 #include "formats/rtf.h"
 #include "formats/text_file.h"
+#include "ui/calculator/picture_list.h"
 #include "ui/document/safe_save.h"
 #include "ui/editor/paragraph_limit.h"
 
@@ -82,6 +86,16 @@ std::optional<DocumentContent> readDocument(const QString& path, QString* error)
     }
     file.close();
 
+    std::vector<PictureImage> pictures;
+    if (hasCalcFileSignature(bytes)) {
+        for (const CalcPicture& picture : readCalcFile(bytes).pictures) {
+            QByteArray png;
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            monoImage(picture.bitmap).save(&buffer, "PNG");
+            pictures.push_back({picture.name, png.toStdString(), QFile::encodeName(path).toStdString()});
+        }
+    }
     DecodedText decoded = decodeTextFile(bytes);
     std::string().swap(bytes);
     if (!decoded.ok) {
@@ -94,7 +108,7 @@ std::optional<DocumentContent> readDocument(const QString& path, QString* error)
         return std::nullopt;
     }
     return DocumentContent{std::move(decoded.codes), decoded.fontSizePoints, decoded.replaced,
-                           QString::fromStdString(decoded.warning)};
+                           QString::fromStdString(decoded.warning), std::move(pictures)};
 }
 
 bool writeDocument(const QString& path, std::string_view codes, double fontSizePoints, QString* reason)

@@ -10,6 +10,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "formats/text_pictures.h"
 
 namespace tessaline {
 
@@ -21,9 +24,13 @@ struct DocumentContent {
     std::size_t replaced = 0;  // characters that had no calculator code
     // A problem the text survived (a calculator file's wrong checksum).
     QString warning;
+    // The pictures a calculator group or picture file holds, as PNG images
+    // under their variable names, kept for the next save or send.
+    std::vector<PictureImage> pictures;
 };
 
-// Reads the file at `path`. A missing file, a folder, a device or a pipe, a
+// Reads the file at `path`. A calculator file of pictures only gives no
+// text and its pictures. A missing file, a folder, a device or a pipe, a
 // file over 256 MB and a text with a paragraph longer than the editor takes
 // are refused; on failure `error` (when given) says why.
 std::optional<DocumentContent> readDocument(const QString& path, QString* error);

@@ -5,16 +5,21 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
 #include <QTextDocument>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -506,6 +511,7 @@ void MainWindow::process()
     request.customLength = customSizeEdit_->text().toStdString();
     request.wordWrap = [action = QPointer<QAction>(wordWrapAction_)] { return !action || action->isChecked(); };
     request.fontSize = [editor = QPointer<CalculatorTextEdit>(editor_)] { return editor ? editor->fontSize() : 9.0; };
+    request.pictures = documentPictures_;
     run_->start(request);
 }
 
@@ -640,7 +646,14 @@ void MainWindow::openText()
         try {
             std::optional<DocumentContent> document = readDocument(*chosen, &error);
             loaded = document.has_value();
+            if (loaded && document->codes.empty() && !document->pictures.empty()) {
+                // A file of pictures only: shown, the editor's text kept.
+                showPictureFile(*chosen, *document);
+                return;
+            }
             if (loaded) {
+                documentPictures_.folder = QFile::encodeName(QFileInfo(*chosen).absolutePath()).toStdString();
+                documentPictures_.images = std::move(document->pictures);
                 editor_->setText(document->codes);
                 // The file's formatting replaces the box's too: an RTF
                 // document's size becomes the whole box's size.
@@ -671,6 +684,37 @@ void MainWindow::openText()
     if (!warning.isEmpty())
         showFailure(QStringLiteral("\"%1\" was opened, but:\n%2").arg(shownPath(*chosen), warning));
     showReplacedCount(replaced);
+}
+
+void MainWindow::showPictureFile(const QString& path, const DocumentContent& document)
+{
+    auto* box = new QDialog(this);
+    box->setObjectName(QStringLiteral("pictureFile"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowTitle(QFileInfo(path).fileName());
+    auto* layout = new QVBoxLayout(box);
+    auto* note = new QLabel(QStringLiteral("\"%1\" holds no text; it holds:").arg(shownPath(path)), box);
+    note->setObjectName(QStringLiteral("pictureFileNote"));
+    layout->addWidget(note);
+    for (const PictureImage& image : document.pictures) {
+        QImage picture;
+        picture.loadFromData(reinterpret_cast<const uchar*>(image.bytes.data()), qsizetype(image.bytes.size()));
+        auto* preview = new QLabel(box);
+        preview->setPixmap(QPixmap::fromImage(picture));
+        preview->setFrameShape(QFrame::Box);
+        layout->addWidget(preview);
+        auto* caption = new QLabel(QStringLiteral("The picture \"%1\", %2 x %3 pixels.")
+                                       .arg(QString::fromStdString(image.name))
+                                       .arg(picture.width())
+                                       .arg(picture.height()),
+                                   box);
+        caption->setObjectName(QStringLiteral("pictureCaption"));
+        layout->addWidget(caption);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, box);
+    connect(buttons, &QDialogButtonBox::rejected, box, &QDialog::close);
+    layout->addWidget(buttons);
+    box->show();
 }
 
 void MainWindow::showReplacedCount(std::size_t replaced)

@@ -7,6 +7,9 @@
 #include <memory>
 #include <string>
 
+#include "formats/text_pictures.h"
+#include "ui/document/document_file.h"
+
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -60,6 +63,8 @@ private:
     void showMessage(const QString& text);
     // A message about something that failed: open, save.
     void showFailure(const QString& text);
+    // What a file of pictures only holds: each picture's name, size and look.
+    void showPictureFile(const QString& path, const DocumentContent& document);
     // Says how many characters of an opened or pasted text had no
     // calculator code; nothing when none.
     void showReplacedCount(std::size_t replaced);
@@ -115,6 +120,8 @@ private:
     QPushButton* chapterButton_ = nullptr;
     QLineEdit* chapterTitleEdit_ = nullptr;
     QLabel* chapterTitleLabel_ = nullptr;
+    // Where the pictures of the text opened last are found.
+    PictureSources documentPictures_;
     QGroupBox* pictureFrame_ = nullptr;
     QPushButton* pictureButton_ = nullptr;
     QLineEdit* pictureNameEdit_ = nullptr;

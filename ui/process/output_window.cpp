@@ -22,6 +22,7 @@
 #include "formats/calc_text_file.h"
 #include "ui/app_state.h"
 #include "ui/calculator/calculator_text_dialog.h"
+#include "ui/calculator/picture_list.h"
 #include "ui/counts.h"
 #include "ui/dialogs.h"
 #include "ui/document/document_file.h"
@@ -344,14 +345,26 @@ void OutputWindow::saveCalculatorText()
         return;
     }
     const std::size_t parts = split.variables.size();
-    auto* dialog = new CalculatorTextDialog(this, calculatorName(), parts, calcMemoryUse(split.variables));
+    auto* dialog = new CalculatorTextDialog(this, calculatorName(), parts, calcMemoryUse(split.variables),
+                                            makePictureList(*codes));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this,
-            [this, dialog, parts] { writeCalculatorText(dialog->writeOptions(), parts); });
+            [this, dialog, parts] { writeCalculatorText(dialog->writeOptions(), parts, dialog->pictures()); });
     dialog->open();
 }
 
-void OutputWindow::writeCalculatorText(const CalcWriteOptions& options, std::size_t partsOffered)
+PictureList* OutputWindow::makePictureList(const std::string& codes)
+{
+    auto chooser = [dialogs = dialogs_, folder = pictureSources_.folder](QWidget* parent, const QString& name) {
+        const QString proposed = QDir(QFile::decodeName(folder.c_str())).filePath(name + QStringLiteral(".png"));
+        return dialogs->files->openFileName(parent, QStringLiteral("Images (*.png *.jpg *.jpeg *.gif *.bmp)"),
+                                            proposed);
+    };
+    return new PictureList(nullptr, codes, pictureSources_, chooser, Calculator::Ti89);
+}
+
+void OutputWindow::writeCalculatorText(const CalcWriteOptions& options, std::size_t partsOffered,
+                                       const std::vector<CalcPicture>& pictures)
 {
     // The main window stays usable while the dialog is open: the text saved
     // is the one the window shows now, and a text that changed the choices
@@ -361,7 +374,7 @@ void OutputWindow::writeCalculatorText(const CalcWriteOptions& options, std::siz
         showWarning(QStringLiteral("The text is being processed; save it as calculator text once PROCESS has ended."));
         return;
     }
-    const CalcWriteResult written = writeCalcText(*codes, options);
+    const CalcWriteResult written = writeCalcText(*codes, options, pictures);
     if (!written.ok) {
         showWarning(QString::fromStdString(written.error));
         return;
@@ -411,6 +424,8 @@ void OutputWindow::sendToCalculator()
         [window = QPointer<OutputWindow>(this)] { return window ? window->processedText() : std::nullopt; },
         calculatorName());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    if (const std::optional<std::string> codes = processedText())
+        dialog->setPictures(makePictureList(*codes));
     sendDialog_ = dialog;
     dialog->open();
 }

@@ -9,6 +9,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "formats/text_pictures.h"
 
 class QAction;
 class QLabel;
@@ -19,6 +22,7 @@ class QPushButton;
 namespace tessaline {
 
 struct CalcWriteOptions;
+class PictureList;
 struct Dialogs;
 class CalculatorTextEdit;
 #ifdef TESSALINE_HAVE_LINK
@@ -63,6 +67,11 @@ public:
     // progress or after one was cancelled.
     std::optional<std::string> processedText() const;
 
+    // Where the pictures of the text's "_PIC" lines are found when it is
+    // saved as calculator text or sent: the document's folder and images.
+    void setPictureSources(PictureSources sources) { pictureSources_ = std::move(sources); }
+    const PictureSources& pictureSources() const { return pictureSources_; }
+
     // True while a Send to Calculator of this window is under way.
     bool isSending() const;
 
@@ -97,13 +106,17 @@ private:
     void saveProcessedText();
     void copyToClipboard();
     void saveCalculatorText();
-    void writeCalculatorText(const CalcWriteOptions& options, std::size_t partsOffered);
+    void writeCalculatorText(const CalcWriteOptions& options, std::size_t partsOffered,
+                             const std::vector<CalcPicture>& pictures);
+    // The list of the pictures `codes` asks for, for a dialog to take.
+    PictureList* makePictureList(const std::string& codes);
     std::string calculatorName() const;
 #ifdef TESSALINE_HAVE_LINK
     void sendToCalculator();
 #endif
 
     std::shared_ptr<const Dialogs> dialogs_;
+    PictureSources pictureSources_;
     QLabel* sizeCaption_ = nullptr;
     QLabel* sizeLabel_ = nullptr;
     QLabel* modificationsLabel_ = nullptr;

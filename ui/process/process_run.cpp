@@ -198,7 +198,16 @@ void ProcessRun::showCalculatorScreen(const std::string& codes)
 {
     if (!window_)
         return;
-    auto* preview = new PreviewWindow(window_, codes, screen::targetFor(passSettings_));
+    // The pictures are made for the screen the preview shows, and live as
+    // long as the preview's lookup.
+    const screen::ScreenTarget target = screen::targetFor(passSettings_);
+    const Calculator calculator =
+        target.size.width > screen::kTi89Screen.width ? Calculator::Ti92Plus : Calculator::Ti89;
+    const PictureSources& sources = window_->pictureSources();
+    auto pictures = std::make_shared<const std::vector<TextPicture>>(
+        findTextPictures(codes, sources.folder, sources.images, {calculator}));
+    auto lookup = [pictures](std::string_view name) { return foundPicture(*pictures, name); };
+    auto* preview = new PreviewWindow(window_, codes, target, lookup);
     preview->setAttribute(Qt::WA_DeleteOnClose);
     preview->show();
 }
@@ -292,6 +301,7 @@ ProcessRun::Outcome ProcessRun::process(const Request& request, QString& refusal
     // The output box of the last run goes now rather than during the run: a
     // box that was shown keeps laying its text out in the background.
     window.renewOutputBox();
+    window.setPictureSources(request.pictures);
     // The window shows the processing state at once, not only at the first
     // turn of the event loop: the last result must not stay on screen while
     // the run prepares. The bar starts empty for a text to scan.

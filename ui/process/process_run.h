@@ -12,6 +12,7 @@
 #include <string>
 
 #include "engine/line_settings.h"
+#include "formats/text_pictures.h"
 
 class QWidget;
 
@@ -36,6 +37,8 @@ public:
         // The editor's font size, which the output box takes when it shows
         // the result.
         std::function<double()> fontSize;
+        // Where the text's pictures are found.
+        PictureSources pictures;
     };
 
     // The progress bar shows per-mille of the run, so it is touched at most

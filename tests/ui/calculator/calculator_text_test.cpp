@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,8 +18,10 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "formats/calc_picture.h"
 #include "formats/calc_text_file.h"
 #include "tests/formats/full_variable_text.h"
+#include "tests/support/image_files.h"
 #include "tests/ui/file_size_limit.h"
 #include "tests/ui/recorded_message_boxes.h"
 #include "tests/ui/window_parts.h"
@@ -39,7 +42,15 @@ public:
     std::vector<QString> filters;
     std::vector<QString> proposedNames;
 
-    std::optional<QString> openFileName(QWidget*, const QString&, const QString&) override { return std::nullopt; }
+    std::vector<QString> openAnswers;  // the images chosen, in turn
+    std::optional<QString> openFileName(QWidget*, const QString&, const QString&) override
+    {
+        if (openAnswers.empty())
+            return std::nullopt;
+        const QString answer = openAnswers.front();
+        openAnswers.erase(openAnswers.begin());
+        return answer;
+    }
     std::optional<QString> saveFileName(QWidget*, const QString& filter, const QString& fileName) override
     {
         filters.push_back(filter);
@@ -551,6 +562,81 @@ TEST_F(CalculatorTextTest, AFailedSaveWritesNoPartAndSaysWhy)
     EXPECT_TRUE(readFile(group) == old) << "the old file changed";
     EXPECT_EQ(everything(), QStringList({"Part2.89t", "book.89g"}));
     EXPECT_EQ(testing::OutputWindowParts(*window()).outputBox->text(), codes);
+}
+
+}  // namespace
+}  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+TEST_F(CalculatorTextTest, ThePicturesOfTheTextAreListedChosenAndSavedWithIt)
+{
+    // A black 200 x 100 image beside the document, none for the tulip.
+    test::RawImage black = test::greyImage(200, 100);
+    std::fill(black.pixels.begin(), black.pixels.end(), 0);
+    const std::string png = test::pngOf(black);
+    QFile rose(dir.filePath("rose.png"));
+    ASSERT_TRUE(rose.open(QIODevice::WriteOnly));
+    rose.write(png.data(), qint64(png.size()));
+    rose.close();
+    showOutput("A rose\r\n_PIC rose\r\n_PIC tulip\r\n");
+    window()->setPictureSources({QFile::encodeName(dir.path()).toStdString(), {}});
+
+    calcAction()->trigger();
+    QDialog* dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    CalcDialogParts parts(*dialog);
+    ASSERT_NE(parts.group, nullptr) << "pictures: a group file or one file each";
+    const auto states = [dialog] {
+        QStringList texts;
+        for (QLabel* label : dialog->findChildren<QLabel*>("pictureState"))
+            texts << label->text();
+        return texts;
+    };
+    ASSERT_EQ(states().size(), 2);
+    EXPECT_TRUE(states()[0].startsWith("rose: 160 x 80 pixels, from ")) << states()[0].toStdString();
+    EXPECT_TRUE(states()[1].startsWith("tulip: missing.")) << states()[1].toStdString();
+    EXPECT_TRUE(testing::part<QLabel>(*dialog, "pictureSummary")->text().contains("1 missing"));
+    // The preview is the picture at the calculator's scale.
+    const QPixmap preview = dialog->findChildren<QLabel*>("picturePreview").at(0)->pixmap();
+    EXPECT_EQ(preview.size(), QSize(160, 80));
+    // The TI-92 Plus's screen keeps the image at its size.
+    parts.calculator->setCurrentIndex(parts.calculator->findText("TI-92 Plus"));
+    EXPECT_TRUE(states()[0].startsWith("rose: 200 x 100 pixels")) << states()[0].toStdString();
+    parts.calculator->setCurrentIndex(parts.calculator->findText("TI-89"));
+
+    // An image chosen for the tulip.
+    dialogs->openAnswers = {dir.filePath("rose.png")};
+    QTest::mouseClick(dialog->findChildren<QPushButton*>("chooseImage").at(1), Qt::LeftButton);
+    ASSERT_EQ(states().size(), 2);
+    EXPECT_TRUE(states()[1].startsWith("tulip: 160 x 80 pixels")) << states()[1].toStdString();
+
+    parts.name->setText("garden");
+    dialogs->answers = {dir.filePath("garden.89g")};
+    QTest::mouseClick(parts.save, Qt::LeftButton);
+    const CalcReadResult group = readCalcFile(readFile(dir.filePath("garden.89g")));
+    ASSERT_TRUE(group.ok) << group.error;
+    ASSERT_EQ(group.variables.size(), 1u);
+    ASSERT_EQ(group.pictures.size(), 2u);
+    EXPECT_EQ(group.pictures[0].name, "rose");
+    EXPECT_EQ(group.pictures[1].name, "tulip");
+    EXPECT_EQ(group.pictures[0].bitmap.width, 160);
+
+    // One file each: the text's at the name chosen, each picture's by its name.
+    calcAction()->trigger();
+    dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    CalcDialogParts again(*dialog);
+    again.perPart->setChecked(true);
+    dialogs->answers = {dir.filePath("story.89t")};
+    QTest::mouseClick(again.save, Qt::LeftButton);
+    EXPECT_TRUE(filesInDir().contains("story.89t"));
+    EXPECT_TRUE(filesInDir().contains("rose.89i"));
+    EXPECT_FALSE(filesInDir().contains("tulip.89i")) << "the chosen image went with the first dialog";
+    const CalcReadResult single = readCalcFile(readFile(dir.filePath("rose.89i")));
+    ASSERT_EQ(single.pictures.size(), 1u);
+    EXPECT_EQ(single.pictures[0].bitmap, group.pictures[0].bitmap);
 }
 
 }  // namespace
