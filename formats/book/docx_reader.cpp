@@ -269,7 +269,7 @@ BookText readDocx(std::string_view bytes, const BookOptions& options)
         return refused("The document has no word/document.xml.");
     std::string error;
     const std::optional<std::string> content = zip.read(documentPath, error);
-    if (!content)
+    if (!content || !fitsToParse(*content, "The document's " + documentPath, error))
         return refused(error);
     const XmlDocument doc = XmlDocument::parseXml(*content);
     if (!doc)

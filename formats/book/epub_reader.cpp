@@ -310,6 +310,8 @@ BookText readEpub(std::string_view bytes, const BookOptions& options)
             continue;
         }
         const std::optional<std::string> chapterBytes = zip.read(chapterPath, error);
+        if (chapterBytes && !fitsToParse(*chapterBytes, "The chapter \"" + chapterPath + "\"", error))
+            return refused(error);
         XmlDocument doc = chapterBytes ? XmlDocument::parseMarkup(*chapterBytes) : XmlDocument();
         if (!doc) {
             writer.warn(std::string(kDamagedChapters));

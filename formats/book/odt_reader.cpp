@@ -200,7 +200,7 @@ BookText readOdt(std::string_view bytes, const BookOptions& options)
     if (!zip.contains("content.xml"))
         return refused("The document has no content.xml.");
     const std::optional<std::string> content = zip.read("content.xml", error);
-    if (!content)
+    if (!content || !fitsToParse(*content, "The document's content.xml", error))
         return refused(error);
     const XmlDocument doc = XmlDocument::parseXml(*content);
     if (!doc)

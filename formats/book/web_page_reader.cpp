@@ -89,8 +89,21 @@ PictureSource picturesBeside(std::string folder)
     };
 }
 
+namespace {
+
+BookText refusedPage(std::string why)
+{
+    BookText page;
+    page.error = std::move(why);
+    return page;
+}
+
+}  // namespace
+
 BookText readHtml(std::string_view bytes, const PictureSource& pictures, const BookOptions& options)
 {
+    if (std::string error; !fitsToParse(bytes, "The page", error))
+        return refusedPage(std::move(error));
     const XmlDocument doc = XmlDocument::parseMarkup(bytes);
     BookWriter writer;
     if (!doc)
@@ -123,11 +136,11 @@ BookText readMarkdown(std::string_view bytes, const PictureSource& pictures, con
         static_cast<std::string*>(out)->append(text, size);
     };
     if (md_html(bytes.data(), static_cast<MD_SIZE>(bytes.size()), append, &html, 0, MD_HTML_FLAG_SKIP_UTF8_BOM) != 0) {
-        BookText failed;
-        failed.error = "The Markdown text cannot be read.";
-        return failed;
+        return refusedPage("The Markdown text cannot be read.");
     }
     html += "</body></html>";
+    if (std::string error; !fitsToParse(html, "The Markdown text", error))
+        return refusedPage(std::move(error));
     return readHtml(html, pictures, options);
 }
 

@@ -203,4 +203,13 @@ bool hasWord(std::string_view list, std::string_view word)
     return false;
 }
 
+bool fitsToParse(std::string_view bytes, const std::string& what, std::string& error)
+{
+    if (bytes.size() <= kMaxMarkupBytes)
+        return true;
+    error = what + " is larger than " + std::to_string(kMaxMarkupBytes >> 20)
+            + " MB, the most that is read as one part, and is refused.";
+    return false;
+}
+
 }  // namespace tessaline::book

@@ -11,6 +11,14 @@
 
 namespace tessaline::book {
 
+// The largest page, chapter or document part read as one: its parsed tree
+// takes ten times its size and more, so a larger one is refused (a book of
+// many chapters may be far larger as a whole).
+inline constexpr std::size_t kMaxMarkupBytes = std::size_t{32} << 20;
+// Whether `bytes` is small enough to parse; when not, `error` says so of
+// `what` ("The page", "The chapter \"c1.xhtml\"").
+bool fitsToParse(std::string_view bytes, const std::string& what, std::string& error);
+
 class XmlDocument {
 public:
     // Well-formed XML (a package file, a table of contents, a word
