@@ -78,6 +78,40 @@ void CalculatorTextEdit::setText(std::string_view codes)
     codesValid_ = true;
 }
 
+void CalculatorTextEdit::beginFill()
+{
+    setText({});
+    filling_ = true;
+    readOnlyBeforeFill_ = isReadOnly();
+    setReadOnly(true);
+    // The parts are not edits: nothing of them goes on the undo stack.
+    document()->setUndoRedoEnabled(false);
+}
+
+void CalculatorTextEdit::appendFill(QStringView shownPart)
+{
+    if (!filling_ || shownPart.isEmpty())
+        return;
+    // A cursor of its own: the box's caret stays at the start, and nothing
+    // but the part appended is laid out.
+    QTextCursor end(document());
+    end.movePosition(QTextCursor::End);
+    converting_ = true;
+    end.insertText(shownPart.toString());
+    converting_ = false;
+}
+
+void CalculatorTextEdit::endFill(std::string codes)
+{
+    if (!filling_)
+        return;
+    filling_ = false;
+    document()->setUndoRedoEnabled(true);
+    setReadOnly(readOnlyBeforeFill_);
+    codes_ = std::move(codes);
+    codesValid_ = true;
+}
+
 void CalculatorTextEdit::setTextDeferred(std::string codes)
 {
     if (isVisible()) {

@@ -32,6 +32,19 @@ public:
     // On a visible box it is setText.
     void setTextDeferred(std::string codes);
 
+    // Replaces the whole content in steps, for a text too long to take in
+    // one (setText of millions of characters keeps the event loop waiting
+    // for seconds): beginFill() empties the box and makes it read-only,
+    // each appendFill() adds the next part of the new content's shown form
+    // (shownText() of the whole text, cut anywhere), and endFill() ends the
+    // fill with `codes`, the content's codes (codesOfText() of that shown
+    // form): as after setText, the caret stands at 0 and there is no undo
+    // history.
+    void beginFill();
+    void appendFill(QStringView shownPart);
+    void endFill(std::string codes);
+    bool isFilling() const { return filling_; }
+
     // Offsets in calculator characters, 0 to text().size().
     std::size_t selStart() const;
     void setSelStart(std::size_t offset);  // empties the selection
@@ -90,6 +103,8 @@ private:
     void buildDeferred();
 
     bool converting_ = false;
+    bool filling_ = false;
+    bool readOnlyBeforeFill_ = false;
     // The content as codes, kept from setText or the last text() until the
     // document changes (converting a long document costs tens of ms).
     mutable std::string codes_;

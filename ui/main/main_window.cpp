@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -17,8 +18,10 @@
 #include <QMenuBar>
 #include <QPixmap>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTextDocument>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -38,6 +41,7 @@
 #include "ui/app_state.h"
 #include "ui/dialogs.h"
 #include "ui/document/document_file.h"
+#include "ui/document/document_task.h"
 #include "ui/document/safe_save.h"
 #include "ui/editor/calculator_text_edit.h"
 #include "ui/editor/shown_text.h"
@@ -96,9 +100,10 @@ using charset::kLf;
 const char* const kTextSizeTip = "change font size (doesn`t affect font within Folivane!";
 const QString kTextFilter = QStringLiteral("Text (*.txt)");
 // Open Text reads every kind of file it knows; the text filter comes first,
-// as it always has.
+// as it always has, the books next.
 const QString kOpenFilter = QStringLiteral(
-    "Text (*.txt);;Rich Text (*.rtf);;Calculator text (*.89t *.9xt *.v2t *.89g *.9xg *.v2g);;All files (*)");
+    "Text (*.txt);;E-books and documents (*.epub *.odt *.docx *.html *.htm *.xhtml *.md *.markdown);;Rich Text "
+    "(*.rtf);;Calculator text (*.89t *.9xt *.v2t *.89g *.9xg *.v2g);;All files (*)");
 
 template <typename W>
 W* place(W* widget, const char* name, int left, int top, int width, int height)
@@ -193,7 +198,40 @@ public:
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
+// The editor gets an opened text in parts of this many code units, as many
+// in a turn of the event loop as fit in kFillTurnMs.
+constexpr qsizetype kFillPartUnits = 64 * 1024;
+constexpr qint64 kFillTurnMs = 20;
+// The shares of the progress bar: reading and decoding on the worker, then
+// filling the editor.
+constexpr int kReadShare = 70;
+constexpr int kShownShare = 80;
+
 }  // namespace
+
+// An Open Text from the start of the read to the end of the editor's fill.
+struct MainWindow::Opening {
+    QString path;
+    // Written by the worker, read after the task has finished.
+    std::optional<DocumentContent> document;
+    QString error;
+    QString shown;      // the text as the editor shows it
+    std::string codes;  // the codes of `shown`, as the editor gives them back
+    // The fill.
+    qsizetype filled = 0;
+    double sizeBefore = 0;
+    // Cancelled during the fill: the editor is given back this text.
+    bool restoring = false;
+    std::string before;
+    bool modifiedBefore = false;
+};
+
+// A Save Text on the worker thread.
+struct MainWindow::Saving {
+    QString path;
+    bool saved = false;  // written by the worker
+    QString error;
+};
 
 MainWindow::MainWindow(AppState& state, QWidget* parent)
     : QMainWindow(parent), state_(state), dialogs_(std::make_shared<Dialogs>())
@@ -234,6 +272,9 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
 
 MainWindow::~MainWindow()
 {
+    // A worker still writing into opening_ or saving_ stops first.
+    delete fileTask_;
+    fileTask_ = nullptr;
     // The other windows are children of this one and go with it; a run that
     // is still on the stack has been told to stop.
     run_->cancel();
@@ -313,6 +354,17 @@ void MainWindow::buildControls()
     pageBreakFrame_ = frame(w, "Frame4", QStringLiteral("Page Break"), 0, 120, 1215, 615);
     pageBreakButton_ = button(pageBreakFrame_, "Command4", QStringLiteral("Insert"), 240, 240, 735, 255);
     pageBreakButton_->setToolTip(QStringLiteral("Command needs to be on a new line"));
+
+    // Over the editor while a file is read or written (placed by showFileWork).
+    fileProgress_ = new QProgressBar(w);
+    fileProgress_->setObjectName(QStringLiteral("FileProgress"));
+    fileProgress_->setRange(0, 100);
+    fileProgress_->hide();
+    fileCancelButton_ = new QPushButton(QStringLiteral("Cancel"), w);
+    fileCancelButton_->setObjectName(QStringLiteral("FileCancel"));
+    fileCancelButton_->hide();
+    fillTimer_ = new QTimer(this);
+    fillTimer_->setInterval(0);
 
     widthListNote_ = label(
         w, "Label1", QStringLiteral("<- The sizes are stored in this hidden listbox. (I used it as a quick array)"),
@@ -403,6 +455,8 @@ void MainWindow::connectControls()
     connect(chapterButton_, &QPushButton::clicked, this, &MainWindow::insertChapter);
     connect(pictureButton_, &QPushButton::clicked, this, &MainWindow::insertPicture);
     connect(pageBreakButton_, &QPushButton::clicked, this, &MainWindow::insertPageBreak);
+    connect(fileCancelButton_, &QPushButton::clicked, this, &MainWindow::cancelFileWork);
+    connect(fillTimer_, &QTimer::timeout, this, &MainWindow::fillStep);
     connect(largerTextButton_, &QPushButton::clicked, this, &MainWindow::enlargeText);
     connect(smallerTextButton_, &QPushButton::clicked, this, &MainWindow::reduceText);
     for (int i = 0; i < static_cast<int>(paletteButtons_.size()); ++i)
@@ -627,63 +681,132 @@ void MainWindow::applyPaletteShown()
 
 void MainWindow::openText()
 {
+    if (fileWorkRunning())
+        return;
     const std::optional<QString> chosen = dialogs_->files->openFileName(this, kOpenFilter, state_.lastFileName);
     if (!chosen)
         return;  // cancelled: nothing is read, the last name stays
     state_.lastFileName = *chosen;
+    startOpening(*chosen);
+}
 
-    QString error;
-    QString warning;
-    const double sizeBefore = editor_->fontSize();
-    std::size_t replaced = 0;
-    bool loaded = false;
-    {
-        const BusyCursor busy;
-        const std::string before = editor_->text();
-        const bool modifiedBefore = editor_->document()->isModified();
-        // A file may ask for more memory than there is; the editor keeps
-        // its text then, as it does for every other failure.
-        try {
-            std::optional<DocumentContent> document = readDocument(*chosen, &error);
-            loaded = document.has_value();
-            if (loaded && document->codes.empty() && !document->pictures.empty()) {
-                // A file of pictures only: shown, the editor's text kept.
-                showPictureFile(*chosen, *document);
-                return;
+void MainWindow::startOpening(const QString& path)
+{
+    opening_ = std::make_unique<Opening>();
+    opening_->path = path;
+    Opening* opening = opening_.get();
+    fileTask_ = new DocumentTask(
+        [opening](const DocumentTask::Control& control) {
+            // A file may ask for more memory than there is; the editor keeps
+            // its text then, as it does for every other failure.
+            try {
+                ReadingSteps steps;
+                steps.progress = [&control](int percent) { control.progress(percent * kReadShare / 100); };
+                steps.cancelled = &control.cancelFlag();
+                opening->document = readDocument(opening->path, &opening->error, steps);
+                if (opening->document && !control.cancelled()) {
+                    opening->shown = shownText(opening->document->codes);
+                    std::string().swap(opening->document->codes);
+                    opening->codes = codesOfText(opening->shown);
+                    control.progress(kShownShare);
+                }
+            } catch (const std::bad_alloc&) {
+                opening->document.reset();
+                opening->error = QStringLiteral("There is not enough memory to open it.");
+            } catch (const std::exception& failure) {
+                opening->document.reset();
+                opening->error = QString::fromLocal8Bit(failure.what());
             }
-            if (loaded) {
-                documentPictures_.folder = QFile::encodeName(QFileInfo(*chosen).absolutePath()).toStdString();
-                documentPictures_.images = std::move(document->pictures);
-                editor_->setText(document->codes);
-                // The file's formatting replaces the box's too: an RTF
-                // document's size becomes the whole box's size.
-                if (document->fontSizePoints)
-                    editor_->setFontSize(*document->fontSizePoints);
-                replaced = document->replaced;
-                warning = document->warning;
-            }
-        } catch (const std::bad_alloc&) {
-            loaded = false;
-            error = QStringLiteral("There is not enough memory to open it.");
-        } catch (const std::exception& failure) {
-            loaded = false;
-            error = QString::fromLocal8Bit(failure.what());
-        }
-        if (!loaded && editor_->text() != before) {
-            editor_->setText(before);
-            editor_->document()->setModified(modifiedBefore);
-        }
-    }
-    if (!loaded) {
-        showFailure(QStringLiteral("Cannot open \"%1\".\n%2").arg(shownPath(*chosen), error));
+        },
+        this);
+    connect(fileTask_, &DocumentTask::progressed, fileProgress_, &QProgressBar::setValue);
+    connect(fileTask_, &DocumentTask::finished, this, &MainWindow::finishReading);
+    showFileWork(true);
+}
+
+void MainWindow::finishReading()
+{
+    const bool cancelled = fileTask_->isCancelled();
+    fileTask_->deleteLater();
+    fileTask_ = nullptr;
+    Opening& opening = *opening_;
+    if (cancelled || !opening.document) {
+        const QString error = opening.error;
+        const QString path = opening.path;
+        opening_.reset();
+        showFileWork(false);
+        if (!cancelled)
+            showFailure(QStringLiteral("Cannot open \"%1\".\n%2").arg(shownPath(path), error));
+        emit openFinished();
+        endIfAsked();
         return;
     }
+    if (opening.codes.empty() && !opening.document->pictures.empty()) {
+        // A file of pictures only: shown, the editor's text kept.
+        const std::unique_ptr<Opening> pictures = std::move(opening_);
+        showFileWork(false);
+        showPictureFile(pictures->path, *pictures->document);
+        emit openFinished();
+        endIfAsked();
+        return;
+    }
+    // The text is read: the editor takes it in parts, its own text kept
+    // until the last one in case the open is cancelled meanwhile.
+    opening.before = editor_->text();
+    opening.modifiedBefore = editor_->document()->isModified();
+    opening.sizeBefore = editor_->fontSize();
+    editor_->beginFill();
+    // The file's formatting replaces the box's too: an RTF document's size
+    // becomes the whole box's size (set on the empty box, it costs nothing).
+    if (opening.document->fontSizePoints)
+        editor_->setFontSize(*opening.document->fontSizePoints);
+    fillTimer_->start();
+}
+
+void MainWindow::fillStep()
+{
+    Opening& opening = *opening_;
+    QElapsedTimer turn;
+    turn.start();
+    const qsizetype total = opening.shown.size();
+    while (opening.filled < total && turn.elapsed() < kFillTurnMs) {
+        const qsizetype part = std::min(kFillPartUnits, total - opening.filled);
+        editor_->appendFill(QStringView(opening.shown).mid(opening.filled, part));
+        opening.filled += part;
+    }
+    if (!opening.restoring && total > 0)
+        fileProgress_->setValue(
+            kShownShare + static_cast<int>(opening.filled * (100 - kShownShare) / std::max<qsizetype>(total, 1)));
+    if (opening.filled >= total)
+        finishOpening();
+}
+
+void MainWindow::finishOpening()
+{
+    fillTimer_->stop();
+    std::unique_ptr<Opening> opening = std::move(opening_);
+    editor_->endFill(std::move(opening->codes));
+    showFileWork(false);
+    if (opening->restoring) {
+        // Cancelled: the editor holds its own text again, as it was.
+        editor_->document()->setModified(opening->modifiedBefore);
+        if (editor_->fontSize() != opening->sizeBefore)
+            showTextSize();
+        emit openFinished();
+        endIfAsked();
+        return;
+    }
+    DocumentContent& document = *opening->document;
     editor_->document()->setModified(false);
-    if (editor_->fontSize() != sizeBefore)
+    documentPictures_.folder = QFile::encodeName(QFileInfo(opening->path).absolutePath()).toStdString();
+    documentPictures_.images = std::move(document.pictures);
+    if (editor_->fontSize() != opening->sizeBefore)
         showTextSize();
-    if (!warning.isEmpty())
-        showFailure(QStringLiteral("\"%1\" was opened, but:\n%2").arg(shownPath(*chosen), warning));
-    showReplacedCount(replaced);
+    if (!document.warning.isEmpty())
+        showFailure(QStringLiteral("\"%1\" was opened, but:\n%2").arg(shownPath(opening->path), document.warning));
+    showReplacedCount(document.replaced);
+    emit openFinished();
+    endIfAsked();
 }
 
 void MainWindow::showPictureFile(const QString& path, const DocumentContent& document)
@@ -725,16 +848,36 @@ void MainWindow::showReplacedCount(std::size_t replaced)
 
 bool MainWindow::saveText()
 {
+    if (fileWorkRunning())
+        return false;
     const std::optional<QString> chosen = dialogs_->files->saveFileName(this, kTextFilter, state_.lastFileName);
     if (!chosen)
         return false;  // cancelled: nothing is written, the last name stays
     state_.lastFileName = *chosen;
 
+    std::string codes = editor_->text();
+    if (codes.size() >= kBackgroundSaveBytes) {
+        saving_ = std::make_unique<Saving>();
+        saving_->path = *chosen;
+        Saving* saving = saving_.get();
+        fileTask_ = new DocumentTask(
+            [saving, codes = std::move(codes), points = editor_->fontSize()](const DocumentTask::Control& control) {
+                try {
+                    saving->saved = writeDocument(saving->path, codes, points, &saving->error, &control.cancelFlag());
+                } catch (const std::bad_alloc&) {
+                    saving->error = QStringLiteral("There is not enough memory to save it.");
+                }
+            },
+            this);
+        connect(fileTask_, &DocumentTask::finished, this, &MainWindow::finishSaving);
+        showFileWork(true);
+        return false;
+    }
     QString error;
     bool saved = false;
     {
         const BusyCursor busy;
-        saved = writeDocument(*chosen, editor_->text(), editor_->fontSize(), &error);
+        saved = writeDocument(*chosen, codes, editor_->fontSize(), &error);
     }
     if (!saved) {
         showFailure(saveFailedMessage(*chosen, error));
@@ -742,6 +885,89 @@ bool MainWindow::saveText()
     }
     editor_->document()->setModified(false);
     return true;
+}
+
+void MainWindow::finishSaving()
+{
+    const bool cancelled = fileTask_->isCancelled();
+    fileTask_->deleteLater();
+    fileTask_ = nullptr;
+    const std::unique_ptr<Saving> saving = std::move(saving_);
+    showFileWork(false);
+    if (saving->saved) {
+        // A cancel that came after the file was written changes nothing.
+        editor_->document()->setModified(false);
+    } else {
+        endAfterFileWork_ = false;  // the window stays with its text
+        if (!cancelled)
+            showFailure(saveFailedMessage(saving->path, saving->error));
+    }
+    emit saveFinished();
+    endIfAsked();
+}
+
+void MainWindow::showFileWork(bool working)
+{
+    if (working) {
+        // Across the middle of the editor, the Cancel button below the bar.
+        const QRect box = editor_->geometry();
+        const int barHeight = twipsToPixels(255);
+        const int top = box.top() + (box.height() - 3 * barHeight) / 2;
+        fileProgress_->setGeometry(box.left(), top, box.width(), barHeight);
+        const int cancelWidth = twipsToPixels(1215);
+        fileCancelButton_->setGeometry(box.left() + (box.width() - cancelWidth) / 2, top + 2 * barHeight, cancelWidth,
+                                       barHeight);
+        fileProgress_->setValue(0);
+        fileProgress_->raise();
+        fileCancelButton_->raise();
+    }
+    fileProgress_->setVisible(working);
+    fileCancelButton_->setVisible(working);
+    // Nothing changes the text meanwhile; the rest of the window answers.
+    editor_->setReadOnly(working);
+    for (QWidget* control : {static_cast<QWidget*>(processButton_), static_cast<QWidget*>(chapterButton_),
+                             static_cast<QWidget*>(pictureButton_), static_cast<QWidget*>(pageBreakButton_)})
+        control->setEnabled(!working);
+    for (QPushButton* button : paletteButtons_)
+        button->setEnabled(!working);
+    openAction_->setEnabled(!working);
+    saveAction_->setEnabled(!working);
+    if (working)
+        fileCancelButton_->setFocus(Qt::OtherFocusReason);
+    else
+        editor_->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::cancelFileWork()
+{
+    if (fileTask_) {
+        fileTask_->cancel();
+        return;
+    }
+    if (!opening_ || opening_->restoring)
+        return;
+    // The fill had begun: the editor gets its own text back, in parts too.
+    Opening& opening = *opening_;
+    opening.restoring = true;
+    opening.shown = shownText(opening.before);
+    opening.codes = std::move(opening.before);
+    opening.filled = 0;
+    editor_->endFill({});
+    editor_->beginFill();
+    editor_->setFontSize(opening.sizeBefore);
+    fileCancelButton_->setEnabled(false);
+}
+
+bool MainWindow::fileWorkRunning() const { return fileTask_ != nullptr || opening_ != nullptr; }
+
+void MainWindow::endIfAsked()
+{
+    fileCancelButton_->setEnabled(true);
+    if (!endAfterFileWork_)
+        return;
+    endAfterFileWork_ = false;
+    if (mayEnd())
+        quit();
 }
 
 void MainWindow::showAbout() { aboutBoxOwner_->open(state_.credit); }
@@ -758,11 +984,23 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 bool MainWindow::mayEnd()
 {
+    if (fileWorkRunning()) {
+        // An open is cancelled, a save finishes; then the question is asked
+        // again.
+        if (opening_)
+            cancelFileWork();
+        endAfterFileWork_ = true;
+        return false;
+    }
     if (editor_->document()->isModified()) {
         switch (dialogs_->messages->askToSave(this, applicationTitle(), QStringLiteral("Save changes to the text?"))) {
         case MessageBoxes::SaveAnswer::Save:
-            if (!saveText())
+            if (!saveText()) {
+                // A long text is saved on the worker: the question comes
+                // again once it is saved.
+                endAfterFileWork_ = saving_ != nullptr;
                 return false;  // cancelled or failed: the text stays
+            }
             break;
         case MessageBoxes::SaveAnswer::Discard:
             break;

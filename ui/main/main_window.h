@@ -18,7 +18,9 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMenu;
+class QProgressBar;
 class QPushButton;
+class QTimer;
 
 namespace tessaline {
 
@@ -30,9 +32,13 @@ class HyphenationMenu;
 class MessageBoxes;
 class ProcessRun;
 class CalculatorTextEdit;
+class DocumentTask;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
+    struct Opening;
+    struct Saving;
+
 public:
     // Builds every control, then sets the starting state. The state object
     // outlives the window. Dialogs and message boxes are the real ones until
@@ -43,6 +49,21 @@ public:
     // Replace the dialogs of this window and of the windows it opens.
     void setFileDialogs(std::shared_ptr<FileDialogs> dialogs);
     void setMessageBoxes(std::shared_ptr<MessageBoxes> boxes);
+
+    // Texts at least this long are saved on a worker thread; shorter ones
+    // are written at once.
+    static constexpr std::size_t kBackgroundSaveBytes = std::size_t{1} << 20;
+
+    // Where the pictures of the text opened last are found: the images it
+    // brought (a book's, a group file's) and its folder.
+    const PictureSources& documentPictures() const { return documentPictures_; }
+
+signals:
+    // An Open Text that read a file has ended: opened, refused, failed or
+    // cancelled (its messages shown).
+    void openFinished();
+    // A Save Text of a long text has ended: saved, failed or cancelled.
+    void saveFinished();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -85,8 +106,26 @@ private:
     void applyBigButtons();
     void applyPaletteShown();
     void openText();
-    // True when the text was saved.
+    // Reads `path` on a worker thread; the editor gets the text when it is
+    // read (fillStep), or keeps its own.
+    void startOpening(const QString& path);
+    void finishReading();
+    // Gives the editor the next parts of the opened text, for a few
+    // milliseconds of the event loop's time.
+    void fillStep();
+    void finishOpening();
+    // True when the text was saved; false when it was not, or when a long
+    // text is still being saved on a worker thread (saveFinished follows).
     bool saveText();
+    void finishSaving();
+    // The progress bar and Cancel over the editor while a file is read or
+    // written; the controls that would change the text wait meanwhile.
+    void showFileWork(bool working);
+    void cancelFileWork();
+    bool fileWorkRunning() const;
+    // After an open or save that ran when the window was asked to close:
+    // asks again.
+    void endIfAsked();
     void showAbout();
     // Whether the program may end: asks to save changes the editor holds
     // and warns before cutting a transfer; false when the user cancelled.
@@ -128,6 +167,14 @@ private:
     QLabel* pictureNameLabel_ = nullptr;
     QGroupBox* pageBreakFrame_ = nullptr;
     QPushButton* pageBreakButton_ = nullptr;
+    QProgressBar* fileProgress_ = nullptr;
+    QPushButton* fileCancelButton_ = nullptr;
+
+    DocumentTask* fileTask_ = nullptr;  // the open or save on a worker thread
+    std::unique_ptr<Opening> opening_;  // the open in progress
+    QTimer* fillTimer_ = nullptr;
+    std::unique_ptr<Saving> saving_;  // the save in progress
+    bool endAfterFileWork_ = false;   // the window was asked to close meanwhile
 
     QMenu* fileMenu_ = nullptr;
     QAction* openAction_ = nullptr;

@@ -1,6 +1,6 @@
 // Closing the main window or choosing Quit with a text not saved: the user is
 // asked to save it first, and can take the close back; the title shows when
-// there are changes to save.
+// there are changes to save. An open or a save still running goes first.
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "formats/text_file.h"
+#include "tests/support/word_text.h"
 #include "tests/ui/answered_file_dialogs.h"
 #include "tests/ui/recorded_message_boxes.h"
 #include "tests/ui/window_parts.h"
@@ -49,14 +50,15 @@ protected:
     }
 
     // Closes the window as its close button does, with the event loop
-    // running as in the program; true when the program was told to end.
-    bool closeWindow(bool byQuit = false)
+    // running as in the program; true when the program was told to end
+    // within `waitMs`.
+    bool closeWindow(bool byQuit = false, int waitMs = 500)
     {
         bool ended = false;
         QTimer guard;
         guard.setSingleShot(true);
         QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(7); });
-        guard.start(500);
+        guard.start(waitMs);
         QTimer::singleShot(0, window.get(), [this, byQuit] {
             if (byQuit)
                 ui->quitAction->trigger();
@@ -140,6 +142,39 @@ TEST_F(ClosingTest, DiscardEndsWithoutSavingAndASavedTextAsksNothing)
     EXPECT_TRUE(closeWindow());
     EXPECT_EQ(messages->asked.size(), 1u);
     EXPECT_EQ(fileText(dir.filePath("draft.txt")), "draft");
+}
+
+TEST_F(ClosingTest, ClosingDuringAnOpenCancelsItThenAsksAsEver)
+{
+    ui->editor->setText("unsaved");
+    ui->editor->document()->setModified(true);
+    const QString path = dir.filePath(QStringLiteral("long.txt"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(wordText(8 << 20).c_str()));
+    }
+    // The window is asked to close while the file is being opened.
+    files->openAnswers = {path};
+    ui->openAction->trigger();
+    messages->saveAnswers = {SaveAnswer::Discard};
+    EXPECT_TRUE(closeWindow(false, 60'000));
+    ASSERT_EQ(messages->asked.size(), 1u);
+    EXPECT_EQ(messages->asked[0].text, QStringLiteral("Save changes to the text?"));
+    EXPECT_EQ(ui->editor->text(), "unsaved");
+}
+
+TEST_F(ClosingTest, SavingALongTextOnClosingEndsTheProgramOnceSaved)
+{
+    const std::string text = wordText(2 << 20);
+    ui->editor->setText(text);
+    ui->editor->document()->setModified(true);
+    messages->saveAnswers = {SaveAnswer::Save};
+    const QString path = dir.filePath(QStringLiteral("story.txt"));
+    files->saveAnswers = {path};
+    EXPECT_TRUE(closeWindow(false, 60'000));
+    EXPECT_EQ(fileText(path), text);
+    EXPECT_EQ(messages->asked.size(), 1u);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -95,11 +96,18 @@ protected:
         ui = std::make_unique<testing::MainWindowParts>(*window);
     }
 
+    // Opens through the menu and waits for the read to end.
     void openText(const std::optional<QString>& answer)
     {
         ASSERT_NE(ui->openAction, nullptr);
         dialogs->answers.push_back(answer);
+        QSignalSpy finished(window.get(), &MainWindow::openFinished);
         ui->openAction->trigger();
+        if (answer) {
+            ASSERT_TRUE(finished.wait(60'000));
+        } else {
+            EXPECT_EQ(finished.count(), 0);
+        }
     }
     void saveText(const std::optional<QString>& answer)
     {
@@ -193,8 +201,10 @@ TEST_F(TextFilesTest, BothDialogsShareTheLastFileName)
     // Open lists every kind of file it reads after the text files.
     for (const FakeDialogs::Call& call : dialogs->calls)
         EXPECT_EQ(call.filter, call.save ? QStringLiteral("Text (*.txt)")
-                                         : QStringLiteral("Text (*.txt);;Rich Text (*.rtf);;Calculator text (*.89t "
-                                                          "*.9xt *.v2t *.89g *.9xg *.v2g);;All files (*)"));
+                                         : QStringLiteral("Text (*.txt);;E-books and documents (*.epub *.odt *.docx "
+                                                          "*.html *.htm *.xhtml *.md *.markdown);;Rich Text (*.rtf);;"
+                                                          "Calculator text (*.89t *.9xt *.v2t *.89g *.9xg *.v2g);;"
+                                                          "All files (*)"));
     EXPECT_FALSE(dialogs->calls[0].save);
     EXPECT_EQ(dialogs->calls[0].fileName, "");  // nothing chosen yet
     EXPECT_TRUE(dialogs->calls[1].save);
