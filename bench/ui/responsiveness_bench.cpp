@@ -3,14 +3,23 @@
 // of short lines, of long paragraphs and of one paragraph, and for the output
 // of a run, the longest gap between two turns of the event loop while the
 // window idles and while keys are pressed, and the time each key takes to be
-// handled and painted.
+// handled and painted; and, for Open Text of a long text file, the longest
+// gap of the event loop from the click to the text in the editor, and how
+// soon clicks on the main window are answered meanwhile.
 //
-//   responsiveness_bench [megabytes] [output-lines]     (default: 10 1000000)
+//   responsiveness_bench [megabytes] [output-lines] [open-megabytes]
+//                                              (default: 10 1000000 50)
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QMainWindow>
+#include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,12 +29,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "ui/app_state.h"
 #include "ui/document/document_file.h"
 #include "ui/editor/calculator_text_edit.h"
+#include "ui/file_dialogs.h"
 #include "ui/main/main_window.h"
 
 using namespace tessaline;
@@ -169,6 +181,79 @@ void printRow(const char* name, double megabytes, int blocks, qint64 setup, qint
     std::fflush(stdout);
 }
 
+// The Open dialog answered with one file.
+class OneFileDialogs : public FileDialogs {
+public:
+    explicit OneFileDialogs(QString path) : path_(std::move(path)) {}
+    std::optional<QString> openFileName(QWidget*, const QString&, const QString&) override { return path_; }
+    std::optional<QString> saveFileName(QWidget*, const QString&, const QString&) override { return std::nullopt; }
+
+private:
+    QString path_;
+};
+
+// Open Text of a text file of `megabytes` through the menu: from the click
+// to the end of the open, the longest gap between two turns of the event
+// loop, and a click posted to a check box of the window every 100 ms, timed
+// from its posting to its handling.
+void measureOpen(MainWindow& form, double megabytes)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("long.txt"));
+    {
+        const std::string text = makeText(static_cast<std::size_t>(megabytes * 1024 * 1024), 76);
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(text.data(), static_cast<qint64>(text.size()));
+    }
+    auto* editor = form.findChild<CalculatorTextEdit*>(QStringLiteral("Text1"));
+    auto* check = form.centralWidget()->findChild<QCheckBox*>(QStringLiteral("Check2"));
+    QAction* open = form.menuBar()->findChild<QAction*>(QStringLiteral("load"));
+    form.setFileDialogs(std::make_shared<OneFileDialogs>(path));
+    editor->setText("Enter Text Here");
+
+    std::vector<qint64> answers;
+    QElapsedTimer clock;
+    qint64 posted = -1;
+    QObject::connect(check, &QCheckBox::toggled, &form, [&] {
+        if (posted >= 0)
+            answers.push_back(clock.nsecsElapsed() - posted);
+        posted = -1;
+    });
+    QTimer clicker;
+    clicker.setInterval(100);
+    QObject::connect(&clicker, &QTimer::timeout, [&] {
+        if (posted >= 0)
+            return;  // the last click is not answered yet
+        const QPointF at(4, check->height() / 2.0);
+        posted = clock.nsecsElapsed();
+        QCoreApplication::postEvent(check, new QMouseEvent(QEvent::MouseButtonPress, at, check->mapToGlobal(at),
+                                                           Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(check, new QMouseEvent(QEvent::MouseButtonRelease, at, check->mapToGlobal(at),
+                                                           Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+    });
+    QEventLoop wait;
+    QObject::connect(&form, &MainWindow::openFinished, &wait, &QEventLoop::quit);
+    LoopWatch watch;
+    clock.start();
+    watch.start();
+    clicker.start();
+    open->trigger();
+    const qint64 clickReturned = clock.nsecsElapsed();
+    wait.exec();
+    const qint64 total = clock.nsecsElapsed();
+    const qint64 gap = watch.stop();
+    clicker.stop();
+    const bool opened = editor->text().size() == static_cast<std::size_t>(QFileInfo(path).size());
+    std::sort(answers.begin(), answers.end());
+    std::printf(
+        "\nOpen Text of %.1f MB (%s): click returned after %.2f ms, open done after %.0f ms, longest gap "
+        "%.2f ms;\n  %zu clicks on the window answered meanwhile, median %.2f ms, longest %.2f ms\n",
+        megabytes, opened ? "opened" : "NOT opened", ms(clickReturned), ms(total), ms(gap), answers.size(),
+        answers.empty() ? 0.0 : ms(answers[answers.size() / 2]), answers.empty() ? 0.0 : ms(answers.back()));
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -178,6 +263,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const double megabytes = argc > 1 ? std::atof(argv[1]) : 10.0;
     const long outputLines = argc > 2 ? std::atol(argv[2]) : 1'000'000;
+    const double openMegabytes = argc > 3 ? std::atof(argv[3]) : 50.0;
     const auto bytes = static_cast<std::size_t>(megabytes * 1024 * 1024);
 
     AppState state;
@@ -253,5 +339,7 @@ int main(int argc, char** argv)
         "(output: setup is the run from the PROCESS click to the Done state; the longest gap during "
         "the run was %.2f ms)\n",
         ms(runGap));
+
+    measureOpen(form, openMegabytes);
     return 0;
 }

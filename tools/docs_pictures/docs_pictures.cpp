@@ -1,7 +1,8 @@
 // Draws every picture in docs/ with the real windows on the offscreen
 // platform (QWidget::grab), so no display is needed. Not installed.
-//   docs_pictures DOCS-DIR SAMPLE-TEXT
-// SAMPLE-TEXT is the text the output window pictures show processed.
+//   docs_pictures DOCS-DIR SAMPLE-TEXT SAMPLE-BOOK
+// SAMPLE-TEXT is the text the output window pictures show processed,
+// SAMPLE-BOOK the book the main window is shown with, opened.
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -22,10 +23,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "ui/app_state.h"
 #include "ui/editor/calculator_text_edit.h"
+#include "ui/file_dialogs.h"
 #include "ui/main/main_window.h"
 #include "ui/process/output_window.h"
 #ifdef TESSALINE_HAVE_LINK
@@ -241,6 +245,33 @@ void drawCalculatorScreen(Pictures& pictures, tessaline::OutputWindow& output)
     preview->close();
 }
 
+// The Open dialog answered with one file.
+class OneFile : public tessaline::FileDialogs {
+public:
+    explicit OneFile(QString path) : path_(std::move(path)) {}
+    std::optional<QString> openFileName(QWidget*, const QString&, const QString&) override { return path_; }
+    std::optional<QString> saveFileName(QWidget*, const QString&, const QString&) override { return std::nullopt; }
+
+private:
+    QString path_;
+};
+
+// The main window with a book opened: its chapters and pictures as markup.
+void drawOpenedBook(Pictures& pictures, const QString& book)
+{
+    AppState state;
+    MainWindow window(state);
+    window.setFileDialogs(std::make_shared<OneFile>(book));
+    showActive(window);
+    bool opened = false;
+    QObject::connect(&window, &MainWindow::openFinished, [&opened] { opened = true; });
+    part<QAction>(window, "load")->trigger();
+    if (!QTest::qWaitFor([&opened] { return opened; }, 10000))
+        std::fputs("docs_pictures: the book did not open\n", stderr);
+    QApplication::processEvents();
+    pictures.save(window.grab(), "main-window-book.png");
+}
+
 // The output window during a run and after it.
 void drawOutputWindow(Pictures& pictures, const std::string& text)
 {
@@ -265,8 +296,8 @@ void drawOutputWindow(Pictures& pictures, const std::string& text)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fputs("usage: docs_pictures DOCS-DIR SAMPLE-TEXT\n", stderr);
+    if (argc != 4) {
+        std::fputs("usage: docs_pictures DOCS-DIR SAMPLE-TEXT SAMPLE-BOOK\n", stderr);
         return 2;
     }
     if (std::getenv("QT_QPA_PLATFORM") == nullptr)
@@ -286,6 +317,7 @@ int main(int argc, char** argv)
     drawStartUp(pictures);
     drawPaletteSettings(pictures);
     drawAboutBox(pictures);
+    drawOpenedBook(pictures, QString::fromLocal8Bit(argv[3]));
     drawOutputWindow(pictures, std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     return pictures.ok() ? 0 : 1;
 }
