@@ -16,7 +16,6 @@
 #include "formats/text_file.h"
 #include "ui/calculator/picture_list.h"
 #include "ui/document/safe_save.h"
-#include "ui/editor/paragraph_limit.h"
 
 namespace tessaline {
 
@@ -172,10 +171,6 @@ std::optional<DocumentContent> readDocument(const QString& path, QString* error,
         return std::nullopt;
     if (isCancelled(steps)) {
         setError(error, kCancelled);
-        return std::nullopt;
-    }
-    if (const std::size_t longest = longestParagraph(document->codes); longest > kLongestEditorParagraph) {
-        setError(error, longParagraphMessage(QStringLiteral("The file"), longest));
         return std::nullopt;
     }
     return document;

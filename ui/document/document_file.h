@@ -47,10 +47,10 @@ struct ReadingSteps {
 // its content, HTML and Markdown by the name's extension, their pictures
 // from the file's folder), anything else as a text file. A calculator file
 // of pictures only gives no text and its pictures. A missing file, a folder,
-// a device or a pipe, a file over 256 MB, a book its reader refuses and a
-// text with a paragraph longer than the editor takes are refused; on failure
-// `error` (when given) says why. `steps` follow the read: reading the file
-// is the first half, decoding it (a book's chapters) the rest.
+// a device or a pipe, a file over 256 MB and a book its reader refuses are
+// refused; on failure `error` (when given) says why. `steps` follow the
+// read: reading the file is the first half, decoding it (a book's chapters)
+// the rest.
 std::optional<DocumentContent> readDocument(const QString& path, QString* error, const ReadingSteps& steps = {});
 
 // Writes `codes` as RTF at `fontSizePoints` in place of the file at `path`,

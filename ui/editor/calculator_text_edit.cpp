@@ -16,7 +16,7 @@
 
 #include "charset/charset.h"
 #include "ui/editor/offset_map.h"
-#include "ui/editor/paragraph_limit.h"
+#include "ui/editor/paragraph_pieces.h"
 #include "ui/editor/shown_text.h"
 #include "ui/twips.h"
 
@@ -54,7 +54,8 @@ std::string CalculatorTextEdit::text() const
 {
     if (!codesValid_) {
         // A deferred content reads as the built document would.
-        codes_ = hasDeferred_ ? codesOfText(shownText(deferred_)) : codesOfText(document()->toRawText());
+        codes_ = hasDeferred_ ? codesOfText(shownText(deferred_))
+                              : codesOfText(joinedText(*document(), 0, document()->characterCount() - 1));
         codesValid_ = true;
     }
     return codes_;
@@ -66,15 +67,25 @@ void CalculatorTextEdit::setText(std::string_view codes)
         hasDeferred_ = false;
         std::string().swap(deferred_);
     }
-    const QString shown = shownText(codes);
+    QString shown = shownText(codes);
+    // The document holds `shown` (its line ends as paragraph breaks), so its
+    // codes are those of `shown`.
+    codes_ = codesOfText(shown);
+    std::vector<int> pieces;
+    shown = cutIntoPieces(std::move(shown), &pieces);
     converting_ = true;
     // One call for the whole text; the box puts the caret at the start
     // itself (setting it here would lay out the whole document at once).
     setPlainText(shown);
+    if (!pieces.empty()) {
+        // Marking the pieces is part of the new content, not an edit to undo.
+        const bool modified = document()->isModified();
+        document()->setUndoRedoEnabled(false);
+        markPieces(*document(), pieces);
+        document()->setUndoRedoEnabled(true);
+        document()->setModified(modified);
+    }
     converting_ = false;
-    // The document holds `shown` (its line ends as paragraph breaks), so its
-    // codes are those of `shown`.
-    codes_ = codesOfText(shown);
     codesValid_ = true;
 }
 
@@ -145,6 +156,30 @@ void CalculatorTextEdit::showEvent(QShowEvent* event)
 
 void CalculatorTextEdit::keyPressEvent(QKeyEvent* event)
 {
+    using Key = QKeySequence::StandardKey;
+    const auto matchesAny = [event](std::initializer_list<Key> keys) {
+        return std::any_of(keys.begin(), keys.end(), [event](Key key) { return event->matches(key); });
+    };
+    if (matchesAny({Key::MoveToNextChar, Key::SelectNextChar, Key::MoveToNextWord, Key::SelectNextWord, Key::Delete,
+                    Key::DeleteEndOfWord}))
+        placeCaretForKey(true);
+    else if (matchesAny({Key::MoveToPreviousChar, Key::SelectPreviousChar, Key::MoveToPreviousWord,
+                         Key::SelectPreviousWord, Key::Backspace, Key::DeleteStartOfWord})
+             || event->key() == Qt::Key_Backspace)
+        placeCaretForKey(false);
+    // A line end typed inside a piece, or before one, starts a paragraph of
+    // its own (QPlainTextEdit would give the new block the piece's format, or
+    // leave an empty block before the piece).
+    if (!isReadOnly() && matchesAny({Key::InsertParagraphSeparator, Key::InsertLineSeparator})
+        && (continuesParagraph(document()->findBlock(textCursor().selectionStart()))
+            || continuesParagraph(document()->findBlock(textCursor().selectionEnd()).next()))) {
+        QTextCursor cursor = textCursor();
+        insertShown(cursor, QStringLiteral("\n"));
+        setTextCursor(cursor);
+        ensureCursorVisible();
+        event->accept();
+        return;
+    }
     if (tabChangesFocus() && !isReadOnly() && event->key() == Qt::Key_Tab
         && (event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
         replaceSelection("\t");
@@ -169,6 +204,29 @@ void CalculatorTextEdit::keyPressEvent(QKeyEvent* event)
         return;
     }
     typeConverted([&] { QPlainTextEdit::keyPressEvent(event); });
+}
+
+void CalculatorTextEdit::placeCaretForKey(bool forward)
+{
+    QTextCursor cursor = textCursor();
+    const bool selecting = cursor.hasSelection();
+    QTextBlock block = cursor.block();
+    int position = cursor.position();
+    if (forward) {
+        while (position == block.position() + block.length() - 1 && continuesParagraph(block.next())) {
+            block = block.next();
+            position = block.position();
+        }
+    } else {
+        while (position == block.position() && continuesParagraph(block)) {
+            block = block.previous();
+            position = block.position() + block.length() - 1;
+        }
+    }
+    if (position == cursor.position())
+        return;
+    cursor.setPosition(position, selecting ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+    setTextCursor(cursor);
 }
 
 void CalculatorTextEdit::inputMethodEvent(QInputMethodEvent* event)
@@ -236,9 +294,7 @@ void CalculatorTextEdit::replaceSelection(std::string_view codes)
 {
     buildDeferred();
     QTextCursor cursor = textCursor();
-    converting_ = true;
-    cursor.insertText(shownText(codes));
-    converting_ = false;
+    insertShown(cursor, shownText(codes));
     cursor.clearSelection();
     setTextCursor(cursor);
 }
@@ -303,27 +359,7 @@ void CalculatorTextEdit::insertFromMimeData(const QMimeData* source)
     std::size_t replaced = 0;
     const std::string codes = incomingCodes(incoming, &replaced);
     QTextCursor cursor = textCursor();
-    // The text's first and last paragraphs join the characters before and
-    // after the selection.
-    const QTextBlock first = document()->findBlock(cursor.selectionStart());
-    const QTextBlock last = document()->findBlock(cursor.selectionEnd());
-    const auto before = static_cast<std::size_t>(cursor.selectionStart() - first.position());
-    const auto after = static_cast<std::size_t>(last.position() + last.length() - 1 - cursor.selectionEnd());
-    const std::size_t firstEnd = std::min(codes.find_first_of("\r\n"), codes.size());
-    std::size_t longest = 0;
-    if (firstEnd == codes.size()) {
-        longest = before + codes.size() + after;
-    } else {
-        const std::size_t lastStart = codes.find_last_of("\r\n") + 1;
-        longest = std::max({before + firstEnd, codes.size() - lastStart + after, longestParagraph(codes)});
-    }
-    if (longest > kLongestParagraph) {
-        emit insertRefused(longParagraphMessage(QStringLiteral("The pasted text"), longest));
-        return;
-    }
-    converting_ = true;
-    cursor.insertText(shownText(codes));
-    converting_ = false;
+    insertShown(cursor, shownText(codes));
     setTextCursor(cursor);
     ensureCursorVisible();
     if (replaced > 0) {
@@ -334,7 +370,8 @@ void CalculatorTextEdit::insertFromMimeData(const QMimeData* source)
 
 QMimeData* CalculatorTextEdit::createMimeDataFromSelection() const
 {
-    QString text = textCursor().selectedText();
+    const QTextCursor selection = textCursor();
+    QString text = joinedText(*document(), selection.selectionStart(), selection.selectionEnd());
     text.replace(QChar(kParagraphSeparator), QStringLiteral("\r\n"));
     text.replace(QChar(kLineSeparator), QStringLiteral("\r\n"));
     auto* data = new QMimeData;
@@ -347,7 +384,40 @@ void CalculatorTextEdit::replaceRange(int from, int to, const QString& shown)
     QTextCursor cursor(document());
     cursor.setPosition(from);
     cursor.setPosition(to, QTextCursor::KeepAnchor);
-    cursor.insertText(shown);
+    insertShown(cursor, shown);
+}
+
+void CalculatorTextEdit::insertShown(QTextCursor& cursor, const QString& shown)
+{
+    const bool converting = converting_;
+    converting_ = true;
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    const int from = cursor.position();
+    if (!continuesParagraph(cursor.block())) {
+        cursor.insertText(shown);
+    } else {
+        // Each new block takes the format of the block it is cut from: the
+        // lines after the first would continue a paragraph. They start one.
+        const QTextBlockFormat lineFormat = pieceFormat(cursor.blockFormat(), false);
+        for (qsizetype start = 0;;) {
+            const qsizetype end = shown.indexOf(u'\n', start);
+            cursor.insertText(shown.mid(start, end < 0 ? -1 : end - start));
+            if (end < 0)
+                break;
+            cursor.insertBlock(lineFormat);
+            start = end + 1;
+        }
+    }
+    QTextCursor blockStart(document());  // stays at the start of the first piece cut
+    blockStart.setPosition(document()->findBlock(from).position());
+    blockStart.setKeepPositionOnInsert(true);
+    tidyPieces(*document(), from, cursor.position());
+    // Qt keeps a cut block's state for its first piece: every touched block
+    // counts afresh.
+    recountBlocks(*document(), blockStart.position(), cursor.position());
+    cursor.endEditBlock();
+    converting_ = converting;
 }
 
 void CalculatorTextEdit::onContentsChange(int position, int removed, int added)
@@ -385,9 +455,12 @@ void CalculatorTextEdit::convertRange(int position, int added)
     // (an overline typed after x joins it; one before an inserted x is its own).
     int from = std::max(0, std::min(position, docEnd));
     int to = changeEnd;
-    if (from > 0)
+    // Nothing joins across a block's start (a line end, or the edge of two
+    // pieces that must stay one).
+    const int blockStart = doc->findBlock(from).position();
+    if (from > blockStart)
         --from;
-    from = startOfShownForm(*doc, from);
+    from = std::max(startOfShownForm(*doc, from), blockStart);
     if (to < docEnd && continuesShownForm(doc->characterAt(to)))
         ++to;
     if (to <= from)
@@ -404,28 +477,27 @@ void CalculatorTextEdit::convertRange(int position, int added)
     const QString converted = shownText(incomingCodes(text, &replaced));
 
     // Where the caret and anchor go: after the converted text when they stood
-    // at or after its end, at its end when inside it.
+    // at or after its end, at its end when inside it. Cursors of the document
+    // follow the edit (and the pieces it cuts) there.
     QTextCursor caret = textCursor();
-    const auto moved = [&](int p) {
-        if (p >= to)
-            return p - (to - from) + static_cast<int>(converted.size());
-        if (p > from)
-            return from + static_cast<int>(converted.size());
-        return p;
+    const auto follower = [&](int p) {
+        QTextCursor c(doc);
+        c.setPosition(p);
+        c.setKeepPositionOnInsert(p <= from);
+        return c;
     };
-    const int anchor = moved(caret.anchor());
-    const int pos = moved(caret.position());
+    const QTextCursor anchor = follower(caret.anchor());
+    const QTextCursor pos = follower(caret.position());
+    const QTextCursor end = follower(to);
 
-    converting_ = true;
     replaceRange(from, to, converted);
-    converting_ = false;
     // This edit may happen inside the change notification, which Qt does not
     // send again for it: the touched blocks count afresh here.
-    recountBlocks(*doc, from, from + static_cast<int>(converted.size()));
+    recountBlocks(*doc, from, end.position());
 
     codesValid_ = false;
-    caret.setPosition(anchor);
-    caret.setPosition(pos, QTextCursor::KeepAnchor);
+    caret.setPosition(anchor.position());
+    caret.setPosition(pos.position(), QTextCursor::KeepAnchor);
     setTextCursor(caret);
     if (replaced > 0)
         emit charactersReplaced(static_cast<int>(replaced));

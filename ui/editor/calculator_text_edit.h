@@ -1,18 +1,18 @@
 // The rich-text box of the main window's editor and of the output window: a
 // QPlainTextEdit that holds calculator text in one font for the whole box
-// (which lets it lay out only the paragraphs it shows). Every code is shown through the
+// (which lets it lay out only the blocks it shows; a long paragraph is held
+// in several blocks, see paragraph_pieces.h). Every code is shown through the
 // calculator character table, line ends are CR LF, and offsets count
 // calculator characters (CR and LF one each), whatever Qt counts.
 #pragma once
 
 #include <QPlainTextEdit>
 #include <QString>
+#include <QTextCursor>
 #include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
-
-#include "ui/editor/paragraph_limit.h"
 
 namespace tessaline {
 
@@ -63,14 +63,7 @@ public:
     int topTwips() const;
     int heightTwips() const;
 
-    // The longest paragraph (characters between two line ends) that a file
-    // or a paste may bring.
-    static constexpr std::size_t kLongestParagraph = kLongestEditorParagraph;
-
 signals:
-    // A paste or drop was refused because it would make a paragraph longer
-    // than kLongestParagraph; `message` says so to the user.
-    void insertRefused(const QString& message);
     // Text that entered the box (typing, pasting, dropping) held characters
     // without a calculator code; they are shown as "?" (or transliterated).
     void charactersReplaced(int count);
@@ -98,6 +91,14 @@ private:
     // Replaces the document range [from, to) with the shown form of `codes`
     // without running the input conversion again.
     void replaceRange(int from, int to, const QString& shownText);
+    // Replaces the selection of `cursor` with `shown` (line ends as '\n') as
+    // one edit that keeps the pieces of long paragraphs; `cursor` then stands
+    // after the inserted text.
+    void insertShown(QTextCursor& cursor, const QString& shown);
+    // At the edge of two pieces one offset has two positions, the end of the
+    // first piece and the start of the second: the caret takes the one from
+    // which a key moving or deleting `forward` (or backward) passes a character.
+    void placeCaretForKey(bool forward);
 
     // Builds the document of a deferred content.
     void buildDeferred();

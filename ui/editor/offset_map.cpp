@@ -4,6 +4,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
+#include "ui/editor/paragraph_pieces.h"
 #include "ui/editor/shown_text.h"
 
 namespace tessaline {
@@ -27,6 +28,7 @@ std::size_t blockCodeCount(const QTextBlock& block)
 
 int positionOfOffset(const QTextDocument& document, std::size_t offset, bool afterBreak)
 {
+    PieceTest continues;
     QTextBlock block = document.firstBlock();
     while (block.isValid()) {
         const std::size_t codes = blockCodeCount(block);
@@ -45,7 +47,12 @@ int positionOfOffset(const QTextDocument& document, std::size_t offset, bool aft
             return block.position() + unit;
         }
         if (!next.isValid())
-            break;                // beyond the end: the end
+            break;  // beyond the end: the end
+        if (continues(next)) {
+            offset -= codes;
+            block = next;
+            continue;
+        }
         if (offset == codes + 1)  // between CR and LF
             return afterBreak ? next.position() : block.position() + block.length() - 1;
         offset -= codes + 2;
@@ -58,8 +65,9 @@ std::size_t offsetOfPosition(const QTextDocument& document, int position)
 {
     const QTextBlock target = document.findBlock(position);
     std::size_t offset = 0;
+    PieceTest continues;
     for (QTextBlock b = document.firstBlock(); b.isValid() && b != target; b = b.next())
-        offset += blockCodeCount(b) + 2;
+        offset += blockCodeCount(b) + (continues(b.next()) ? 0 : 2);
     if (!target.isValid())
         return offset;
     const int inBlock = position - target.position();

@@ -311,9 +311,6 @@ void MainWindow::buildControls()
     // Tab goes on to the next control, as everywhere in the window;
     // Ctrl+Tab types a tab.
     editor_->setTabChangesFocus(true);
-    connect(editor_, &CalculatorTextEdit::insertRefused, this, [this](const QString& message) {
-        dialogs_->messages->show(this, MessageBoxes::Icon::Warning, applicationTitle(), message);
-    });
 
     // The width list: data, never shown.
     widthList_ = place(new QListWidget(w), "List1", 0, 0, 1695, 255);

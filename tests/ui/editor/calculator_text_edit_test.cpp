@@ -14,6 +14,7 @@
 #include <string>
 
 #include "tests/support/text_buffer.h"
+#include "tests/ui/editor/focused_box.h"
 #include "ui/editor/calculator_text_edit.h"
 #include "ui/editor/shown_text.h"
 
@@ -27,15 +28,7 @@ constexpr char kOverY = static_cast<char>(155);
 // A box in a shown window, so that keys and focus work as for the user.
 class CalculatorTextEditTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        box.resize(400, 200);
-        box.show();
-        box.activateWindow();
-        QApplication::setActiveWindow(&box);
-        box.setFocus();
-        QApplication::processEvents();
-    }
+    void SetUp() override { testing::showFocused(box); }
 
     // Types each character as a key press carrying it (the keyboard of a
     // user whose layout has the character).

@@ -1,13 +1,9 @@
 // Big texts in the rich-text box: what the box lays out, exact content and
-// offsets deep into a long text, and the longest paragraph that a file or a
-// paste may bring.
+// offsets deep into a long text, and a file that is one long paragraph.
 #include <QApplication>
-#include <QClipboard>
 #include <QDir>
 #include <QFile>
-#include <QMimeData>
 #include <QPlainTextDocumentLayout>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -15,6 +11,7 @@
 #include <QTextLayout>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -26,7 +23,6 @@ namespace tessaline {
 namespace {
 
 const std::string CRLF = "\r\n";
-constexpr std::size_t kLimit = CalculatorTextEdit::kLongestParagraph;
 
 class BigTextTest : public ::testing::Test {
 protected:
@@ -35,13 +31,6 @@ protected:
         box.resize(400, 200);
         box.show();
         QApplication::processEvents();
-    }
-    void paste(const std::string& latin)
-    {
-        auto* data = new QMimeData;
-        data->setText(QString::fromLatin1(latin.data(), static_cast<qsizetype>(latin.size())));
-        QApplication::clipboard()->setMimeData(data);
-        box.paste();
     }
     bool load(const std::string& bytes, QString* error)
     {
@@ -59,19 +48,6 @@ protected:
     CalculatorTextEdit box;
     QTemporaryDir dir;
 };
-
-TEST(LongestParagraph, CountsTheCharactersBetweenAnyLineEnds)
-{
-    EXPECT_EQ(longestParagraph(""), 0u);
-    EXPECT_EQ(longestParagraph("abc"), 3u);
-    EXPECT_EQ(longestParagraph("ab\r\nabcd\r\n"), 4u);
-    EXPECT_EQ(longestParagraph("abcde\rab\nabc"), 5u);
-    EXPECT_EQ(longestParagraph("ab\n\n\r\rabc"), 3u);
-    EXPECT_EQ(longestParagraph("\r\n\r\n"), 0u);
-    const QString message = longParagraphMessage(QStringLiteral("The file"), 70000);
-    EXPECT_TRUE(message.startsWith(QStringLiteral("The file has a paragraph of 70000 characters")));
-    EXPECT_TRUE(message.contains(QStringLiteral("tessaline-process")));
-}
 
 TEST_F(BigTextTest, TheBoxLaysOutOnlyWhatItShows)
 {
@@ -113,54 +89,39 @@ TEST_F(BigTextTest, OffsetsAndEditsDeepInALongTextAreExact)
     EXPECT_EQ(box.text(), expected);
 }
 
-TEST_F(BigTextTest, AFileMayBringParagraphsUpToTheLimit)
+TEST_F(BigTextTest, AFileBringsAParagraphOfAnyLengthAndSavesItAsItCame)
 {
-    const std::string atLimit = "short" + CRLF + std::string(kLimit, 'a') + CRLF + "end";
+    // A megabyte in one paragraph, as a file the program saved itself.
+    const std::string text = "short" + CRLF + wordText(1024 * 1024, 3).substr(0, 1024 * 1024) + "x";
+    std::string oneParagraph = text;
+    std::replace(oneParagraph.begin() + 7, oneParagraph.end(), '\r', ' ');
+    std::replace(oneParagraph.begin() + 7, oneParagraph.end(), '\n', ' ');
+    const QString first = dir.filePath(QStringLiteral("first.rtf"));
     QString error;
-    ASSERT_TRUE(load(atLimit, &error)) << error.toStdString();
-    EXPECT_EQ(box.text(), atLimit);
+    ASSERT_TRUE(writeDocument(first, oneParagraph, 9, &error)) << error.toStdString();
+    const std::optional<DocumentContent> document = readDocument(first, &error);
+    ASSERT_TRUE(document.has_value()) << error.toStdString();
+    box.setText(document->codes);
+    QApplication::processEvents();
+    EXPECT_EQ(box.text(), oneParagraph);
+    EXPECT_GT(box.document()->blockCount(), 2) << "held in pieces";
 
-    // One character more: refused with a message, the editor untouched.
-    const std::string over = std::string(kLimit - 1, 'b') + " b" + CRLF;
-    EXPECT_FALSE(load(over, &error));
-    EXPECT_TRUE(error.contains(QString::number(kLimit + 1))) << error.toStdString();
-    EXPECT_TRUE(error.contains(QStringLiteral("tessaline-process")));
-    EXPECT_EQ(box.text(), atLimit);
-}
+    // Typed into and undone, then saved: the same bytes.
+    box.setSelStart(oneParagraph.size() / 2);
+    QTest::keyClicks(&box, QStringLiteral("abc"));
+    QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(box.text(), oneParagraph);
+    const QString second = dir.filePath(QStringLiteral("second.rtf"));
+    ASSERT_TRUE(writeDocument(second, box.text(), 9, &error)) << error.toStdString();
+    QFile a(first);
+    QFile b(second);
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(b.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(a.readAll() == b.readAll());
 
-TEST_F(BigTextTest, APasteCountsTheParagraphItJoins)
-{
-    QSignalSpy refused(&box, &CalculatorTextEdit::insertRefused);
-    const std::string half(kLimit / 2, 'a');
-    box.setText(half + "|" + half.substr(1) + CRLF + "next");  // kLimit characters before the CR LF
-    // Selecting "|" and pasting one character keeps the paragraph at the limit.
-    box.setSelStart(half.size());
-    box.setSelLength(1);
-    paste("Z");
-    EXPECT_EQ(refused.count(), 0);
-    EXPECT_EQ(box.text(), half + "Z" + half.substr(1) + CRLF + "next");
-
-    // One more character in the same paragraph is too many, however it comes.
-    const std::string before = box.text();
-    box.setSelStart(3);
-    paste("YY");
-    ASSERT_EQ(refused.count(), 1);
-    EXPECT_TRUE(refused.at(0).at(0).toString().contains(QString::number(kLimit + 2)));
-    EXPECT_EQ(box.text(), before);
-
-    // Several lines: the first joins what stands before the caret, the last
-    // what stands after it.
-    paste("Y" + CRLF + "Y");
-    EXPECT_EQ(refused.count(), 1) << "each part stays within the limit";
-    box.setSelStart(1);
-    paste("q" + CRLF + std::string(kLimit, 'c'));
-    EXPECT_EQ(refused.count(), 2) << "the last line joins the rest of the paragraph";
-
-    // A paragraph elsewhere is no concern of the paste.
-    box.setSelStart(box.text().size());
-    paste(std::string(kLimit - 4, 'd'));
-    EXPECT_EQ(refused.count(), 2);
-    EXPECT_EQ(longestParagraph(box.text()), kLimit);
+    // A plain text file the same way.
+    EXPECT_TRUE(load(oneParagraph, &error)) << error.toStdString();
+    EXPECT_EQ(box.text(), oneParagraph);
 }
 
 }  // namespace

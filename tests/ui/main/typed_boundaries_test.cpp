@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "tests/ui/editor/focused_box.h"
 #include "ui/editor/calculator_text_edit.h"
 
 namespace tessaline {
@@ -19,12 +20,7 @@ class TypedBoundaries : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        box.resize(400, 200);
-        box.show();
-        box.activateWindow();
-        QApplication::setActiveWindow(&box);
-        box.setFocus();
-        QApplication::processEvents();
+        testing::showFocused(box);
         box.setText("");
     }
 
