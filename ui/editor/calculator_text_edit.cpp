@@ -180,6 +180,40 @@ void CalculatorTextEdit::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    // A deletion that empties a block at the edge of a piece, and dropping
+    // that empty block, are one edit.
+    if (!isReadOnly()) {
+        QTextCursor removal = textCursor();
+        bool deletes = removal.hasSelection();
+        const auto takes = [&](QTextCursor::MoveOperation move) {
+            if (!removal.hasSelection())
+                removal.movePosition(move, QTextCursor::KeepAnchor);
+            deletes = true;
+        };
+        if (event->matches(Key::DeleteStartOfWord))
+            takes(QTextCursor::PreviousWord);
+        else if (event->matches(Key::DeleteEndOfWord))
+            takes(QTextCursor::NextWord);
+        else if (event->matches(Key::Backspace) || event->key() == Qt::Key_Backspace)
+            takes(QTextCursor::PreviousCharacter);
+        else if (event->matches(Key::Delete))
+            takes(QTextCursor::NextCharacter);
+        else if (!event->matches(Key::Cut))
+            deletes = false;
+        const QTextBlock first = document()->findBlock(removal.selectionStart());
+        const QTextBlock last = document()->findBlock(removal.selectionEnd());
+        if (deletes && removal.selectionStart() == first.position()
+            && removal.selectionEnd() == last.position() + last.length() - 1
+            && (continuesParagraph(first) || continuesParagraph(last.next()))) {
+            QTextCursor edit(document());
+            edit.beginEditBlock();
+            QPlainTextEdit::keyPressEvent(event);
+            const int caret = textCursor().position();
+            tidyAround(caret, caret);
+            edit.endEditBlock();
+            return;
+        }
+    }
     if (tabChangesFocus() && !isReadOnly() && event->key() == Qt::Key_Tab
         && (event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
         replaceSelection("\t");
@@ -409,14 +443,24 @@ void CalculatorTextEdit::insertShown(QTextCursor& cursor, const QString& shown)
             start = end + 1;
         }
     }
+    tidyAround(from, cursor.position());
+    cursor.endEditBlock();
+    converting_ = converting;
+}
+
+void CalculatorTextEdit::tidyAround(int from, int to)
+{
+    const bool converting = converting_;
+    converting_ = true;
     QTextCursor blockStart(document());  // stays at the start of the first piece cut
     blockStart.setPosition(document()->findBlock(from).position());
     blockStart.setKeepPositionOnInsert(true);
-    tidyPieces(*document(), from, cursor.position());
+    QTextCursor end(document());
+    end.setPosition(to);
+    tidyPieces(*document(), from, to);
     // Qt keeps a cut block's state for its first piece: every touched block
     // counts afresh.
-    recountBlocks(*document(), blockStart.position(), cursor.position());
-    cursor.endEditBlock();
+    recountBlocks(*document(), blockStart.position(), end.position());
     converting_ = converting;
 }
 

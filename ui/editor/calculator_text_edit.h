@@ -95,6 +95,9 @@ private:
     // one edit that keeps the pieces of long paragraphs; `cursor` then stands
     // after the inserted text.
     void insertShown(QTextCursor& cursor, const QString& shown);
+    // Keeps the pieces of the blocks of [from, to) short and none empty
+    // after an edit there (paragraph_pieces.h).
+    void tidyAround(int from, int to);
     // At the edge of two pieces one offset has two positions, the end of the
     // first piece and the start of the second: the caret takes the one from
     // which a key moving or deleting `forward` (or backward) passes a character.
