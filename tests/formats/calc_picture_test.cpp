@@ -11,10 +11,10 @@ using namespace tessaline;
 
 namespace {
 
-MonoBitmap randomBitmap(int width, int height, unsigned seed)
+MonoBitmap randomBitmap(int width, int height, unsigned randomStart)
 {
     MonoBitmap bitmap(width, height);
-    std::mt19937 random(seed);
+    std::mt19937 random(randomStart);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             if (random() % 3 == 0)

@@ -17,10 +17,10 @@ using namespace tessaline::test;
 namespace {
 
 // Source blocks of `cell` x `cell` pixels, each one random grey.
-RawImage blockImage(int columns, int rows, int cell, unsigned seed)
+RawImage blockImage(int columns, int rows, int cell, unsigned randomStart)
 {
     RawImage image = greyImage(columns * cell, rows * cell);
-    std::mt19937 random(seed);
+    std::mt19937 random(randomStart);
     std::vector<std::uint8_t> greys(static_cast<std::size_t>(columns) * rows);
     for (auto& grey : greys)
         grey = static_cast<std::uint8_t>(random() % 256);
