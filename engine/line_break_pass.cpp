@@ -12,58 +12,6 @@ namespace tessaline {
 
 namespace {
 
-// Hands the processed text to a sink in pieces of exactly `chunk` characters
-// while the pass runs; the rest goes when it ends.
-class PieceOutput {
-public:
-    static constexpr bool kHandsOn = true;
-
-    PieceOutput(const std::function<bool(std::string_view)>& sink, std::size_t chunk) : sink_(sink), chunk_(chunk) {}
-
-    // A run of characters copied in one piece stays short enough that the
-    // buffer holds little more than one piece.
-    std::size_t longestRun() const { return chunk_; }
-
-    // Hands on the whole pieces at the front of `finished`; returns how many
-    // characters went.
-    std::size_t handOn(std::string_view finished)
-    {
-        std::size_t given = 0;
-        while (finished.size() - given >= chunk_) {
-            offer(finished.substr(given, chunk_));
-            given += chunk_;
-        }
-        return given;
-    }
-
-    // Hands on everything, the last piece possibly shorter.
-    void finish(std::string_view rest)
-    {
-        while (!rest.empty()) {
-            const std::size_t take = std::min(rest.size(), chunk_);
-            offer(rest.substr(0, take));
-            rest.remove_prefix(take);
-        }
-    }
-
-    std::int64_t size() const { return size_; }
-    bool failed() const { return failed_; }
-
-private:
-    void offer(std::string_view piece)
-    {
-        size_ += static_cast<std::int64_t>(piece.size());
-        if (!failed_) {
-            failed_ = !sink_(piece);
-        }
-    }
-
-    const std::function<bool(std::string_view)>& sink_;
-    std::size_t chunk_;
-    std::int64_t size_ = 0;
-    bool failed_ = false;
-};
-
 // The pieces of a text cut after its LFs, for a pass that reads a text in
 // pieces: what follows the last LF of a piece is held and joined with the
 // next piece.
@@ -106,17 +54,6 @@ private:
     std::string held_;    // the text after the last LF so far
     std::string joined_;  // the piece last given, where it had to be joined
 };
-
-StreamedPass finishStream(PieceOutput& output, std::string& buffer, internal::PassCounts& counts)
-{
-    output.finish(buffer);
-    StreamedPass result;
-    result.size = output.size();
-    result.modificationCount = counts.modifications;
-    result.error = std::move(counts.error);
-    result.sinkFailed = output.failed();
-    return result;
-}
 
 }  // namespace
 
@@ -168,17 +105,17 @@ StreamedPass streamLineBreakPass(std::string_view text, const LineSettings& sett
                                  const std::function<bool(std::string_view)>& sink, std::size_t chunkBytes)
 {
     QuietPassHooks hooks{wordWrap};
-    PieceOutput output(sink, std::max<std::size_t>(chunkBytes, 1));
+    internal::PieceOutput output(sink, std::max<std::size_t>(chunkBytes, 1));
     std::string buffer;
     internal::PassCounts counts = internal::runPass(text, settings, hooks, buffer, output);
-    return finishStream(output, buffer, counts);
+    return internal::finishStream(output, buffer, counts);
 }
 
 StreamedPass streamLineBreakPass(const TextPieces& pieces, const LineSettings& settings, bool wordWrap,
                                  const std::function<bool(std::string_view)>& sink, std::size_t chunkBytes)
 {
     QuietPassHooks hooks{wordWrap};
-    PieceOutput output(sink, std::max<std::size_t>(chunkBytes, 1));
+    internal::PieceOutput output(sink, std::max<std::size_t>(chunkBytes, 1));
     std::string buffer;
     LineEndedPieces lines(pieces);
     std::string_view first;  // never empty: a piece holds an LF or is the end
@@ -186,7 +123,7 @@ StreamedPass streamLineBreakPass(const TextPieces& pieces, const LineSettings& s
     if (lines(first)) {
         counts = internal::runPass(first, settings, hooks, buffer, output, lines);
     }
-    return finishStream(output, buffer, counts);
+    return internal::finishStream(output, buffer, counts);
 }
 
 }  // namespace tessaline

@@ -41,6 +41,7 @@ struct StreamedPass {
     std::int64_t size = 0;  // characters of the processed text
     std::int64_t modificationCount = 0;
     std::optional<std::string> error;  // as PassResult::error
+    bool cancelled = false;            // as PassResult::cancelled
     bool sinkFailed = false;           // the sink refused a piece; later pieces were not offered
 };
 

@@ -32,6 +32,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -188,11 +189,64 @@ struct LineMeasure {
 };
 
 // Where the processed text goes while the pass runs: it stays in the buffer
-// (KeepOutput), or finished pieces are handed on and the buffer reused.
+// (KeepOutput), or finished pieces are handed on and the buffer reused
+// (PieceOutput).
 struct KeepOutput {
     static constexpr bool kHandsOn = false;
     // The most characters the pass copies as one piece.
     static constexpr std::size_t longestRun() { return static_cast<std::size_t>(-1); }
+};
+
+// Hands the processed text to a sink in pieces of exactly `chunk` characters
+// while the pass runs; the rest goes when it ends.
+class PieceOutput {
+public:
+    static constexpr bool kHandsOn = true;
+
+    PieceOutput(const std::function<bool(std::string_view)>& sink, std::size_t chunk) : sink_(sink), chunk_(chunk) {}
+
+    // A run of characters copied in one piece stays short enough that the
+    // buffer holds little more than one piece.
+    std::size_t longestRun() const { return chunk_; }
+
+    // Hands on the whole pieces at the front of `finished`; returns how many
+    // characters went.
+    std::size_t handOn(std::string_view finished)
+    {
+        std::size_t given = 0;
+        while (finished.size() - given >= chunk_) {
+            offer(finished.substr(given, chunk_));
+            given += chunk_;
+        }
+        return given;
+    }
+
+    // Hands on everything, the last piece possibly shorter.
+    void finish(std::string_view rest)
+    {
+        while (!rest.empty()) {
+            const std::size_t take = std::min(rest.size(), chunk_);
+            offer(rest.substr(0, take));
+            rest.remove_prefix(take);
+        }
+    }
+
+    std::int64_t size() const { return size_; }
+    bool failed() const { return failed_; }
+
+private:
+    void offer(std::string_view piece)
+    {
+        size_ += static_cast<std::int64_t>(piece.size());
+        if (!failed_) {
+            failed_ = !sink_(piece);
+        }
+    }
+
+    const std::function<bool(std::string_view)>& sink_;
+    std::size_t chunk_;
+    std::int64_t size_ = 0;
+    bool failed_ = false;
 };
 
 // Where the text comes from after the first piece: more(piece) gives the
@@ -220,7 +274,6 @@ PassCounts runPass(std::string_view in, const LineSettings& settings, Hooks& hoo
                    More&& more = {})
 {
     constexpr bool kQuiet = quiet<Hooks>();
-    static_assert(kQuiet || !Output::kHandsOn, "only quiet hooks can let pieces go before the pass ends");
     static_assert(kQuiet || !std::remove_cvref_t<More>::kPieces, "only quiet hooks read a text in pieces");
 
     PassCounts counts;
@@ -362,9 +415,11 @@ PassCounts runPass(std::string_view in, const LineSettings& settings, Hooks& hoo
         }
 
         if constexpr (!kQuiet) {
-            // The length of the edited buffer now, and the position examined.
+            // The length of the edited buffer now, and the position examined
+            // (counting what was handed on).
             hooks.yield();
-            hooks.progress(static_cast<std::int64_t>(pos + (n - i)), static_cast<std::int64_t>(pos));
+            const std::size_t examined = handedOn + pos;
+            hooks.progress(static_cast<std::int64_t>(examined + (n - i)), static_cast<std::int64_t>(examined));
         }
         if (i == n) {
             if constexpr (std::remove_cvref_t<More>::kPieces) {
@@ -418,6 +473,19 @@ PassCounts runPass(std::string_view in, const LineSettings& settings, Hooks& hoo
     return counts;
 }
 
+// Hands on what the pass left in `buffer` and tells how the stream ended.
+inline StreamedPass finishStream(PieceOutput& output, std::string& buffer, PassCounts& counts)
+{
+    output.finish(buffer);
+    StreamedPass result;
+    result.size = output.size();
+    result.modificationCount = counts.modifications;
+    result.cancelled = counts.cancelled;
+    result.error = std::move(counts.error);
+    result.sinkFailed = output.failed();
+    return result;
+}
+
 }  // namespace internal
 
 // Runs the pass over `text` with `hooks`. An empty text is returned as it is,
@@ -441,6 +509,23 @@ requires LineBreakPassHooks<Hooks> PassResult runLineBreakPassWith(std::string t
     result.cancelled = counts.cancelled;
     result.error = std::move(counts.error);
     return result;
+}
+
+// Runs the pass over `text` (left unchanged) with `hooks`, handing the
+// processed text to `sink` in order, in pieces of `chunkBytes` characters
+// (the last one may be shorter), while it runs. The pieces joined equal the
+// text runLineBreakPassWith returns with the same hooks: on a cancel or an
+// error they end with the rest of `text` as it stood. progress() counts the
+// characters handed on.
+template <class Hooks>
+requires LineBreakPassHooks<Hooks>
+    StreamedPass streamLineBreakPassWith(std::string_view text, const LineSettings& settings, Hooks& hooks,
+                                         const std::function<bool(std::string_view)>& sink, std::size_t chunkBytes)
+{
+    internal::PieceOutput output(sink, std::max<std::size_t>(chunkBytes, 1));
+    std::string buffer;
+    internal::PassCounts counts = internal::runPass(text, settings, hooks, buffer, output);
+    return internal::finishStream(output, buffer, counts);
 }
 
 }  // namespace tessaline

@@ -531,3 +531,54 @@ TEST(PassProperty, StreamedPassStopsLikeTheWholePass)
     }
     EXPECT_GT(stopped, 200);
 }
+
+TEST(PassProperty, StreamedHookPassEqualsTheWholeHookPass)
+{
+    // With hooks that change the settings, toggle word wrap and cancel
+    // mid-run, the pass that hands on its text in pieces gives the same text
+    // as the whole pass, and its hooks see the same calls with the same
+    // values: progress counts what was handed on.
+    std::mt19937 rng(31337);
+    int changed = 0, cancelled = 0, stopped = 0;
+    for (int round = 0; round < 2000; ++round) {
+        const std::string text = randomText(rng, round % 10 == 0 ? 1500 : 120);
+        Scenario scenario = randomScenario(rng, text.size());
+        if (round % 7 == 0) {
+            // A limit narrower than most characters: the pass stops at one.
+            scenario.settings.measureInPixels = true;
+            scenario.settings.lineLimit = 3;
+        }
+        const std::size_t chunk = std::uniform_int_distribution<std::size_t>(1, 200)(rng);
+
+        Recorder whole(scenario);
+        TypedHooks wholeHooks{whole};
+        const PassResult want = runLineBreakPassWith(text, whole.live, wholeHooks);
+        Recorder streamed(scenario);
+        TypedHooks streamedHooks{streamed};
+        std::string joined;
+        std::size_t longestPiece = 0;
+        const StreamedPass got = streamLineBreakPassWith(
+            text, streamed.live, streamedHooks,
+            [&](std::string_view piece) {
+                joined.append(piece);
+                longestPiece = std::max(longestPiece, piece.size());
+                return true;
+            },
+            chunk);
+
+        SCOPED_TRACE("round " + std::to_string(round) + ", length " + std::to_string(text.size()));
+        ASSERT_EQ(joined, want.text);
+        ASSERT_EQ(got.size, static_cast<std::int64_t>(want.text.size()));
+        ASSERT_EQ(got.modificationCount, want.modificationCount);
+        ASSERT_EQ(got.cancelled, want.cancelled);
+        ASSERT_EQ(got.error, want.error);
+        ASSERT_EQ(streamed.log, whole.log);
+        ASSERT_LE(longestPiece, chunk);
+        changed += !scenario.changes.empty();
+        cancelled += want.cancelled;
+        stopped += want.error.has_value();
+    }
+    EXPECT_GT(changed, 900);
+    EXPECT_GT(cancelled, 50);
+    EXPECT_GT(stopped, 20);
+}
