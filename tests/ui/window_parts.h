@@ -16,8 +16,10 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
 #include <array>
 #include <gtest/gtest.h>
 #include <vector>
@@ -25,6 +27,7 @@
 #include "ui/about/about_box.h"
 #include "ui/editor/calculator_text_edit.h"
 #include "ui/process/output_window.h"
+#include "ui/process/process_run.h"
 
 namespace tessaline::testing {
 
@@ -180,6 +183,22 @@ std::vector<W*> topLevelWindows()
         if (auto* window = qobject_cast<W*>(widget))
             found.push_back(window);
     return found;
+}
+
+// Waits, turning the event loop, until the PROCESS run of `owner` (the main
+// window, or the owner given to a ProcessRun) has ended: a run goes on after
+// the click that starts it. False when it did not end within `timeoutMs`.
+inline bool waitForRunEnd(const QWidget& owner, int timeoutMs = 300'000)
+{
+    const QPointer<ProcessRun> run = owner.findChild<ProcessRun*>(QString(), Qt::FindDirectChildrenOnly);
+    return QTest::qWaitFor([&run] { return run.isNull() || !run->isRunning(); }, timeoutMs);
+}
+
+// Clicks PROCESS and waits for the run's end.
+inline void processToEnd(const QWidget& main, QPushButton* processButton)
+{
+    QTest::mouseClick(processButton, Qt::LeftButton);
+    EXPECT_TRUE(waitForRunEnd(main)) << "the run did not end";
 }
 
 // The output window of a main window (made by its first PROCESS), or null

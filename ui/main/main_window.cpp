@@ -275,9 +275,10 @@ MainWindow::~MainWindow()
     // A worker still writing into opening_ or saving_ stops first.
     delete fileTask_;
     fileTask_ = nullptr;
-    // The other windows are children of this one and go with it; a run that
-    // is still on the stack has been told to stop.
-    run_->cancel();
+    // The other windows are children of this one and go with it. The run
+    // goes first: its pass stops before the dictionaries it reads are gone.
+    delete run_;
+    run_ = nullptr;
 }
 
 void MainWindow::setFileDialogs(std::shared_ptr<FileDialogs> dialogs) { dialogs_->files = std::move(dialogs); }

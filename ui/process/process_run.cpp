@@ -1,15 +1,14 @@
 #include "ui/process/process_run.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QLocale>
 #include <QWidget>
 #include <algorithm>
+#include <limits>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "engine/line_break_pass.h"
-#include "engine/line_break_pass_core.h"
 #include "engine/line_settings.h"
 #include "screen/screen_target.h"
 #include "ui/app_state.h"
@@ -17,159 +16,68 @@
 #include "ui/dialogs.h"
 #include "ui/preview/preview_window.h"
 #include "ui/process/output_window.h"
+#include "ui/process/pass_worker.h"
 #include "ui/window_placement.h"
 
 namespace tessaline {
 
 namespace {
 
-// The pass yields twice per character. Turning the event loop that often
-// would cost more than the pass itself, so the clock is read every
-// kYieldsPerClockCheck yields and the events run once kYieldIntervalMs have
-// passed since the last turn.
-constexpr unsigned kYieldsPerClockCheck = 4096;
-constexpr qint64 kYieldIntervalMs = 10;
-
 constexpr int kProgressScale = ProcessRun::kProgressScale;
-constexpr int kPassShare = ProcessRun::kPassShare;
+constexpr std::int64_t kNoPause = std::numeric_limits<std::int64_t>::max();
 
-// The output box takes the processed text in pieces of this many codes, with
-// the event loop turning between them: one piece costs a few milliseconds.
+// The output box takes the processed text in pieces of whole lines of up to
+// this many codes (a longer line in pieces of this size): one piece costs a
+// few milliseconds.
 constexpr std::size_t kFillPiece = 32 * 1024;
+// A step of the filling puts pieces into the box for this long, then lets
+// the event loop turn.
+constexpr qint64 kFillStepMs = 20;
 
-// Lets pending events run when kYieldIntervalMs have passed since the last
-// turn, and tells whether the run and its window are still there afterwards.
-class EventTurns {
-public:
-    // The first clock check of a run turns the event loop at once: the
-    // preparations before the pass already kept it waiting.
-    EventTurns(ProcessRun& run, OutputWindow& window) : run_(&run), output_(&window) {}
-
-    // The cheap form for the pass: the clock is read every
-    // kYieldsPerClockCheck calls only.
-    void yield()
-    {
-        if (++calls_ % kYieldsPerClockCheck == 0)
-            turnIfDue();
-    }
-    void turnIfDue()
-    {
-        if (sinceLastTurn_.isValid() && sinceLastTurn_.elapsed() < kYieldIntervalMs)
-            return;
-        QCoreApplication::processEvents();
-        sinceLastTurn_.start();
-        // The main window (and the run with it) or the output window may
-        // have been closed or destroyed during the events.
-        if (!run_ || !output_ || output_->isClosed())
-            gone_ = true;
-        // The last run's output box goes after the first turn (destroying a
-        // long text takes a while), not among the preparations of the run.
-        if (OutputWindow* output = this->output())
-            output->disposeRetiredBox();
-    }
-    bool windowGone() const { return gone_; }
-    // False once the run's owner went away: nothing of the run may be touched then.
-    bool runAlive() const { return !run_.isNull(); }
-    // The output window, or null once it was closed or destroyed.
-    OutputWindow* output() const
-    {
-        OutputWindow* output = output_.data();
-        return gone_ || !run_ || output == nullptr || output->isClosed() ? nullptr : output;
-    }
-
-private:
-    QPointer<ProcessRun> run_;
-    QPointer<OutputWindow> output_;
-    QElapsedTimer sinceLastTurn_;
-    unsigned calls_ = 0;
-    bool gone_ = false;
-};
-
-// The pass's hooks for the window, inline so that the per-character calls
-// cost next to nothing. The settings stay live: the events that run inside
-// yield() may change them.
-class WindowHooks {
-public:
-    WindowHooks(EventTurns& turns, const std::function<bool()>& wordWrap, const bool& cancelRequested)
-        : turns_(turns), wordWrap_(wordWrap), cancelRequested_(cancelRequested)
-    {
-    }
-
-    bool wordWrap() { return turns_.runAlive() && wordWrap_ ? wordWrap_() : true; }
-    // The flag belongs to the run, so it is read only while the run is there.
-    bool cancelRequested() { return turns_.windowGone() || cancelRequested_; }
-    void yield() { turns_.yield(); }
-    void progress(std::int64_t maximum, std::int64_t value)
-    {
-        // The per-mille value only changes once `value` leaves the range
-        // worked out at the last division (or the length changes).
-        if (maximum == rangeMaximum_ && value >= sameFrom_ && value < nextChange_)
-            return;
-        OutputWindow* output = turns_.output();
-        if (output == nullptr)
-            return;
-        const int shown = maximum > 0 ? static_cast<int>(value * kPassShare / maximum) : 0;
-        rangeMaximum_ = maximum;
-        if (maximum > 0) {
-            sameFrom_ = (shown * maximum + kPassShare - 1) / kPassShare;
-            nextChange_ = ((shown + 1) * maximum + kPassShare - 1) / kPassShare;
-        } else {
-            sameFrom_ = nextChange_ = 0;  // no range: divide again next time
-        }
-        // A line broken at its last space takes the pass back a little;
-        // the bar stays where it was until the pass is past it again.
-        if (shown > shownValue_) {
-            output->showProgress(shown, kProgressScale);
-            shownValue_ = shown;
-        }
-    }
-
-private:
-    EventTurns& turns_;
-    const std::function<bool()>& wordWrap_;
-    const bool& cancelRequested_;
-    int shownValue_ = -1;
-    std::int64_t rangeMaximum_ = -1;  // the per-mille value holds for values in [sameFrom_, nextChange_)
-    std::int64_t sameFrom_ = 0;
-    std::int64_t nextChange_ = 0;
-};
-
-// Puts `codes` into the (new, empty) output box, piece by piece, with the
-// event loop turning in between and the progress bar going from the pass's
-// share to full. Stops early when a window goes away or a cancel is
-// requested; returns whether it finished.
-bool fillOutputBox(EventTurns& turns, const bool& cancelRequested, const std::string& codes)
+bool sameSettings(const LineSettings& a, const LineSettings& b)
 {
-    std::size_t position = 0;
-    while (position < codes.size()) {
-        OutputWindow* output = turns.output();
-        if (output == nullptr)
-            return false;
-        std::size_t end = std::min(codes.size(), position + kFillPiece);
-        if (codes[end - 1] == '\r' && end < codes.size())
-            ++end;  // a CR LF stays in one piece
-        output->appendOutput(std::string_view(codes).substr(position, end - position));
-        position = end;
-        const auto filled = static_cast<std::int64_t>(position) * (kProgressScale - kPassShare)
-                            / static_cast<std::int64_t>(codes.size());
-        output->showProgress(kPassShare + static_cast<int>(filled), kProgressScale);
-        if (position < codes.size()) {
-            turns.turnIfDue();
-            if (turns.output() == nullptr || cancelRequested)
-                return false;
-        }
-    }
-    return true;
+    return a.charWidths == b.charWidths && a.lineLimit == b.lineLimit && a.measureInPixels == b.measureInPixels
+           && a.hyphenator == b.hyphenator;
+}
+
+// Where the next piece for the box ends, from `from` in `text`: after the
+// last LF within kFillPiece codes. Without an LF there, a line longer than a
+// piece goes in pieces, but only once the pass is `ended` or holds `waiting`
+// codes ready (it waits for the box then); otherwise the piece waits for the
+// rest of its line. Returns `from` when nothing is to go in yet.
+std::size_t pieceEnd(const std::string& text, std::size_t from, bool ended, bool waiting)
+{
+    const std::size_t limit = std::min(text.size(), from + kFillPiece);
+    if (ended && limit == text.size())
+        return limit;
+    const std::size_t lastLf = std::string_view(text).substr(from, limit - from).rfind('\n');
+    if (lastLf != std::string_view::npos)
+        return from + lastLf + 1;
+    if (!ended && !waiting)
+        return from;
+    std::size_t end = limit;
+    if (text[end - 1] == '\r' && end > from + 1)
+        --end;  // a CR LF stays in one piece
+    return end;
 }
 
 }  // namespace
 
 ProcessRun::ProcessRun(AppState& state, QWidget& windowOwner, std::shared_ptr<const Dialogs> dialogs)
-    : QObject(&windowOwner), state_(state), windowOwner_(windowOwner), dialogs_(std::move(dialogs))
+    : QObject(&windowOwner), state_(state), windowOwner_(windowOwner), dialogs_(std::move(dialogs)), pauseAt_(kNoPause)
 {
+    fillTimer_.setSingleShot(true);
+    fillTimer_.setInterval(0);
+    connect(&fillTimer_, &QTimer::timeout, this, &ProcessRun::fillStep);
 }
 
-ProcessRun::~ProcessRun() { delete window_.data(); }
+ProcessRun::~ProcessRun()
+{
+    // The pass stops at its next character; its thread ends before the
+    // settings it reads (and their dictionary) go.
+    worker_.reset();
+    delete window_.data();
+}
 
 OutputWindow& ProcessRun::outputWindow()
 {
@@ -225,7 +133,29 @@ void ProcessRun::bringOutputWindowForward()
     window->activateWindow();
 }
 
-void ProcessRun::cancel() { cancelRequested_ = true; }
+void ProcessRun::cancel()
+{
+    cancelRequested_ = true;
+    if (worker_) {
+        worker_->cancel();
+        scheduleFill();
+    }
+}
+
+void ProcessRun::pausePassAt(std::int64_t position)
+{
+    pauseAt_ = position;
+    if (worker_)
+        worker_->pauseAt(position);
+}
+
+void ProcessRun::resumePass()
+{
+    if (!worker_)
+        return;
+    publishSettings();
+    worker_->resume();
+}
 
 bool ProcessRun::isSending() const { return window_ && window_->isSending(); }
 
@@ -250,131 +180,238 @@ void ProcessRun::start(const Request& request)
         return;
     }
 
-    QPointer<ProcessRun> self(this);
-    QPointer<OutputWindow> window(&outputWindow());
+    OutputWindow& window = outputWindow();
     running_ = true;
-    window->showProcessingState();
-    window->show();  // modeless: returns at once
+    cancelRequested_ = false;
+    request_ = request;
+    runWindow_ = &window;
+    retiredBoxGone_ = false;
+    window.showProcessingState();
+    window.show();  // modeless: returns at once
     // Shown again while open, it comes forward and becomes the active window,
     // as on its first showing.
-    window->raise();
-    window->activateWindow();
+    window.raise();
+    window.activateWindow();
     QString refusal;
-    const Outcome outcome = process(request, refusal);
-    if (!self)
-        return;  // the main window went away during the run
+    begin(refusal);
+    if (!worker_)
+        end(refusal.isEmpty() && runWindow() != nullptr ? Outcome::Completed : Outcome::NotCompleted, refusal);
+}
+
+OutputWindow* ProcessRun::runWindow() const
+{
+    OutputWindow* window = runWindow_.data();
+    return window != nullptr && !window->isClosed() ? window : nullptr;
+}
+
+void ProcessRun::begin(QString& refusalMessage)
+{
+    OutputWindow& window = *runWindow_;
+    // The output box of the last run goes now rather than during the run: a
+    // box that was shown keeps laying its text out in the background.
+    window.renewOutputBox();
+    window.setPictureSources(request_.pictures);
+    // The window shows the processing state at once: the last result must
+    // not stay on screen while the run prepares. The bar starts empty for a
+    // text to scan.
+    shownProgress_ = -1;
+    if (!request_.text.empty()) {
+        window.showProgress(0, kProgressScale);
+        shownProgress_ = 0;
+    }
+    if (runWindow() == nullptr)
+        return;  // closed meanwhile: ends not completed
+    window.repaint();
+
+    // The custom-length rule: some presets take their length from the
+    // custom size.
+    Refusal refusal = applyCustomLength(request_.preset, request_.customLength, state_.settings);
+
+    // A limit that admits no character of the text would break in front of
+    // the same character for ever: refused before the scan, like a value that
+    // 16 bits cannot hold.
+    if (!refusal && !request_.text.empty())
+        refusal = checkLimitAdmitsText(state_.settings, request_.text);
+    if (refusal) {
+        refusalMessage = QString::fromStdString(refusal.message);
+        // The window hides without showing the box: it takes the text
+        // without building its document.
+        window.setOutputUnbuilt(std::move(request_.text));
+        return;
+    }
+
+    passSettings_ = state_.settings;
+    if (request_.text.empty())
+        return;  // nothing to scan: no progress, the labels keep what they showed
+
+    publishedSettings_ = state_.settings;
+    publishedWrap_ = !request_.wordWrap || request_.wordWrap();
+    received_.clear();
+    shown_ = 0;
+    const unsigned number = ++runNumber_;
+    worker_ = std::make_unique<PassWorker>(std::move(request_.text), publishedSettings_, publishedWrap_, pauseAt_);
+    pauseAt_ = kNoPause;
+    // The worker's signals arrive queued; one of an earlier run's worker
+    // that is still on its way is left alone.
+    connect(worker_.get(), &PassWorker::outputReady, this, [this, number] {
+        if (number == runNumber_)
+            scheduleFill();
+    });
+    connect(worker_.get(), &PassWorker::ended, this, [this, number] {
+        if (number == runNumber_)
+            scheduleFill();
+    });
+    connect(worker_.get(), &PassWorker::paused, this, [this, number](std::int64_t position) {
+        if (number == runNumber_)
+            emit passPaused(position);
+    });
+    // A cancel among the preparations (by a watcher of the bar) stops the
+    // pass in front of its first character.
+    if (cancelRequested_)
+        worker_->cancel();
+    worker_->start();
+}
+
+void ProcessRun::publishSettings()
+{
+    if (!worker_)
+        return;
+    const bool wrap = !request_.wordWrap || request_.wordWrap();
+    if (sameSettings(state_.settings, publishedSettings_) && wrap == publishedWrap_)
+        return;
+    publishedSettings_ = state_.settings;
+    publishedWrap_ = wrap;
+    worker_->publish(publishedSettings_, publishedWrap_);
+}
+
+void ProcessRun::scheduleFill()
+{
+    if (!fillTimer_.isActive())
+        fillTimer_.start();
+}
+
+void ProcessRun::fillStep()
+{
+    if (!worker_)
+        return;
+    OutputWindow* window = runWindow();
+    // The last run's output box goes at the first turn of the event loop
+    // (destroying a long text takes a while), not among the preparations.
+    if (window != nullptr && !retiredBoxGone_) {
+        window->disposeRetiredBox();
+        retiredBoxGone_ = true;
+    }
+    publishSettings();
+    PassWorker::Taken taken = worker_->take(received_);
+    const bool stopping = cancelRequested_ || window == nullptr;
+    if (stopping)
+        worker_->cancel();  // the window went away: the pass ends as on a cancel
+
+    bool moreNow = false;  // the step ended with pieces left to put in
+    if (!stopping) {
+        QElapsedTimer step;
+        step.start();
+        for (;;) {
+            const bool waiting = received_.size() - shown_ >= PassWorker::kLookahead;
+            const std::size_t end =
+                shown_ < received_.size() ? pieceEnd(received_, shown_, taken.ended, waiting) : shown_;
+            if (end == shown_) {
+                // All that can go in is in: what the pass made meanwhile
+                // goes in within the same step.
+                const std::size_t before = received_.size();
+                if (taken.ended || step.elapsed() >= kFillStepMs)
+                    break;
+                taken = worker_->take(received_);
+                if (received_.size() == before && !taken.ended)
+                    break;
+                continue;
+            }
+            window->appendOutput(std::string_view(received_).substr(shown_, end - shown_));
+            shown_ = end;
+            worker_->setShown(static_cast<std::int64_t>(shown_));
+            // The part of the processed text in the box, out of its length as
+            // far as known; full only once everything is in.
+            const bool all = taken.ended && shown_ == received_.size();
+            int perMille = kProgressScale;
+            if (!all) {
+                const std::int64_t length = std::max<std::int64_t>(taken.length, 1);
+                perMille = static_cast<int>(std::min<std::int64_t>(
+                    static_cast<std::int64_t>(shown_) * kProgressScale / length, kProgressScale - 1));
+            }
+            if (perMille > shownProgress_) {
+                window->showProgress(perMille, kProgressScale);
+                shownProgress_ = perMille;
+            }
+            // The bar's watchers may have closed the window or cancelled.
+            window = runWindow();
+            if (window == nullptr || cancelRequested_)
+                break;
+            if (step.elapsed() >= kFillStepMs) {
+                moreNow = shown_ < received_.size();
+                break;
+            }
+        }
+    }
+    if (!taken.ended) {
+        // The next piece of the pass, or its end after a cancel, calls again.
+        if (moreNow)
+            scheduleFill();
+        return;
+    }
+    window = runWindow();
+    const bool cancelled = cancelRequested_ || window == nullptr;
+    const StreamedPass outcome = worker_->outcome();
+    if (!cancelled && !outcome.cancelled && !outcome.error && shown_ < received_.size()) {
+        scheduleFill();
+        return;
+    }
+    passSettings_ = worker_->finalSettings();
+    worker_.reset();
+    if (window == nullptr) {
+        end(Outcome::NotCompleted, {});
+        return;
+    }
+    // A run that ends without the Done state hides the window with the box
+    // unseen: the box keeps the whole text without building its document,
+    // so the window goes at once.
+    const bool completed = !cancelled && !outcome.cancelled && !outcome.error;
+    if (!completed)
+        window->setOutputUnbuilt(std::move(received_));
+    received_ = std::string();
+    window->setResultCaptions(formatCount(outcome.size) + QStringLiteral(" characters"),
+                              formatCount(outcome.modificationCount));
+    end(completed ? Outcome::Completed : Outcome::NotCompleted,
+        outcome.error ? QString::fromStdString(*outcome.error) : QString());
+}
+
+void ProcessRun::end(Outcome outcome, const QString& refusalMessage)
+{
+    fillTimer_.stop();
+    worker_.reset();
     running_ = false;
+    QPointer<ProcessRun> self(this);
+    OutputWindow* window = runWindow();
+    // A run too short to turn the event loop disposes of the last run's box
+    // as it ends.
+    if (window != nullptr && !retiredBoxGone_) {
+        window->disposeRetiredBox();
+        retiredBoxGone_ = true;
+    }
 
     const bool completed = outcome == Outcome::Completed && !cancelRequested_;
-    if (!window || window->isClosed() || !completed) {
-        if (window && !window->isClosed())
+    if (window == nullptr || !completed) {
+        if (window != nullptr)
             window->showCancelledState();
         // A refused limit is told once the "Processing..." state is gone.
-        if (!refusal.isEmpty())
-            dialogs_->messages->show(&windowOwner_, MessageBoxes::Icon::Warning, applicationTitle(), refusal);
+        if (!refusalMessage.isEmpty())
+            dialogs_->messages->show(&windowOwner_, MessageBoxes::Icon::Warning, applicationTitle(), refusalMessage);
         if (!self)
             return;
         emit finished(false);
         return;
     }
-    window->showDoneState(request.fontSize());
+    window->showDoneState(request_.fontSize());
     emit finished(true);
-}
-
-ProcessRun::Outcome ProcessRun::process(const Request& request, QString& refusalMessage)
-{
-    OutputWindow& window = *window_;
-    EventTurns turns(*this, window);
-    // A run too short to turn the event loop disposes of the last run's box
-    // as it ends.
-    struct DisposeAtEnd {
-        QPointer<OutputWindow> window;
-        ~DisposeAtEnd()
-        {
-            if (window)
-                window->disposeRetiredBox();
-        }
-    } disposeAtEnd{&window};
-
-    const std::string& text = request.text;
-    cancelRequested_ = false;
-    // The output box of the last run goes now rather than during the run: a
-    // box that was shown keeps laying its text out in the background.
-    window.renewOutputBox();
-    window.setPictureSources(request.pictures);
-    // The window shows the processing state at once, not only at the first
-    // turn of the event loop: the last result must not stay on screen while
-    // the run prepares. The bar starts empty for a text to scan.
-    if (!text.empty())
-        window.showProgress(0, kProgressScale);
-    if (!turns.runAlive() || turns.output() == nullptr)
-        return Outcome::NotCompleted;
-    window.repaint();
-
-    // The custom-length rule: some presets take their length from the
-    // custom size.
-    Refusal refusal = applyCustomLength(request.preset, request.customLength, state_.settings);
-
-    // A limit that admits no character of the text would break in front of
-    // the same character for ever: refused before the scan, like a value that
-    // 16 bits cannot hold.
-    if (!refusal && !text.empty())
-        refusal = checkLimitAdmitsText(state_.settings, text);
-    if (refusal) {
-        refusalMessage = QString::fromStdString(refusal.message);
-        // The window hides without showing the box: it takes the text
-        // without building its document.
-        if (OutputWindow* output = turns.output())
-            output->setOutputUnbuilt(text);
-        return Outcome::NotCompleted;
-    }
-
-    passSettings_ = state_.settings;
-    if (text.empty()) {
-        // Nothing to scan: no progress, the labels keep what they showed.
-        return Outcome::Completed;
-    }
-
-    WindowHooks hooks{turns, request.wordWrap, cancelRequested_};
-    PassResult result = runLineBreakPassWith(text, state_.settings, hooks);
-    passSettings_ = state_.settings;
-    if (!turns.runAlive())
-        return Outcome::NotCompleted;
-    const bool passCancelled = result.cancelled || turns.windowGone() || cancelRequested_;
-    const auto resultSize = static_cast<std::int64_t>(result.text.size());
-
-    // The output box stays hidden during the run, so it takes the text only
-    // now. A run that ends without the Done state (cancelled or stopped)
-    // hides the window with the box unseen: the box keeps the text without
-    // building its document, so the window goes at once. Otherwise the text
-    // goes in piece by piece; a cancel during this filling still cancels the
-    // run, and the box then keeps the whole text the same way.
-    bool filled = false;
-    if (passCancelled || result.error) {
-        if (OutputWindow* output = turns.output())
-            output->setOutputUnbuilt(std::move(result.text));
-    } else {
-        filled = fillOutputBox(turns, cancelRequested_, result.text);
-        if (!turns.runAlive())
-            return Outcome::NotCompleted;
-        if (!filled) {
-            if (OutputWindow* output = turns.output())
-                output->setOutputUnbuilt(std::move(result.text));
-        }
-    }
-    OutputWindow* output = turns.output();
-    if (output == nullptr)
-        return Outcome::NotCompleted;
-    output->setResultCaptions(formatCount(resultSize) + QStringLiteral(" characters"),
-                              formatCount(result.modificationCount));
-
-    if (result.error) {
-        refusalMessage = QString::fromStdString(*result.error);
-        return Outcome::NotCompleted;
-    }
-    if (passCancelled || !filled || cancelRequested_)
-        return Outcome::NotCompleted;
-    return Outcome::Completed;
 }
 
 }  // namespace tessaline

@@ -117,7 +117,7 @@ protected:
     void showOutput(const std::string& codes)
     {
         main->editor->setText("x");
-        QTest::mouseClick(main->processButton, Qt::LeftButton);
+        testing::processToEnd(*form, main->processButton);
         ASSERT_NE(window(), nullptr);
         testing::OutputWindowParts(*window()).outputBox->setText(codes);
     }
@@ -485,6 +485,7 @@ TEST_F(CalculatorTextTest, TheDialogSavesTheTextTheWindowShowsWhenSaveIsPressed)
     // PROCESS again while the dialog is open: the new text is saved.
     main->editor->setText("Second text");
     main->processButton->click();
+    ASSERT_TRUE(testing::waitForRunEnd(*form));
     ASSERT_EQ(openDialog(), dialog);
     dialogs->answers = {dir.filePath("notes.89t")};
     QTest::mouseClick(CalcDialogParts(*dialog).save, Qt::LeftButton);

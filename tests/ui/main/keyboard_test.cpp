@@ -27,7 +27,7 @@ TEST_F(Keyboard, EnterPressesTheFocusedButton)
     // PROCESS has the focus after start-up: Enter runs it.
     ASSERT_TRUE(ui->processButton->hasFocus());
     QTest::keyClick(ui->processButton, Qt::Key_Return);
-    QApplication::processEvents();
+    ASSERT_TRUE(testing::waitForRunEnd(*window));
     ASSERT_TRUE(testing::outputWindowOf(*window) != nullptr);
     EXPECT_EQ(testing::OutputWindowParts(*testing::outputWindowOf(*window)).outputBox->text().substr(0, 15),
               "Enter Text Here");

@@ -451,7 +451,7 @@ TEST_F(MainWindowTest, ProcessOnTheUntouchedEditorTakesItsFifteenCharacters)
 {
     showWindow();
     QTest::mouseClick(ui->processButton, Qt::LeftButton);
-    QApplication::processEvents();
+    ASSERT_TRUE(testing::waitForRunEnd(*window));
     OutputWindow* output = testing::outputWindowOf(*window);
     ASSERT_NE(output, nullptr);
     const std::string processed = testing::OutputWindowParts(*output).outputBox->text();
@@ -468,7 +468,7 @@ TEST_F(MainWindowTest, RightAfterStartUpProcessBreaksAt160PixelsBetweenWords)
         text += "word" + std::to_string(i % 10) + " ";
     ui->editor->setText(text);
     QTest::mouseClick(ui->processButton, Qt::LeftButton);
-    QApplication::processEvents();
+    ASSERT_TRUE(testing::waitForRunEnd(*window));
     OutputWindow* output = testing::outputWindowOf(*window);
     ASSERT_NE(output, nullptr);
     const std::string processed = testing::OutputWindowParts(*output).outputBox->text();
@@ -501,6 +501,7 @@ TEST_F(MainWindowTest, QuittingClosesTheOutputWindowAndTheAboutBox)
 {
     showWindow();
     QTest::mouseClick(ui->processButton, Qt::LeftButton);
+    ASSERT_TRUE(testing::waitForRunEnd(*window));
     ui->aboutAction->trigger();
     QApplication::processEvents();
     QPointer<OutputWindow> output = testing::outputWindowOf(*window);
@@ -538,8 +539,9 @@ TEST_F(MainWindowTest, ClosingTheWindowWithTheAboutBoxOpenEndsTheProgram)
 TEST_F(MainWindowTest, ClosingTheWindowDuringARunAbandonsTheRun)
 {
     showWindow();
+    // Long enough to be put into the output box in many pieces.
     std::string text;
-    while (text.size() < 20000)
+    while (text.size() < 2'000'000)
         text += "A line of text for the run to chew on. ";
     ui->editor->setText(text);
     // The run's progress, in per mille of the text.

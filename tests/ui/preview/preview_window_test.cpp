@@ -117,7 +117,7 @@ TEST(PreviewWindowTest, TheOutputWindowsFileMenuOpensTheScreensOfTheProcessedTex
     main.editor->setText(
         "A line long enough to be broken at the width of the calculator's screen, twice over "
         "if it can.\r\n_BRK\r\nNext");
-    QTest::mouseClick(main.processButton, Qt::LeftButton);
+    testing::processToEnd(form, main.processButton);
     OutputWindow* output = testing::outputWindowOf(form);
     ASSERT_NE(output, nullptr);
     auto* action = testing::part<QAction>(*output, "calculatorScreen");

@@ -52,7 +52,7 @@ protected:
         form.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    void process() { QTest::mouseClick(main->processButton, Qt::LeftButton); }
+    void process() { testing::processToEnd(*form, main->processButton); }
     OutputWindow* window() { return testing::outputWindowOf(*form); }
     // The output box of the last run.
     CalculatorTextEdit* outputBox() { return testing::OutputWindowParts(*window()).outputBox; }

@@ -72,7 +72,7 @@ protected:
     void processText(const std::string& codes)
     {
         main->editor->setText(codes);
-        QTest::mouseClick(main->processButton, Qt::LeftButton);
+        testing::processToEnd(*form, main->processButton);
     }
     OutputWindow* window() { return testing::outputWindowOf(*form); }
     testing::OutputWindowParts out() { return testing::OutputWindowParts(*window()); }

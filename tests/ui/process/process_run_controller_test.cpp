@@ -2,6 +2,8 @@
 // output window: what it reports when a run ends, and how cancel, a second
 // start and closing the output window act on a run in progress.
 #include <QApplication>
+#include <QLabel>
+#include <QLocale>
 #include <QPointer>
 #include <QTest>
 #include <QWidget>
@@ -9,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -21,6 +24,7 @@
 #include "tests/ui/window_parts.h"
 #include "ui/app_state.h"
 #include "ui/dialogs.h"
+#include "ui/editor/calculator_text_edit.h"
 #include "ui/process/output_window.h"
 #include "ui/process/process_run.h"
 
@@ -49,6 +53,12 @@ protected:
         r.fontSize = [] { return 11.0; };
         return r;
     }
+    // Starts a run and waits for its end.
+    void runToEnd(const ProcessRun::Request& r)
+    {
+        run->start(r);
+        EXPECT_TRUE(testing::waitForRunEnd(owner)) << "the run did not end";
+    }
     OutputWindow* window() { return testing::outputWindowOf(owner); }
     std::string shownText() { return testing::OutputWindowParts(*window()).outputBox->text(); }
 
@@ -67,6 +77,9 @@ TEST_F(ProcessRunController, ACompleteRunShowsItsResultAndReportsCompleted)
     const std::string text = wordText(3000);
     EXPECT_FALSE(run->isRunning());
     run->start(request(text));
+    EXPECT_TRUE(run->isRunning()) << "the pass goes on after the start";
+    EXPECT_TRUE(finished.empty());
+    ASSERT_TRUE(testing::waitForRunEnd(owner));
     EXPECT_FALSE(run->isRunning());
     EXPECT_EQ(finished, std::vector<bool>{true});
     ASSERT_NE(window(), nullptr);
@@ -79,7 +92,7 @@ TEST_F(ProcessRunController, ACompleteRunShowsItsResultAndReportsCompleted)
     EXPECT_DOUBLE_EQ(testing::OutputWindowParts(*window()).outputBox->fontSize(), 11.0) << "the size asked at the end";
 
     // Word wrap off, as the request says: hard breaks.
-    run->start(request(text, false));
+    runToEnd(request(text, false));
     EXPECT_EQ(finished, (std::vector<bool>{true, true}));
     EXPECT_EQ(shownText(), runLineBreakPass(text, state.settings, false).text);
     EXPECT_NE(shownText(), runLineBreakPass(text, state.settings, true).text);
@@ -96,7 +109,7 @@ TEST_F(ProcessRunController, CancelEndsTheRunInProgressNotCompleted)
             run->cancel();
         }
     };
-    run->start(request(text));
+    runToEnd(request(text));
     watch.onProgress = nullptr;
     EXPECT_TRUE(sawRunning);
     EXPECT_FALSE(run->isRunning());
@@ -107,7 +120,7 @@ TEST_F(ProcessRunController, CancelEndsTheRunInProgressNotCompleted)
 
     // A cancel between runs does not carry over into the next one.
     run->cancel();
-    run->start(request("Enter Text Here"));
+    runToEnd(request("Enter Text Here"));
     EXPECT_EQ(finished, (std::vector<bool>{false, true}));
     EXPECT_EQ(shownText(), "Enter Text Here\r\n");
 }
@@ -120,7 +133,7 @@ TEST_F(ProcessRunController, AStartDuringARunOnlyBringsItsWindowForward)
         if (nested++ == 0)
             run->start(request("another text"));
     };
-    run->start(request(text));
+    runToEnd(request(text));
     watch.onProgress = nullptr;
     EXPECT_GT(nested, 1);
     EXPECT_EQ(finished, std::vector<bool>{true}) << "one run, one report";
@@ -136,7 +149,7 @@ TEST_F(ProcessRunController, ClosingTheOutputWindowIsReportedAndCancelsARun)
             shown.close();
         }
     };
-    run->start(request(wordText(2'000'000)));
+    runToEnd(request(wordText(2'000'000)));
     watch.onProgress = nullptr;
     EXPECT_EQ(closedReports, 1);
     EXPECT_EQ(finished, std::vector<bool>{false});
@@ -145,19 +158,19 @@ TEST_F(ProcessRunController, ClosingTheOutputWindowIsReportedAndCancelsARun)
     EXPECT_TRUE(closed.isNull());
 
     // Closed after a run: reported, and the next run makes a new window.
-    run->start(request("Enter Text Here"));
+    runToEnd(request("Enter Text Here"));
     QPointer<OutputWindow> second = window();
     ASSERT_FALSE(second.isNull());
     second->close();
     EXPECT_EQ(closedReports, 2);
-    run->start(request("Enter Text Here"));
+    runToEnd(request("Enter Text Here"));
     EXPECT_NE(window(), second.data());
     EXPECT_EQ(finished, (std::vector<bool>{false, true, true}));
 }
 
 TEST_F(ProcessRunController, ClosingWithTheProgramEndsTheWindowAfterAnyRun)
 {
-    run->start(request("Enter Text Here"));
+    runToEnd(request("Enter Text Here"));
     QPointer<OutputWindow> done = window();
     ASSERT_FALSE(done.isNull());
     run->closeOutputWindow();
@@ -177,11 +190,97 @@ TEST_F(ProcessRunController, ClosingWithTheProgramEndsTheWindowAfterAnyRun)
             EXPECT_FALSE(shown.isVisible());
         }
     };
-    run->start(request(wordText(2'000'000)));
+    runToEnd(request(wordText(2'000'000)));
     watch.onProgress = nullptr;
     ASSERT_FALSE(running.isNull());
     EXPECT_FALSE(running->isVisible());
     EXPECT_EQ(finished, (std::vector<bool>{true, false}));
+}
+
+// Texts of every kind: words, runs of spaces, words longer than a line, CR
+// LF, lone CRs and LFs, and any code; now and then long enough to be put
+// into the box in many pieces.
+std::string randomText(std::mt19937& random)
+{
+    const std::size_t length = random() % 8 == 0 ? 200'000 + random() % 200'000 : random() % 4000;
+    std::string text;
+    while (text.size() < length) {
+        switch (random() % 10) {
+        case 0:
+            text.append(1 + random() % 5, ' ');
+            break;
+        case 1:
+            text += "\r\n";
+            break;
+        case 2:
+            text += random() % 2 == 0 ? '\r' : '\n';
+            break;
+        case 3:
+            text += static_cast<char>(1 + random() % 255);
+            break;
+        case 4:
+            text.append(40 + random() % 400, static_cast<char>('a' + random() % 26));
+            break;
+        default:
+            text.append(1 + random() % 11, static_cast<char>('a' + random() % 26));
+            text += ' ';
+        }
+    }
+    return text;
+}
+
+TEST_F(ProcessRunController, EveryRunGivesWhatThePassGivesAtOnce)
+{
+    struct Setting {
+        int preset;
+        const char* customLength;
+    };
+    const Setting settings[] = {{0, ""},   {1, ""},    {2, ""},   {3, ""},    {4, "1"},
+                                {4, "15"}, {4, "300"}, {5, "20"}, {5, "241"}, {5, "32767"}};
+    std::mt19937 random(2024);
+    int compared = 0;
+    for (int round = 0; round < 3; ++round) {
+        for (const Setting& setting : settings) {
+            const std::string text = randomText(random);
+            const bool wordWrap = random() % 3 != 0;
+            ProcessRun::Request r = request(text, wordWrap);
+            r.preset = setting.preset;
+            r.customLength = setting.customLength;
+            applyPreset(setting.preset, state.settings);  // as choosing it in the main window does
+            LineSettings expectedSettings = state.settings;
+            ASSERT_FALSE(applyCustomLength(setting.preset, setting.customLength, expectedSettings));
+            finished.clear();
+            runToEnd(r);
+            ASSERT_EQ(finished.size(), 1u);
+            const std::string context = "preset " + std::to_string(setting.preset) + " " + setting.customLength + ", "
+                                        + std::to_string(text.size()) + " codes";
+            if (checkLimitAdmitsText(expectedSettings, text)) {
+                EXPECT_FALSE(finished[0]) << context;
+                continue;
+            }
+            const PassResult expected = runLineBreakPass(text, expectedSettings, wordWrap);
+            ASSERT_EQ(finished[0], !expected.error) << context;
+            // The box holds a lone CR or LF as CR LF: the pass's result as a
+            // box shows it when given in one piece.
+            CalculatorTextEdit box;
+            box.setText(expected.text);
+            const std::string want = box.text();
+            const std::string shown = shownText();
+            std::size_t differ = 0;
+            while (differ < std::min(shown.size(), want.size()) && shown[differ] == want[differ])
+                ++differ;
+            EXPECT_TRUE(shown == want) << context << ": differs from code " << differ << " of " << want.size()
+                                       << " (shown " << shown.size() << ")";
+            EXPECT_EQ(testing::OutputWindowParts(*window())
+                          .modificationsLabel->text()
+                          .remove(QLocale().groupSeparator())
+                          .toLongLong(),
+                      expected.modificationCount)
+                << context;
+            ++compared;
+        }
+    }
+    EXPECT_GE(compared, 20);
 }
 
 }  // namespace

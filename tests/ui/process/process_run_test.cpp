@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
 #include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -114,7 +115,7 @@ protected:
         return count;
     }
 
-    void process() { QTest::mouseClick(main->processButton, Qt::LeftButton); }
+    void process() { testing::processToEnd(*form, main->processButton); }
 
     // Whether the keyboard goes to the editor: its window is the active one
     // and the editor has the focus in it (not only its window's focus widget).
@@ -282,6 +283,7 @@ TEST_F(ProcessRunTest, EveryRunShowsTheWindowInFrontAndLeavesTheFocusThere)
     main->editor->setFocus();
     main->editor->setText("Another text");
     QMetaObject::invokeMethod(main->processButton, "click");  // a click that takes no focus
+    ASSERT_TRUE(testing::waitForRunEnd(*form));
     EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; }, 1000))
         << "showing the open window brings it forward, as the first run did";
     EXPECT_EQ(out().outputBox->text(), "Another text\r\n");
@@ -372,21 +374,22 @@ TEST_F(ProcessRunTest, ClosingTheWindowDuringARunCancelsIt)
     const std::string text = wordText(3'000'000);
     main->editor->setText(text);
     QPointer<OutputWindow> closedWindow;
+    bool closedAndHidden = false;
     watch.onProgress = [&](OutputWindow& window, int) {
         if (!closedWindow) {
             closedWindow = &window;
             QTimer::singleShot(0, form.get(), [&] {
-                if (closedWindow)
+                if (closedWindow) {
                     closedWindow->close();
+                    closedAndHidden = closedWindow->isClosed() && !closedWindow->isVisible();
+                }
             });
             QThread::msleep(15);
         }
     };
     process();
     watch.onProgress = nullptr;
-    ASSERT_FALSE(closedWindow.isNull());
-    EXPECT_TRUE(closedWindow->isClosed());
-    EXPECT_FALSE(closedWindow->isVisible());
+    EXPECT_TRUE(closedAndHidden);
     EXPECT_EQ(form->focusWidget(), main->editor);
     EXPECT_TRUE(keyboardInEditor());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -490,33 +493,34 @@ TEST_F(ProcessRunTest, PresetAndWordWrapChangedMidRunApplyFromThatCharacter)
     const std::string text = wordText(60'000);
     main->editor->setText(text);
     ASSERT_TRUE(main->wordWrapAction->isChecked());
-    // Where the changes happen, as the progress bar shows the pass (a
-    // quarter and two thirds of the way through it).
-    constexpr int kPresetAt = ProcessRun::kPassShare / 4;
-    constexpr int kWrapAt = ProcessRun::kPassShare * 2 / 3;
-    const auto perMille = [](std::int64_t maximum, std::int64_t value) {
-        return maximum > 0 ? static_cast<int>(value * ProcessRun::kPassShare / maximum) : 0;
-    };
+    // Where the changes happen: the positions of the processed text the pass
+    // reaches a quarter and two thirds of the way through.
+    const auto presetAt = static_cast<std::int64_t>(text.size() / 4);
+    const auto wrapAt = static_cast<std::int64_t>(text.size() * 2 / 3);
 
+    ProcessRun& run = *form->findChild<ProcessRun*>();
     bool presetDone = false;
     bool wrapDone = false;
     bool wrapAfterToggle = true;
     LineSettings settingsAfterPreset;
-    watch.onProgress = [&](OutputWindow&, int shown) {
-        if (shown >= kPresetAt && !presetDone) {
+    QObject::connect(&run, &ProcessRun::passPaused, form.get(), [&](std::int64_t position) {
+        if (!presetDone) {
             presetDone = true;
+            EXPECT_EQ(position, presetAt);
             main->presetCombo->setCurrentIndex(3);  // Text Editor on TI92+ (37chars)
             settingsAfterPreset = state.settings;
-        }
-        if (shown >= kWrapAt && !wrapDone) {
+            run.pausePassAt(wrapAt);
+        } else {
             wrapDone = true;
+            EXPECT_GE(position, wrapAt);
             main->wordWrapAction->trigger();
             wrapAfterToggle = main->wordWrapAction->isChecked();
         }
-    };
+        run.resumePass();
+    });
+    run.pausePassAt(presetAt);
     const LineSettings start = state.settings;
     process();
-    watch.onProgress = nullptr;
     ASSERT_TRUE(presetDone && wrapDone);
     EXPECT_FALSE(settingsAfterPreset.measureInPixels);
     EXPECT_EQ(settingsAfterPreset.lineLimit, 37);
@@ -529,13 +533,11 @@ TEST_F(ProcessRunTest, PresetAndWordWrapChangedMidRunApplyFromThatCharacter)
     bool refWrap = false;
     CallbackHooks hooks;
     hooks.onWordWrap = [&] { return wrapOn; };
-    hooks.onProgress = [&](std::int64_t maximum, std::int64_t value) {
-        const int shown = perMille(maximum, value);
-        if (shown >= kPresetAt && !refPreset) {
+    hooks.onProgress = [&](std::int64_t, std::int64_t value) {
+        if (value >= presetAt && !refPreset) {
             refPreset = true;
             applyPreset(3, settings);
-        }
-        if (shown >= kWrapAt && !refWrap) {
+        } else if (value >= wrapAt && refPreset && !refWrap) {
             refWrap = true;
             wrapOn = false;
         }
@@ -548,6 +550,76 @@ TEST_F(ProcessRunTest, PresetAndWordWrapChangedMidRunApplyFromThatCharacter)
     // And it differs from a run without the changes, so the changes were seen.
     EXPECT_NE(expected.text, runLineBreakPass(text, start, true).text);
     EXPECT_NE(expected.text, runLineBreakPass(text, settingsAfterPreset, true).text);
+}
+
+TEST_F(ProcessRunTest, AChangeWhileTheBoxFillsAppliesToTheTextNotYetInIt)
+{
+    // Long enough that the box has taken much of the result when the pass
+    // is three quarters of the way through.
+    const std::string text = wordText(1'500'000);
+    main->editor->setText(text);
+    const auto changeAt = static_cast<std::int64_t>(text.size() * 3 / 4);
+    ProcessRun& run = *form->findChild<ProcessRun*>();
+    std::int64_t inTheBox = -1;
+    QObject::connect(&run, &ProcessRun::passPaused, form.get(), [&](std::int64_t) {
+        // The box goes on filling up to the pass.
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                inTheBox = out().outputBox->document()->characterCount() - 1;
+                return inTheBox > changeAt / 2;
+            },
+            10'000));
+        main->wordWrapAction->trigger();
+        run.resumePass();
+    });
+    run.pausePassAt(changeAt);
+    const LineSettings start = state.settings;
+    process();
+    EXPECT_GT(inTheBox, changeAt / 2) << "the box was being filled";
+    EXPECT_FALSE(main->wordWrapAction->isChecked());
+
+    bool wrapOn = true;
+    CallbackHooks hooks;
+    hooks.onWordWrap = [&] { return wrapOn; };
+    hooks.onProgress = [&](std::int64_t, std::int64_t value) { wrapOn = wrapOn && value < changeAt; };
+    LineSettings settings = start;
+    const PassResult expected = runLineBreakPassWith(text, settings, hooks);
+    EXPECT_EQ(out().outputBox->text(), expected.text);
+    EXPECT_NE(expected.text, runLineBreakPass(text, start, true).text);
+}
+
+TEST_F(ProcessRunTest, TheMainWindowAnswersDuringARunAndCancelEndsAPausedOne)
+{
+    const std::string text = wordText(3'000'000);
+    main->editor->setText(text);
+    ProcessRun& run = *form->findChild<ProcessRun*>();
+    bool paused = false;
+    QObject::connect(&run, &ProcessRun::passPaused, form.get(), [&](std::int64_t) { paused = true; });
+    run.pausePassAt(1'000'000);
+    QTest::mouseClick(main->processButton, Qt::LeftButton);
+    EXPECT_TRUE(run.isRunning()) << "the click returns with the run going on";
+
+    // A click on the main window is answered while the run goes on.
+    const double fontBefore = main->editor->fontSize();
+    QTest::mouseClick(main->largerTextButton, Qt::LeftButton);
+    EXPECT_GT(main->editor->fontSize(), fontBefore);
+    EXPECT_TRUE(run.isRunning());
+
+    // Held at a character, the pass still takes a cancel at once.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return paused; }, 60'000));
+    EXPECT_TRUE(run.isRunning());
+    QTest::mouseClick(out().cancelButton, Qt::LeftButton);
+    ASSERT_TRUE(testing::waitForRunEnd(*form, 10'000));
+    EXPECT_FALSE(output().isVisible());
+    EXPECT_LT(out().outputBox->text().size(), reference(text).text.size()) << "stopped part way";
+
+    // Closing the program while a pass is held ends it too.
+    paused = false;
+    run.pausePassAt(10'000);
+    QTest::mouseClick(main->processButton, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return paused; }, 60'000));
+    form.reset();
+    SUCCEED() << "the held pass ended with its window";
 }
 
 TEST_F(ProcessRunTest, RefusedLimitsEndTheRunLikeACancel)

@@ -45,7 +45,7 @@ protected:
         form.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    void process() { QTest::mouseClick(main->processButton, Qt::LeftButton); }
+    void process() { testing::processToEnd(*form, main->processButton); }
     OutputWindowParts out() { return OutputWindowParts(*testing::outputWindowOf(*form)); }
 
     AppState state;

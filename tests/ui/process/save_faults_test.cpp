@@ -62,7 +62,7 @@ TEST(OutputSaveFaults, AWriteThatFailsPartWayLeavesTheOldFileWholeAndSaysWhy)
         for (std::size_t i = 0; i < c.words; ++i)
             text += "words ";
         main.editor->setText(text);
-        QTest::mouseClick(main.processButton, Qt::LeftButton);
+        testing::processToEnd(form, main.processButton);
         OutputWindow* output = testing::outputWindowOf(form);
         ASSERT_NE(output, nullptr);
         const testing::OutputWindowParts out(*output);

@@ -110,7 +110,7 @@ protected:
     QDialog* openDialog(const std::string& codes)
     {
         main->editor->setText("x");
-        QTest::mouseClick(main->processButton, Qt::LeftButton);
+        testing::processToEnd(*form, main->processButton);
         OutputWindow* window = testing::outputWindowOf(*form);
         EXPECT_NE(window, nullptr);
         if (!window)
