@@ -32,6 +32,7 @@
 #include "ui/file_dialogs.h"
 #include "ui/main/main_window.h"
 #include "ui/process/output_window.h"
+#include "ui/process/process_run.h"
 #ifdef TESSALINE_HAVE_LINK
 #include "link/calculator_link.h"
 #endif
@@ -283,6 +284,10 @@ void drawOutputWindow(Pictures& pictures, const std::string& text)
     ProcessingPicture processing;
     qApp->installEventFilter(&processing);
     click(part<QPushButton>(window, "Command1"));
+    // The run goes on after the click; the box fills at the turns of the loop.
+    auto* run = window.findChild<tessaline::ProcessRun*>();
+    if (!QTest::qWaitFor([run] { return !run->isRunning(); }, 120'000))
+        std::fputs("docs_pictures: the run did not end\n", stderr);
     qApp->removeEventFilter(&processing);
     QApplication::processEvents();
     pictures.save(processing.picture(), "output-processing.png");
