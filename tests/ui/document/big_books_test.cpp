@@ -109,8 +109,14 @@ TEST(BigBooks, AHundredMegabyteBookOfChaptersIsReadInBoundedMemory)
         ++chapters;
     EXPECT_EQ(chapters, 400u);
     EXPECT_NE(codes.find("_TIL Chapter 400\r\nParagraph 0 of words"), std::string::npos);
-    // The chapters are parsed one at a time: what stays is the text.
+    // The chapters are parsed one at a time: what stays is the text. The
+    // address sanitizer's red zones and quarantine add to every allocation,
+    // so the bound is not measured there.
+#if !defined(__SANITIZE_ADDRESS__)
     EXPECT_LT(growth, 8 * codes.size()) << growth / kMegabyte << " MB for " << codes.size() / kMegabyte << " MB";
+#else
+    (void)growth;
+#endif
 }
 
 TEST(BigBooks, AHundredMegabytePageIsRefusedWithTheLimitBeforeItIsParsed)
